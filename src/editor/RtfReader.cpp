@@ -1,0 +1,690 @@
+#include "editor/RtfReader.h"
+
+#include "editor/RtfWriter.h"
+
+#include <QFontDatabase>
+#include <QStringDecoder>
+#include <QTextDocument>
+#include <QTextFormat>
+#include <QVector>
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+// Numbers beyond this are clamped; no RTF quantity we use comes near it.
+constexpr int kMaxParam = 1000000;
+// Longer control words are unknown to us anyway.
+constexpr qsizetype kMaxWord = 32;
+
+enum class Cmd {
+    Unknown,
+    Ansi, AnsiCpg, Mac, Pc, Pca, Deff, FontTable, ColourTable, SkipDestination,
+    Font, FontCharset, FontSize, Colour, Red, Green, Blue,
+    Bold, Italic, Underline, UnderlineNone, Strike, Hidden, Plain,
+    Pard, AlignLeft, AlignRight, AlignCentre, AlignJustify,
+    Par, Line, Tab, Cell, Row, Page,
+    Unicode, UnicodeSkip, Bin,
+    EmDash, EnDash, EmSpace, EnSpace, QmSpace, Bullet, LQuote, RQuote, LDblQuote, RDblQuote,
+};
+
+struct Word {
+    std::u16string_view name;
+    Cmd cmd;
+};
+
+// Sorted by name once, then searched without allocating.
+const std::vector<Word> &commandTable()
+{
+    static const std::vector<Word> table = [] {
+        std::vector<Word> t = {
+            {u"ansi", Cmd::Ansi}, {u"ansicpg", Cmd::AnsiCpg}, {u"mac", Cmd::Mac},
+            {u"pc", Cmd::Pc}, {u"pca", Cmd::Pca}, {u"deff", Cmd::Deff},
+            {u"fonttbl", Cmd::FontTable}, {u"colortbl", Cmd::ColourTable},
+            {u"f", Cmd::Font}, {u"fcharset", Cmd::FontCharset}, {u"fs", Cmd::FontSize},
+            {u"cf", Cmd::Colour}, {u"red", Cmd::Red}, {u"green", Cmd::Green}, {u"blue", Cmd::Blue},
+            {u"b", Cmd::Bold}, {u"i", Cmd::Italic},
+            {u"ul", Cmd::Underline}, {u"uld", Cmd::Underline}, {u"uldash", Cmd::Underline},
+            {u"uldashd", Cmd::Underline}, {u"uldashdd", Cmd::Underline}, {u"uldb", Cmd::Underline},
+            {u"ulhwave", Cmd::Underline}, {u"ulldash", Cmd::Underline}, {u"ulth", Cmd::Underline},
+            {u"ulthd", Cmd::Underline}, {u"ulthdash", Cmd::Underline}, {u"ulthdashd", Cmd::Underline},
+            {u"ulthdashdd", Cmd::Underline}, {u"ulthldash", Cmd::Underline}, {u"ululdbwave", Cmd::Underline},
+            {u"ulw", Cmd::Underline}, {u"ulwave", Cmd::Underline}, {u"ulnone", Cmd::UnderlineNone},
+            {u"strike", Cmd::Strike}, {u"striked", Cmd::Strike}, {u"v", Cmd::Hidden},
+            {u"plain", Cmd::Plain}, {u"pard", Cmd::Pard},
+            {u"ql", Cmd::AlignLeft}, {u"qr", Cmd::AlignRight}, {u"qc", Cmd::AlignCentre},
+            {u"qj", Cmd::AlignJustify}, {u"qd", Cmd::AlignJustify},
+            {u"par", Cmd::Par}, {u"line", Cmd::Line}, {u"tab", Cmd::Tab},
+            {u"cell", Cmd::Cell}, {u"nestcell", Cmd::Cell}, {u"row", Cmd::Row}, {u"nestrow", Cmd::Row},
+            {u"page", Cmd::Page},
+            {u"u", Cmd::Unicode}, {u"uc", Cmd::UnicodeSkip}, {u"bin", Cmd::Bin},
+            {u"emdash", Cmd::EmDash}, {u"endash", Cmd::EnDash}, {u"emspace", Cmd::EmSpace},
+            {u"enspace", Cmd::EnSpace}, {u"qmspace", Cmd::QmSpace}, {u"bullet", Cmd::Bullet},
+            {u"lquote", Cmd::LQuote}, {u"rquote", Cmd::RQuote},
+            {u"ldblquote", Cmd::LDblQuote}, {u"rdblquote", Cmd::RDblQuote},
+        };
+        // Destinations whose content is not document text.
+        for (const char16_t *name : {
+                 u"stylesheet", u"info", u"pict", u"object", u"objdata", u"header", u"headerl",
+                 u"headerr", u"headerf", u"footer", u"footerl", u"footerr", u"footerf",
+                 u"footnote", u"annotation", u"atnid", u"atnauthor", u"atndate", u"atnref",
+                 u"listtable", u"listoverridetable", u"revtbl", u"rsidtbl", u"xmlnstbl",
+                 u"filetbl", u"themedata", u"colorschememapping", u"datastore", u"latentstyles",
+                 u"shp", u"shpinst", u"shptxt", u"shppict", u"nonshppict", u"fldinst", u"bkmkstart",
+                 u"bkmkend", u"template", u"generator", u"author", u"operator", u"title",
+                 u"subject", u"doccomm", u"comment", u"keywords", u"company", u"manager",
+                 u"category", u"creatim", u"revtim", u"printim", u"buptim", u"userprops",
+                 u"docvar", u"pgdsctbl", u"pn", u"pntxta", u"pntxtb", u"txe", u"xe", u"tc",
+                 u"rxe", u"bxe", u"ftnsep", u"ftnsepc", u"ftncn", u"aftnsep", u"aftnsepc",
+                 u"aftncn", u"do", u"listpicture", u"passwordhash", u"protusertbl", u"fchars",
+                 u"lchars", u"panose", u"falt", u"fontemb", u"fontfile", u"private",
+                 u"expandedcolortbl", u"hlinkbase", u"mmathpr", u"background"}) {
+            t.push_back({name, Cmd::SkipDestination});
+        }
+        std::sort(t.begin(), t.end(), [](const Word &a, const Word &b) { return a.name < b.name; });
+        return t;
+    }();
+    return table;
+}
+
+Cmd lookup(QStringView word)
+{
+    const std::u16string_view key(word.utf16(), size_t(word.size()));
+    const std::vector<Word> &table = commandTable();
+    const auto it = std::lower_bound(table.begin(), table.end(), key,
+                                     [](const Word &w, std::u16string_view k) { return w.name < k; });
+    if (it != table.end() && it->name == key)
+        return it->cmd;
+    return Cmd::Unknown;
+}
+
+bool isAsciiLetter(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z');
+}
+
+bool isAsciiDigit(QChar c)
+{
+    return c.unicode() >= u'0' && c.unicode() <= u'9';
+}
+
+int hexValue(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= u'0' && u <= u'9')
+        return u - u'0';
+    if (u >= u'a' && u <= u'f')
+        return u - u'a' + 10;
+    if (u >= u'A' && u <= u'F')
+        return u - u'A' + 10;
+    return -1;
+}
+
+int codepageForCharset(int charset)
+{
+    switch (charset) {
+    case 77: return 10000;
+    case 128: return 932;
+    case 129: return 949;
+    case 134: return 936;
+    case 136: return 950;
+    case 161: return 1253;
+    case 162: return 1254;
+    case 163: return 1258;
+    case 177: return 1255;
+    case 178: return 1256;
+    case 186: return 1257;
+    case 204: return 1251;
+    case 222: return 874;
+    case 238: return 1250;
+    default: return 0;
+    }
+}
+
+// Removes what must never enter the document as text: control characters
+// (tab aside), the document's structure markers and lone surrogates.
+QString sanitized(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text.at(i);
+        const char16_t u = c.unicode();
+        if ((u < 0x20 && u != u'\t') || u == 0x7F || u == 0xFDD0 || u == 0xFDD1 || u == 0xFFFC)
+            continue;
+        if (u == QChar::ParagraphSeparator) {
+            out += QChar(QChar::LineSeparator);
+            continue;
+        }
+        if (c.isHighSurrogate()) {
+            if (i + 1 < n && text.at(i + 1).isLowSurrogate()) {
+                out += c;
+                out += text.at(++i);
+            } else {
+                out += QChar(QChar::ReplacementCharacter);
+            }
+            continue;
+        }
+        if (c.isLowSurrogate()) {
+            out += QChar(QChar::ReplacementCharacter);
+            continue;
+        }
+        out += c;
+    }
+    return out;
+}
+
+} // namespace
+
+bool RtfReader::isRtf(QStringView text)
+{
+    return text.startsWith(u"{\\rtf");
+}
+
+void RtfReader::insert(QTextCursor &cursor, QStringView rtf)
+{
+    cursor.beginEditBlock();
+    cursor.removeSelectedText();
+    if (isRtf(rtf)) {
+        RtfReader reader(cursor, rtf);
+        reader.run();
+    } else {
+        cursor.insertText(rtf.toString());
+    }
+    cursor.endEditBlock();
+}
+
+RtfReader::RtfReader(QTextCursor &cursor, QStringView rtf)
+    : m_cursor(cursor), m_in(rtf)
+{
+    m_targetBlockFormat = cursor.blockFormat();
+    m_targetBlockCharFormat = cursor.blockCharFormat();
+    m_startedAtBlockStart = cursor.atBlockStart();
+}
+
+void RtfReader::run()
+{
+    const qsizetype n = m_in.size();
+    while (m_pos < n && !m_done) {
+        const QChar c = m_in[m_pos];
+        if (c == u'\\') {
+            readControl();
+            continue;
+        }
+        flushBytes();
+        if (c == u'{') {
+            ++m_pos;
+            openGroup();
+        } else if (c == u'}') {
+            ++m_pos;
+            if (!closeGroup())
+                m_done = true;
+        } else if (c == u'\r' || c == u'\n') {
+            ++m_pos;
+        } else {
+            readText();
+        }
+    }
+    if (!m_done)
+        m_finalAlignment = m_state.alignment; // truncated: take what was read
+    finish();
+}
+
+void RtfReader::finish()
+{
+    flushBytes();
+    flushRun();
+    // The last paragraph has no paragraph mark of its own; its alignment is
+    // applied only where it fills its paragraph, so a pasted fragment does
+    // not realign the text it lands in.
+    const bool ownsParagraph = m_paragraphHasText && (m_paragraphs > 0 || m_startedAtBlockStart)
+        && m_cursor.atBlockEnd();
+    if (ownsParagraph) {
+        QTextBlockFormat format = m_cursor.blockFormat();
+        format.setAlignment(m_finalAlignment);
+        m_cursor.setBlockFormat(format);
+    }
+}
+
+void RtfReader::openGroup()
+{
+    if (m_overflowDepth > 0 || m_stack.size() >= MaxDepth) {
+        ++m_overflowDepth;
+        return;
+    }
+    m_stack.append(m_state);
+    m_pendingSkip = 0;
+}
+
+bool RtfReader::closeGroup()
+{
+    m_pendingSkip = 0;
+    if (m_overflowDepth > 0) {
+        --m_overflowDepth;
+        return true;
+    }
+    if (m_stack.isEmpty())
+        return false;
+    if (m_state.destination == Destination::FontTable)
+        commitFont();
+    if (m_state.destination == Destination::ColourTable && m_colourSet)
+        commitColour();
+    if (m_stack.size() == 1)
+        m_finalAlignment = m_state.alignment;
+    m_state = m_stack.takeLast();
+    return !m_stack.isEmpty();
+}
+
+RtfReader::Destination RtfReader::destination() const
+{
+    return m_overflowDepth > 0 ? Destination::Skip : m_state.destination;
+}
+
+void RtfReader::readText()
+{
+    const qsizetype n = m_in.size();
+    const qsizetype start = m_pos;
+    while (m_pos < n) {
+        const char16_t u = m_in[m_pos].unicode();
+        if (u == u'\\' || u == u'{' || u == u'}' || u == u'\r' || u == u'\n')
+            break;
+        ++m_pos;
+    }
+    textChars(m_in.mid(start, m_pos - start), true);
+}
+
+void RtfReader::textChars(QStringView text, bool literal)
+{
+    if (m_pendingSkip > 0) {
+        const qsizetype skipped = qMin<qsizetype>(m_pendingSkip, text.size());
+        m_pendingSkip -= int(skipped);
+        text = text.mid(skipped);
+    }
+    if (!text.isEmpty())
+        decodedText(text, literal);
+}
+
+void RtfReader::decodedText(QStringView text, bool literal)
+{
+    switch (destination()) {
+    case Destination::Skip:
+        return;
+    case Destination::Text:
+        if (m_state.chars.hidden)
+            return;
+        if (!m_runText.isEmpty() && !(m_runProps == m_state.chars))
+            flushRun();
+        m_runProps = m_state.chars;
+        m_runText += text;
+        return;
+    case Destination::FontTable:
+        for (const QChar c : text) {
+            if (literal && c == u';')
+                commitFont();
+            else
+                m_fontName += c;
+        }
+        return;
+    case Destination::ColourTable:
+        if (literal && text.contains(u';')) {
+            for (const QChar c : text) {
+                if (c == u';')
+                    commitColour();
+            }
+        }
+        return;
+    }
+}
+
+void RtfReader::readControl()
+{
+    const qsizetype n = m_in.size();
+    ++m_pos; // the backslash
+    if (m_pos >= n)
+        return;
+    const QChar c = m_in[m_pos];
+    if (c == u'\'') {
+        ++m_pos;
+        const int high = m_pos < n ? hexValue(m_in[m_pos]) : -1;
+        const int low = m_pos + 1 < n ? hexValue(m_in[m_pos + 1]) : -1;
+        if (high < 0 || low < 0)
+            return;
+        m_pos += 2;
+        hexByte(high * 16 + low);
+        return;
+    }
+    flushBytes();
+    if (!isAsciiLetter(c)) {
+        ++m_pos;
+        controlSymbol(c);
+        return;
+    }
+    const qsizetype wordStart = m_pos;
+    while (m_pos < n && isAsciiLetter(m_in[m_pos]))
+        ++m_pos;
+    const QStringView word = m_in.mid(wordStart, m_pos - wordStart);
+
+    bool negative = false;
+    if (m_pos + 1 < n && m_in[m_pos] == u'-' && isAsciiDigit(m_in[m_pos + 1])) {
+        negative = true;
+        ++m_pos;
+    }
+    bool hasParam = false;
+    qint64 value = 0;
+    while (m_pos < n && isAsciiDigit(m_in[m_pos])) {
+        hasParam = true;
+        if (value <= kMaxParam)
+            value = value * 10 + (m_in[m_pos].unicode() - u'0');
+        ++m_pos;
+    }
+    value = qMin<qint64>(value, kMaxParam);
+    const int param = int(negative ? -value : value);
+    if (m_pos < n && m_in[m_pos] == u' ')
+        ++m_pos;
+    controlWord(word.size() > kMaxWord ? QStringView() : word, hasParam, param);
+}
+
+void RtfReader::controlSymbol(QChar symbol)
+{
+    switch (symbol.unicode()) {
+    case u'\\':
+    case u'{':
+    case u'}':
+        textChars(QStringView(&symbol, 1), false);
+        return;
+    case u'~':
+        textChars(u"\u00A0", false);
+        return;
+    case u'_':
+        textChars(u"\u2011", false);
+        return;
+    case u'*':
+        if (m_overflowDepth == 0)
+            m_state.destination = Destination::Skip;
+        return;
+    case u'\r':
+    case u'\n':
+        m_pendingSkip = 0;
+        if (destination() == Destination::Text)
+            paragraphBreak();
+        return;
+    default:
+        return; // \- optional hyphen, \: subentry, \| formula and the like
+    }
+}
+
+void RtfReader::controlWord(QStringView word, bool hasParam, int param)
+{
+    const Cmd cmd = lookup(word);
+    const Destination dest = destination();
+
+    if (cmd == Cmd::Bin) {
+        // Raw data follows; it is never text, whatever destination we are in.
+        const qsizetype length = hasParam ? qBound(qsizetype(0), qsizetype(param), m_in.size() - m_pos) : 0;
+        m_pos += length;
+        return;
+    }
+    if (cmd == Cmd::Unicode) {
+        if (dest == Destination::Skip)
+            return;
+        m_pendingSkip = 0;
+        if (hasParam && param >= -32768 && param <= 65535) {
+            const QChar ch(static_cast<char16_t>(param < 0 ? param + 65536 : param));
+            decodedText(QStringView(&ch, 1), false);
+        }
+        m_pendingSkip = m_state.unicodeSkip;
+        return;
+    }
+    m_pendingSkip = 0;
+
+    switch (dest) {
+    case Destination::Skip:
+        return;
+    case Destination::FontTable:
+        switch (cmd) {
+        case Cmd::Font:
+            commitFont();
+            m_fontEntry = qMax(0, param);
+            return;
+        case Cmd::FontCharset:
+            if (m_fontEntry >= 0)
+                m_fonts[m_fontEntry].codepage = codepageForCharset(param);
+            return;
+        case Cmd::SkipDestination:
+            m_state.destination = Destination::Skip;
+            return;
+        default:
+            return;
+        }
+    case Destination::ColourTable:
+        switch (cmd) {
+        case Cmd::Red: m_red = qBound(0, param, 255); m_colourSet = true; return;
+        case Cmd::Green: m_green = qBound(0, param, 255); m_colourSet = true; return;
+        case Cmd::Blue: m_blue = qBound(0, param, 255); m_colourSet = true; return;
+        case Cmd::SkipDestination: m_state.destination = Destination::Skip; return;
+        default: return;
+        }
+    case Destination::Text:
+        break;
+    }
+
+    CharProps &chars = m_state.chars;
+    const bool on = !hasParam || param != 0;
+    switch (cmd) {
+    case Cmd::Unknown:
+    case Cmd::Unicode:
+    case Cmd::Bin:
+    case Cmd::Red:
+    case Cmd::Green:
+    case Cmd::Blue:
+    case Cmd::FontCharset:
+        return;
+    case Cmd::Ansi: m_codepage = 1252; return;
+    case Cmd::Mac: m_codepage = 10000; return;
+    case Cmd::Pc: m_codepage = 437; return;
+    case Cmd::Pca: m_codepage = 850; return;
+    case Cmd::AnsiCpg: if (hasParam) m_codepage = qBound(0, param, 65535); return;
+    case Cmd::Deff: m_defaultFont = qMax(0, param); return;
+    case Cmd::FontTable:
+        m_state.destination = Destination::FontTable;
+        m_fontEntry = -1;
+        m_fontName.clear();
+        return;
+    case Cmd::ColourTable:
+        m_state.destination = Destination::ColourTable;
+        m_colours.clear();
+        m_colourSet = false;
+        m_red = m_green = m_blue = 0;
+        return;
+    case Cmd::SkipDestination: m_state.destination = Destination::Skip; return;
+    case Cmd::Font: chars.font = qMax(0, param); return;
+    case Cmd::FontSize: chars.halfPoints = (hasParam && param > 0) ? qBound(2, param, 3276) : 24; return;
+    case Cmd::Colour: chars.colour = qMax(0, param); return;
+    case Cmd::Bold: chars.bold = on; return;
+    case Cmd::Italic: chars.italic = on; return;
+    case Cmd::Underline: chars.underline = on; return;
+    case Cmd::UnderlineNone: chars.underline = false; return;
+    case Cmd::Strike: chars.strike = on; return;
+    case Cmd::Hidden: chars.hidden = on; return;
+    case Cmd::Plain: chars = CharProps(); return;
+    case Cmd::Pard: m_state.alignment = Qt::AlignLeft | Qt::AlignAbsolute; return;
+    case Cmd::AlignLeft: m_state.alignment = Qt::AlignLeft | Qt::AlignAbsolute; return;
+    case Cmd::AlignRight: m_state.alignment = Qt::AlignRight | Qt::AlignAbsolute; return;
+    case Cmd::AlignCentre: m_state.alignment = Qt::AlignHCenter; return;
+    case Cmd::AlignJustify: m_state.alignment = Qt::AlignJustify; return;
+    case Cmd::Par:
+    case Cmd::Row:
+    case Cmd::Page:
+        paragraphBreak();
+        return;
+    case Cmd::Line: decodedText(u"\u2028", false); return;
+    case Cmd::Tab:
+    case Cmd::Cell:
+        decodedText(u"\t", false);
+        return;
+    case Cmd::UnicodeSkip: m_state.unicodeSkip = qBound(0, param, 16); return;
+    case Cmd::EmDash: decodedText(u"\u2014", false); return;
+    case Cmd::EnDash: decodedText(u"\u2013", false); return;
+    case Cmd::EmSpace: decodedText(u"\u2003", false); return;
+    case Cmd::EnSpace: decodedText(u"\u2002", false); return;
+    case Cmd::QmSpace: decodedText(u"\u2005", false); return;
+    case Cmd::Bullet: decodedText(u"\u2022", false); return;
+    case Cmd::LQuote: decodedText(u"\u2018", false); return;
+    case Cmd::RQuote: decodedText(u"\u2019", false); return;
+    case Cmd::LDblQuote: decodedText(u"\u201C", false); return;
+    case Cmd::RDblQuote: decodedText(u"\u201D", false); return;
+    }
+}
+
+void RtfReader::hexByte(int byte)
+{
+    if (m_pendingSkip > 0) {
+        --m_pendingSkip;
+        return;
+    }
+    const Destination dest = destination();
+    if (dest == Destination::Skip || dest == Destination::ColourTable)
+        return;
+    const int codepage = currentCodepage();
+    if (!m_bytes.isEmpty() && codepage != m_bytesCodepage)
+        flushBytes();
+    m_bytesCodepage = codepage;
+    m_bytes.append(char(byte));
+}
+
+void RtfReader::flushBytes()
+{
+    if (m_bytes.isEmpty())
+        return;
+    const QString text = decode(m_bytes, m_bytesCodepage);
+    m_bytes.clear();
+    decodedText(text, false);
+}
+
+int RtfReader::currentCodepage() const
+{
+    int font = -1;
+    if (m_state.destination == Destination::FontTable)
+        font = m_fontEntry;
+    else
+        font = m_state.chars.font >= 0 ? m_state.chars.font : m_defaultFont;
+    const auto it = m_fonts.constFind(font);
+    if (it != m_fonts.constEnd() && it->codepage > 0)
+        return it->codepage;
+    return m_codepage;
+}
+
+QString RtfReader::decode(const QByteArray &bytes, int codepage)
+{
+    if (codepage == 65001)
+        return QString::fromUtf8(bytes);
+    if (codepage != 1252 && codepage != 0) {
+        const QByteArray name = codepage == 10000 ? QByteArray("macintosh")
+            : (codepage == 437 || codepage == 850) ? "IBM" + QByteArray::number(codepage)
+                                                    : "windows-" + QByteArray::number(codepage);
+        QStringDecoder decoder(name.constData(), QStringDecoder::Flag::Stateless);
+        if (decoder.isValid())
+            return decoder.decode(bytes);
+    }
+    QString out(bytes.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        out[i] = QChar(RtfWriter::cp1252Char(static_cast<unsigned char>(bytes.at(i))));
+    return out;
+}
+
+void RtfReader::commitFont()
+{
+    const QString name = m_fontName.trimmed();
+    m_fontName.clear();
+    if (m_fontEntry < 0 || name.isEmpty())
+        return;
+    Font &font = m_fonts[m_fontEntry];
+    if (font.name.isEmpty())
+        font.name = name;
+}
+
+void RtfReader::commitColour()
+{
+    m_colours.append(m_colourSet ? QColor(m_red, m_green, m_blue) : QColor());
+    m_colourSet = false;
+    m_red = m_green = m_blue = 0;
+}
+
+void RtfReader::flushRun()
+{
+    if (m_runText.isEmpty())
+        return;
+    const QString text = sanitized(m_runText);
+    m_runText.clear();
+    if (text.isEmpty())
+        return;
+    m_cursor.insertText(text, formatFor(m_runProps));
+    m_paragraphHasText = true;
+}
+
+void RtfReader::paragraphBreak()
+{
+    flushBytes();
+    flushRun();
+    QTextBlockFormat format = m_cursor.blockFormat();
+    format.setAlignment(m_state.alignment);
+    m_cursor.setBlockFormat(format);
+    // The paragraph after the break starts with the target's own format: it
+    // holds whatever followed the insertion point.
+    m_cursor.insertBlock(m_targetBlockFormat, m_targetBlockCharFormat);
+    ++m_paragraphs;
+    m_paragraphHasText = false;
+}
+
+QString RtfReader::resolveFamily(const QString &name)
+{
+    // Names may come in lower case (the lower-case command lowers the whole
+    // RTF text), so match them against known families without regard to case,
+    // the document's own fonts first.
+    if (!m_familiesLoaded) {
+        m_familiesLoaded = true;
+        auto add = [this](const QString &family) {
+            if (!family.isEmpty())
+                m_familyByLowerName.insert(family.toLower(), family);
+        };
+        const QStringList installed = QFontDatabase::families();
+        for (auto it = installed.crbegin(); it != installed.crend(); ++it)
+            add(*it);
+        if (const QTextDocument *doc = m_cursor.document()) {
+            const QList<QTextFormat> formats = doc->allFormats();
+            for (const QTextFormat &format : formats) {
+                if (format.hasProperty(QTextFormat::FontFamily))
+                    add(format.stringProperty(QTextFormat::FontFamily));
+                if (format.hasProperty(QTextFormat::FontFamilies)) {
+                    const QStringList families = format.property(QTextFormat::FontFamilies).toStringList();
+                    for (const QString &family : families)
+                        add(family);
+                }
+            }
+            add(doc->defaultFont().family());
+        }
+    }
+    return m_familyByLowerName.value(name.toLower(), name);
+}
+
+QTextCharFormat RtfReader::formatFor(const CharProps &props)
+{
+    QTextCharFormat format;
+    const int fontIndex = props.font >= 0 ? props.font : m_defaultFont;
+    const auto font = m_fonts.constFind(fontIndex);
+    if (font != m_fonts.constEnd() && !font->name.isEmpty()) {
+        const QString family = resolveFamily(font->name);
+        format.setFontFamilies(QStringList{family});
+    }
+    format.setFontPointSize(props.halfPoints / 2.0);
+    if (props.colour < m_colours.size() && m_colours.at(props.colour).isValid())
+        format.setForeground(m_colours.at(props.colour));
+    format.setFontWeight(props.bold ? QFont::Bold : QFont::Normal);
+    format.setFontItalic(props.italic);
+    format.setFontUnderline(props.underline);
+    format.setFontStrikeOut(props.strike);
+    return format;
+}

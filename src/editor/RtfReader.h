@@ -1,0 +1,121 @@
+#pragma once
+
+#include <QByteArray>
+#include <QColor>
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringView>
+#include <QTextBlockFormat>
+#include <QTextCharFormat>
+#include <QTextCursor>
+
+// Reads an RTF document into a rich text document at a cursor: text,
+// paragraphs with their alignment, and runs with font, size, colour, bold,
+// italic, underline and strike-through. Built for text from other programs
+// and from the clipboard, so any input is safe: nesting is limited, numbers
+// are clamped, truncated documents are taken as far as they go, and the work
+// is linear in the length of the input.
+class RtfReader {
+public:
+    // Groups nested deeper than this are skipped with their content.
+    static constexpr int MaxDepth = 100;
+
+    // True when the text begins with "{\rtf".
+    static bool isRtf(QStringView text);
+
+    // Replaces the cursor's selection with the document's content, as one
+    // undo step; the cursor ends after the inserted content. Text that is
+    // not RTF goes in as plain text in the cursor's character format.
+    static void insert(QTextCursor &cursor, QStringView rtf);
+
+private:
+    enum class Destination { Text, FontTable, ColourTable, Skip };
+
+    struct CharProps {
+        int font = -1; // font table index; -1 is the document's default font
+        int halfPoints = 24;
+        int colour = 0; // colour table index; 0 is automatic
+        bool bold = false;
+        bool italic = false;
+        bool underline = false;
+        bool strike = false;
+        bool hidden = false;
+        bool operator==(const CharProps &) const = default;
+    };
+
+    struct State {
+        Destination destination = Destination::Text;
+        CharProps chars;
+        Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignAbsolute;
+        int unicodeSkip = 1; // \ucN: fallback characters after each \uN
+    };
+
+    struct Font {
+        QString name;
+        int codepage = 0; // 0: the document's code page
+    };
+
+    RtfReader(QTextCursor &cursor, QStringView rtf);
+    void run();
+    void finish();
+
+    void openGroup();
+    bool closeGroup(); // false once the outermost group has closed
+    void readControl();
+    void readText();
+    void controlWord(QStringView word, bool hasParam, int param);
+    void controlSymbol(QChar symbol);
+
+    Destination destination() const;
+    void textChars(QStringView text, bool literal);
+    void decodedText(QStringView text, bool literal);
+    void hexByte(int byte);
+    void flushBytes();
+    void flushRun();
+    void paragraphBreak();
+    void commitFont();
+    void commitColour();
+
+    int currentCodepage() const;
+    QString decode(const QByteArray &bytes, int codepage);
+    QString resolveFamily(const QString &name);
+    QTextCharFormat formatFor(const CharProps &props);
+
+    QTextCursor &m_cursor;
+    QStringView m_in;
+    qsizetype m_pos = 0;
+
+    QList<State> m_stack;
+    State m_state;
+    int m_overflowDepth = 0;
+    bool m_done = false;
+
+    int m_codepage = 1252;
+    int m_defaultFont = -1;
+    QHash<int, Font> m_fonts;
+    int m_fontEntry = -1;
+    QString m_fontName;
+    QList<QColor> m_colours;
+    int m_red = 0;
+    int m_green = 0;
+    int m_blue = 0;
+    bool m_colourSet = false;
+
+    QByteArray m_bytes;
+    int m_bytesCodepage = 0;
+    int m_pendingSkip = 0; // fallback characters still to skip after \uN
+
+    QString m_runText;
+    CharProps m_runProps;
+
+    QTextBlockFormat m_targetBlockFormat;
+    QTextCharFormat m_targetBlockCharFormat;
+    bool m_startedAtBlockStart = false;
+    int m_paragraphs = 0;
+    bool m_paragraphHasText = false;
+    Qt::Alignment m_finalAlignment = Qt::AlignLeft | Qt::AlignAbsolute;
+
+    bool m_familiesLoaded = false;
+    QHash<QString, QString> m_familyByLowerName;
+};

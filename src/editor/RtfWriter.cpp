@@ -1,0 +1,330 @@
+#include "editor/RtfWriter.h"
+
+#include <QColor>
+#include <QFont>
+#include <QHash>
+#include <QList>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextFragment>
+
+namespace {
+
+// Bytes 0x80-0x9F of Windows-1252; 0xFFFD marks the unassigned ones.
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
+    0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178,
+};
+
+constexpr char kHex[] = "0123456789abcdef";
+
+void appendHexByte(QString &out, int byte)
+{
+    out += QLatin1String("\\'");
+    out += QLatin1Char(kHex[(byte >> 4) & 0xF]);
+    out += QLatin1Char(kHex[byte & 0xF]);
+}
+
+void appendUnicode(QString &out, char16_t unit)
+{
+    // RTF parameters are signed 16-bit numbers.
+    out += QLatin1String("\\u");
+    out += QString::number(int(qint16(unit)));
+    out += QLatin1Char('?');
+}
+
+// Characters that must not travel as text: the document's own structure
+// markers and control characters other than tab.
+bool isDroppedChar(char16_t ch)
+{
+    return (ch < 0x20 && ch != u'\t') || ch == 0x7F || ch == 0xFDD0 || ch == 0xFDD1
+        || ch == 0xFFFC || ch == QChar::ParagraphSeparator;
+}
+
+void appendText(QString &out, QStringView text)
+{
+    for (const QChar qc : text) {
+        const char16_t ch = qc.unicode();
+        if (isDroppedChar(ch))
+            continue;
+        switch (ch) {
+        case u'\\': out += QLatin1String("\\\\"); continue;
+        case u'{': out += QLatin1String("\\{"); continue;
+        case u'}': out += QLatin1String("\\}"); continue;
+        case u'\t': out += QLatin1String("\\tab "); continue;
+        case QChar::LineSeparator: out += QLatin1String("\\line "); continue;
+        default: break;
+        }
+        if (ch < 0x80) {
+            out += qc;
+            continue;
+        }
+        const int byte = RtfWriter::cp1252Byte(ch);
+        if (byte >= 0)
+            appendHexByte(out, byte);
+        else
+            appendUnicode(out, ch);
+    }
+}
+
+// Font names end at ';' in the font table, so that character is escaped too.
+void appendFontName(QString &out, QStringView name)
+{
+    for (const QChar qc : name) {
+        if (qc == u';')
+            appendHexByte(out, ';');
+        else
+            appendText(out, QStringView(&qc, 1));
+    }
+}
+
+QString familyOf(const QTextCharFormat &format, const QString &fallback)
+{
+    if (format.hasProperty(QTextFormat::FontFamilies)) {
+        const QStringList families = format.fontFamilies().toStringList();
+        if (!families.isEmpty() && !families.first().isEmpty())
+            return families.first();
+    }
+    const QString family = format.stringProperty(QTextFormat::FontFamily);
+    if (!family.isEmpty())
+        return family;
+    return fallback;
+}
+
+int halfPointsOf(const QTextCharFormat &format, const QFont &defaultFont)
+{
+    qreal points = format.hasProperty(QTextFormat::FontPointSize) ? format.fontPointSize() : 0;
+    if (!(points > 0))
+        points = defaultFont.pointSizeF();
+    if (!(points > 0))
+        points = 12;
+    return qBound(1, qRound(points * 2), 32767);
+}
+
+bool underlined(const QTextCharFormat &format)
+{
+    const QTextCharFormat::UnderlineStyle style = format.underlineStyle();
+    return format.fontUnderline()
+        || (style != QTextCharFormat::NoUnderline && style != QTextCharFormat::SpellCheckUnderline);
+}
+
+const char *alignmentWord(Qt::Alignment alignment)
+{
+    const Qt::Alignment h = alignment & Qt::AlignHorizontal_Mask;
+    if (h & Qt::AlignJustify)
+        return "\\qj";
+    if (h & Qt::AlignHCenter)
+        return "\\qc";
+    if (h & (Qt::AlignRight | Qt::AlignTrailing))
+        return "\\qr";
+    return "\\ql";
+}
+
+// Collects the document's fonts and colours in order of first use.
+class Tables {
+public:
+    int font(const QString &family)
+    {
+        const QString key = family;
+        auto it = m_fontIndex.constFind(key);
+        if (it != m_fontIndex.constEnd())
+            return it.value();
+        m_fonts.append(family);
+        const int index = int(m_fonts.size()) - 1;
+        m_fontIndex.insert(key, index);
+        return index;
+    }
+    // 0 is the automatic colour; table entries start at 1.
+    int colour(QRgb rgb)
+    {
+        auto it = m_colourIndex.constFind(rgb);
+        if (it != m_colourIndex.constEnd())
+            return it.value();
+        m_colours.append(rgb);
+        const int index = int(m_colours.size());
+        m_colourIndex.insert(rgb, index);
+        return index;
+    }
+    const QStringList &fonts() const { return m_fonts; }
+    const QList<QRgb> &colours() const { return m_colours; }
+
+private:
+    QStringList m_fonts;
+    QHash<QString, int> m_fontIndex;
+    QList<QRgb> m_colours;
+    QHash<QRgb, int> m_colourIndex;
+};
+
+} // namespace
+
+int RtfWriter::cp1252Byte(char16_t ch)
+{
+    if (ch < 0x80 || (ch >= 0xA0 && ch <= 0xFF))
+        return ch;
+    for (int i = 0; i < 32; ++i) {
+        if (kCp1252High[i] == ch && ch != 0xFFFD)
+            return 0x80 + i;
+    }
+    return -1;
+}
+
+char16_t RtfWriter::cp1252Char(unsigned char byte)
+{
+    if (byte >= 0x80 && byte < 0xA0)
+        return kCp1252High[byte - 0x80];
+    return byte;
+}
+
+QString RtfWriter::write(const QTextCursor &selection)
+{
+    const QTextDocument *doc = selection.document();
+    const QFont defaultFont = doc ? doc->defaultFont() : QFont();
+    const QString defaultFamily = defaultFont.family();
+
+    Tables tables;
+    tables.font(defaultFamily);
+    QString body;
+
+    if (doc && selection.hasSelection()) {
+        const int start = selection.selectionStart();
+        const int end = selection.selectionEnd();
+        for (QTextBlock block = doc->findBlock(start); block.isValid() && block.position() < end;
+             block = block.next()) {
+            body += QLatin1String("\\pard");
+            body += QLatin1String(alignmentWord(block.blockFormat().alignment()));
+            for (auto it = block.begin(); !it.atEnd(); ++it) {
+                const QTextFragment fragment = it.fragment();
+                const int fStart = qMax(start, fragment.position());
+                const int fEnd = qMin(end, fragment.position() + fragment.length());
+                if (fStart >= fEnd)
+                    continue;
+                const QTextCharFormat format = fragment.charFormat();
+                body += QLatin1String("\\plain\\f");
+                body += QString::number(tables.font(familyOf(format, defaultFamily)));
+                body += QLatin1String("\\fs");
+                body += QString::number(halfPointsOf(format, defaultFont));
+                if (format.foreground().style() != Qt::NoBrush) {
+                    body += QLatin1String("\\cf");
+                    body += QString::number(tables.colour(format.foreground().color().rgb() & 0xFFFFFF));
+                }
+                if (format.fontWeight() >= QFont::Bold)
+                    body += QLatin1String("\\b");
+                if (format.fontItalic())
+                    body += QLatin1String("\\i");
+                if (underlined(format))
+                    body += QLatin1String("\\ul");
+                if (format.fontStrikeOut())
+                    body += QLatin1String("\\strike");
+                body += QLatin1Char(' ');
+                appendText(body, QStringView(fragment.text()).mid(fStart - fragment.position(), fEnd - fStart));
+            }
+            // The paragraph mark belongs to the selection only when the
+            // selection runs past the block's last character.
+            if (block.position() + block.length() - 1 < end)
+                body += QLatin1String("\\par\n");
+        }
+    }
+
+    QString out = QStringLiteral("{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n{\\fonttbl");
+    const QStringList &fonts = tables.fonts();
+    for (int i = 0; i < fonts.size(); ++i) {
+        out += QLatin1String("{\\f");
+        out += QString::number(i);
+        out += QLatin1String("\\fnil\\fcharset0 ");
+        appendFontName(out, fonts.at(i));
+        out += QLatin1String(";}");
+    }
+    out += QLatin1String("}\n{\\colortbl ;");
+    for (const QRgb rgb : tables.colours()) {
+        out += QLatin1String("\\red");
+        out += QString::number(qRed(rgb));
+        out += QLatin1String("\\green");
+        out += QString::number(qGreen(rgb));
+        out += QLatin1String("\\blue");
+        out += QString::number(qBlue(rgb));
+        out += QLatin1Char(';');
+    }
+    out += QLatin1String("}\n");
+    out += body;
+    out += QLatin1String("}");
+    return out;
+}
+
+QString RtfWriter::toLower(QStringView rtf)
+{
+    QString out;
+    out.reserve(rtf.size());
+    const qsizetype n = rtf.size();
+    qsizetype i = 0;
+    qsizetype literalStart = 0;
+    auto flushLiteral = [&](qsizetype upTo) {
+        if (upTo > literalStart)
+            out += rtf.mid(literalStart, upTo - literalStart).toString().toLower();
+    };
+    auto isHex = [](QChar c) {
+        return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+    };
+    while (i < n) {
+        if (rtf[i] != u'\\' || i + 1 >= n) {
+            ++i;
+            continue;
+        }
+        flushLiteral(i);
+        const QChar next = rtf[i + 1];
+        if (next == u'\'' && i + 3 < n && isHex(rtf[i + 2]) && isHex(rtf[i + 3])) {
+            const int byte = rtf.mid(i + 2, 2).toInt(nullptr, 16);
+            const char16_t ch = cp1252Char(static_cast<unsigned char>(byte));
+            const char16_t lower = QChar(ch).toLower().unicode();
+            const int lowerByte = cp1252Byte(lower);
+            appendHexByte(out, lowerByte >= 0 ? lowerByte : byte);
+            i += 4;
+        } else if (next.isLetter() && next.unicode() < 0x80) {
+            qsizetype j = i + 1;
+            while (j < n && rtf[j].unicode() < 0x80 && rtf[j].isLetter())
+                ++j;
+            const QString word = rtf.mid(i + 1, j - i - 1).toString().toLower();
+            qsizetype k = j;
+            if (k < n && rtf[k] == u'-')
+                ++k;
+            const qsizetype digitsStart = k;
+            while (k < n && rtf[k].isDigit() && rtf[k].unicode() < 0x80)
+                ++k;
+            const bool hasNumber = k > digitsStart;
+            const QStringView number = rtf.mid(j, k - j);
+            if (word == u"u" && hasNumber) {
+                bool ok = false;
+                const int value = number.toInt(&ok);
+                if (ok && value >= -32768 && value <= 65535) {
+                    const char16_t ch = static_cast<char16_t>(value);
+                    const char16_t lower = QChar(ch).isSurrogate() ? ch : QChar(ch).toLower().unicode();
+                    out += QLatin1String("\\u");
+                    out += QString::number(int(qint16(lower)));
+                } else {
+                    out += QLatin1Char('\\') + word + number.toString();
+                }
+            } else {
+                out += QLatin1Char('\\') + word + number.toString();
+            }
+            i = k;
+            if (word == u"bin" && hasNumber) {
+                // Binary data is copied as it is.
+                if (i < n && rtf[i] == u' ')
+                    out += rtf[i++];
+                const qsizetype length = qBound<qsizetype>(0, number.toLongLong(), n - i);
+                out += rtf.mid(i, length);
+                i += length;
+            }
+        } else {
+            // Control symbols such as \\ \{ \} \~ keep their second character.
+            out += QLatin1Char('\\');
+            out += next.toLower();
+            i += 2;
+        }
+        literalStart = i;
+    }
+    flushLiteral(n);
+    return out;
+}
