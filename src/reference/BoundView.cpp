@@ -1,0 +1,66 @@
+#include "reference/BoundView.h"
+
+#include "reference/DataSource.h"
+#include "reference/EntryDocumentCache.h"
+#include "reference/LayoutPacer.h"
+
+#include <QScrollBar>
+#include <QTextDocument>
+#include <QTextEdit>
+
+BoundView::BoundView(DataSource *source, QTextEdit *view, QObject *parent)
+    : QObject(parent)
+    , m_source(source)
+    , m_view(view)
+    , m_cache(new EntryDocumentCache(view->document()->defaultFont(), view, MaxKeptCharacters, this))
+    , m_pacer(new LayoutPacer(this))
+{
+    connect(source, &DataSource::currentChanged, this, &BoundView::showCurrent);
+    showCurrent();
+}
+
+BoundView::~BoundView()
+{
+    m_pacer->stop();
+}
+
+void BoundView::showCurrent()
+{
+    if (!m_source || !m_view)
+        return;
+    const std::optional<qint64> row = m_source->currentRowId();
+    if (!row || row == m_shownRow)
+        return;
+    DataSource *source = m_source;
+    const qint64 id = *row;
+    QTextDocument *doc = m_cache->document(id, [source, id] { return source->entryAt(id); });
+
+    m_pacer->stop();
+    // The view's own first document dies in the swap; ours stay with the cache.
+    QTextDocument *previous = m_view->document();
+    const bool previousKept = previous && previous != doc && previous->parent() == m_view;
+    m_cache->setShown(doc);
+    m_view->setDocument(doc);
+    m_shownRow = row;
+    // A document out of view keeps only its text: its layout is rebuilt for
+    // the view anyway, and an unfinished one would go on working unseen.
+    if (previousKept)
+        previous->setDocumentLayout(nullptr);
+    m_view->verticalScrollBar()->setValue(0);
+    m_view->horizontalScrollBar()->setValue(0);
+    m_pacer->start(doc);
+}
+
+void BoundView::prefetch(const QStringList &keys)
+{
+    if (!m_source)
+        return;
+    DataSource *source = m_source;
+    for (const QString &key : keys) {
+        const std::optional<qint64> row = m_source->peek(key);
+        if (!row || row == m_shownRow)
+            continue;
+        const qint64 id = *row;
+        m_cache->prefetch(id, [source, id] { return source->entryAt(id); });
+    }
+}

@@ -1,0 +1,265 @@
+#include "reference/DataSource.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <sqlite3.h>
+
+namespace {
+
+QString quoted(QStringView identifier)
+{
+    QString s = identifier.toString();
+    s.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + s + QLatin1Char('"');
+}
+
+QString fromView(std::string_view v)
+{
+    return QString::fromUtf8(v.data(), qsizetype(v.size()));
+}
+
+// One prepared statement, finalised when it goes out of scope.
+class Statement {
+public:
+    Statement(sqlite3 *db, const QString &sql)
+    {
+        const QByteArray utf8 = sql.toUtf8();
+        m_rc = sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &m_stmt, nullptr);
+    }
+    ~Statement() { sqlite3_finalize(m_stmt); }
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+
+    bool ok() const { return m_rc == SQLITE_OK && m_stmt; }
+    void bind(int index, const QString &text)
+    {
+        const QByteArray utf8 = text.toUtf8();
+        sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    }
+    int step() { return sqlite3_step(m_stmt); }
+    // True while a row is available; errors end the rows like their end does.
+    bool next() { return ok() && step() == SQLITE_ROW; }
+    qint64 integer(int column) const { return sqlite3_column_int64(m_stmt, column); }
+    QString text(int column) const
+    {
+        const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column));
+        return p ? QString::fromUtf8(p, sqlite3_column_bytes(m_stmt, column)) : QString();
+    }
+
+private:
+    sqlite3_stmt *m_stmt = nullptr;
+    int m_rc = SQLITE_ERROR;
+};
+
+} // namespace
+
+DataSource::DataSource(QObject *parent)
+    : QObject(parent)
+{
+}
+
+DataSource::~DataSource()
+{
+    close();
+}
+
+void DataSource::close()
+{
+    if (m_db)
+        sqlite3_close_v2(m_db);
+    m_db = nullptr;
+    m_index.clear();
+    m_ordering.reset();
+    m_noMatch = false;
+    setCurrent(std::nullopt);
+}
+
+QString DataSource::sqliteError() const
+{
+    return m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString();
+}
+
+bool DataSource::fail(QString *problem, const QString &text)
+{
+    if (problem)
+        *problem = text;
+    close();
+    return false;
+}
+
+bool DataSource::open(const QString &path, const ReferenceSchema::Table &schema, QString *problem)
+{
+    close();
+    const QFileInfo info(path);
+    if (!info.exists())
+        return fail(problem, tr("the file is missing"));
+    if (!info.isFile() || !info.isReadable())
+        return fail(problem, tr("the file cannot be read"));
+
+    // Read-only at the engine level: nothing the program does can write the file.
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, SQLITE_OPEN_READONLY, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString why = m_db ? sqliteError() : QString::fromUtf8(sqlite3_errstr(rc));
+        return fail(problem, tr("the file cannot be opened (%1)").arg(why));
+    }
+    sqlite3_extended_result_codes(m_db, 1);
+
+    m_tableName = fromView(schema.table);
+    m_table = quoted(m_tableName);
+    {
+        // The first read reveals a file that is not a database at all.
+        Statement s(m_db, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name = ?1 COLLATE NOCASE"));
+        if (!s.ok())
+            return fail(problem, tr("the file is not a readable database (%1)").arg(sqliteError()));
+        s.bind(1, m_tableName);
+        if (!s.next())
+            return fail(problem, tr("it has no table \"%1\"").arg(m_tableName));
+    }
+
+    const QString field = fromView(schema.entryField);
+    bool hasField = false;
+    {
+        Statement s(m_db, QStringLiteral("SELECT name FROM pragma_table_info(?1)"));
+        s.bind(1, m_tableName);
+        while (s.next())
+            hasField = hasField || s.text(0).compare(field, Qt::CaseInsensitive) == 0;
+    }
+    if (!hasField)
+        return fail(problem, tr("table \"%1\" has no field \"%2\"").arg(m_tableName, field));
+    m_entryColumn = quoted(field);
+
+    QString indexProblem;
+    if (!orderingOf(fromView(schema.index), &indexProblem))
+        return fail(problem, indexProblem);
+
+    Statement s(m_db, QStringLiteral("SELECT rowid FROM %1 ORDER BY rowid LIMIT 1").arg(m_table));
+    const int stepped = s.ok() ? s.step() : SQLITE_ERROR;
+    if (stepped == SQLITE_DONE)
+        return fail(problem, tr("table \"%1\" holds no entries").arg(m_tableName));
+    if (stepped != SQLITE_ROW)
+        return fail(problem, tr("table \"%1\" cannot be read (%2)").arg(m_tableName, sqliteError()));
+    const std::optional<qint64> first = s.integer(0);
+    setCurrent(first);
+    return true;
+}
+
+std::optional<DataSource::Ordering> DataSource::orderingOf(const QString &index, QString *problem) const
+{
+    const auto error = [&](const QString &text) -> std::optional<Ordering> {
+        if (problem)
+            *problem = text;
+        return std::nullopt;
+    };
+    if (!m_db)
+        return error(tr("the database is not open"));
+    {
+        Statement s(m_db, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index' "
+                                         "AND name = ?1 COLLATE NOCASE AND tbl_name = ?2 COLLATE NOCASE"));
+        s.bind(1, index);
+        s.bind(2, m_tableName);
+        if (!s.next())
+            return error(tr("table \"%1\" has no index \"%2\"").arg(m_tableName, index));
+    }
+
+    Ordering ordering;
+    QStringList terms;
+    Statement s(m_db, QStringLiteral("SELECT cid, name, \"desc\", coll FROM pragma_index_xinfo(?1) "
+                                     "WHERE \"key\" = 1 ORDER BY seqno"));
+    s.bind(1, index);
+    while (s.next()) {
+        if (s.integer(0) < 0)
+            return error(tr("index \"%1\" orders by an expression, not by a field").arg(index));
+        const QString column = quoted(s.text(1));
+        if (ordering.keyColumn.isEmpty())
+            ordering.keyColumn = column;
+        QString term = column + QStringLiteral(" COLLATE ") + quoted(s.text(3));
+        if (s.integer(2))
+            term += QStringLiteral(" DESC");
+        terms << term;
+    }
+    if (ordering.keyColumn.isEmpty())
+        return error(tr("index \"%1\" has no key field").arg(index));
+    // An index ends in the row id: equal keys keep their row order.
+    terms << QStringLiteral("rowid");
+    ordering.orderBy = terms.join(QStringLiteral(", "));
+    return ordering;
+}
+
+bool DataSource::selectIndex(const QString &name, QString *problem)
+{
+    std::optional<Ordering> ordering = orderingOf(name, problem);
+    if (!ordering)
+        return false;
+    m_index = name;
+    m_ordering = std::move(ordering);
+    return true;
+}
+
+std::optional<qint64> DataSource::firstRowId(const QString &orderBy) const
+{
+    Statement s(m_db, QStringLiteral("SELECT rowid FROM %1 ORDER BY %2 LIMIT 1").arg(m_table, orderBy));
+    if (!s.next())
+        return std::nullopt;
+    return s.integer(0);
+}
+
+std::optional<qint64> DataSource::findRowId(const Ordering &ordering, const QString &key) const
+{
+    // BINARY: the key must match exactly, whatever collation the index uses.
+    Statement s(m_db, QStringLiteral("SELECT rowid FROM %1 WHERE %2 = ?1 COLLATE BINARY ORDER BY %3 LIMIT 1")
+                          .arg(m_table, ordering.keyColumn, ordering.orderBy));
+    s.bind(1, key);
+    if (!s.next())
+        return std::nullopt;
+    return s.integer(0);
+}
+
+QString DataSource::entryAt(qint64 rowId) const
+{
+    if (!m_db)
+        return {};
+    Statement s(m_db, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = %3").arg(m_entryColumn, m_table).arg(rowId));
+    return s.next() ? s.text(0) : QString();
+}
+
+void DataSource::seek(const QString &key)
+{
+    if (!m_db || !m_ordering) {
+        m_noMatch = true;
+        return;
+    }
+    const std::optional<qint64> found = findRowId(*m_ordering, key);
+    m_noMatch = !found;
+    if (found)
+        setCurrent(found);
+}
+
+void DataSource::moveFirst()
+{
+    if (!m_db)
+        return;
+    const std::optional<qint64> first = firstRowId(m_ordering ? m_ordering->orderBy : QStringLiteral("rowid"));
+    if (first)
+        setCurrent(first);
+}
+
+QString DataSource::entry() const
+{
+    return m_current ? entryAt(*m_current) : QString();
+}
+
+std::optional<qint64> DataSource::peek(const QString &key) const
+{
+    if (!m_db || !m_ordering)
+        return std::nullopt;
+    const std::optional<qint64> row = findRowId(*m_ordering, key);
+    return row ? row : firstRowId(m_ordering->orderBy);
+}
+
+void DataSource::setCurrent(std::optional<qint64> rowId)
+{
+    if (rowId == m_current)
+        return;
+    m_current = rowId;
+    emit currentChanged();
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "reference/ReferenceSchema.h"
+
+#include <QObject>
+#include <QString>
+#include <optional>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// A hidden data control over one reference table: opens its database
+// read-only, keeps a current record and moves it by index, key and "first".
+// The entry field of the current record is what the bound view shows.
+class DataSource : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(DataSource)
+
+public:
+    explicit DataSource(QObject *parent = nullptr);
+    ~DataSource() override;
+
+    // Opens the file read-only and checks that it holds the table, its
+    // entry field, the named index and at least one record. The first
+    // record in table order becomes current. On failure the source stays
+    // closed and problem (when given) says what is wrong, in words for
+    // the user.
+    bool open(const QString &path, const ReferenceSchema::Table &schema, QString *problem = nullptr);
+    bool isOpen() const { return m_db != nullptr; }
+    void close();
+
+    // Later seeks and moves follow this index's order. An index that the
+    // table does not have is an error and leaves the selection unchanged.
+    bool selectIndex(const QString &name, QString *problem = nullptr);
+    QString currentIndex() const { return m_index; }
+
+    // Seek with the comparison "=": the first record in index order whose
+    // key equals the value exactly (case and blanks count) becomes current.
+    // Without such a record noMatch() is true and the current record stays.
+    void seek(const QString &key);
+    bool noMatch() const { return m_noMatch; }
+
+    // The first record in the selected index's order becomes current.
+    void moveFirst();
+
+    std::optional<qint64> currentRowId() const { return m_current; }
+    // The entry field of the current record; empty without one.
+    QString entry() const;
+
+    // The record that a lookup of this key would make current (the one
+    // found, or the first one), without moving: lets views prepare entries
+    // ahead of the user.
+    std::optional<qint64> peek(const QString &key) const;
+    // The entry field of any record; empty for an unknown row.
+    QString entryAt(qint64 rowId) const;
+
+signals:
+    // The current record is now a different one.
+    void currentChanged();
+
+private:
+    struct Ordering {
+        QString keyColumn;  // quoted identifier
+        QString orderBy;    // index columns with collation and direction, then rowid
+    };
+
+    bool fail(QString *problem, const QString &text);
+    std::optional<Ordering> orderingOf(const QString &index, QString *problem) const;
+    std::optional<qint64> firstRowId(const QString &orderBy) const;
+    std::optional<qint64> findRowId(const Ordering &ordering, const QString &key) const;
+    void setCurrent(std::optional<qint64> rowId);
+    QString sqliteError() const;
+
+    sqlite3 *m_db = nullptr;
+    QString m_table;       // quoted identifier
+    QString m_tableName;   // as given
+    QString m_entryColumn; // quoted identifier
+    QString m_index;
+    std::optional<Ordering> m_ordering;
+    std::optional<qint64> m_current;
+    bool m_noMatch = false;
+};
