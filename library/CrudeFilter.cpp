@@ -28,7 +28,7 @@ const char *const Words[] = {
     "oh god", "my god", "lord almighty", "wench", "screw", "screwed", "screwing", "balls",
     "busty", "hump", "climax", "sperm", "knickers", "panties", "underwear", "bra", "bikini",
     "virgin", "virgins", "virginity", "the hell", "hell of a", "go to hell", "like hell",
-    "what the devil", "drinking",
+    "what the devil", "drinking", "poo", "poop", "fart", "farts", "toilet", "puke", "vomit",
 };
 
 QRegularExpression buildPattern()

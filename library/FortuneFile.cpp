@@ -88,6 +88,8 @@ QVector<Quotation> parse(const QString &content, const QString &source)
     static const QRegularExpression overstrike(QStringLiteral(".\\x{0008}"));
     text.remove(overstrike);
     text.remove(QLatin1Char('\r'));
+    // A few entries were converted to UTF-8 twice.
+    text.replace(QStringLiteral("\u00C2\u00A3"), QStringLiteral("\u00A3"));
 
     QVector<Quotation> out;
     QStringList current;

@@ -100,6 +100,10 @@ bool QuoteSelector::usable(const Quotation &q) const
 {
     if (q.author.isEmpty() || q.text.size() < 12)
         return false;
+    // Two sayings run together: the first one's attribution sits inside the text.
+    static const QRegularExpression innerAttribution(QStringLiteral("(^|\\n)--\\s*\\S"));
+    if (innerAttribution.match(q.text).hasMatch())
+        return false;
     if (!CrudeFilter::isClean(q.text) || !CrudeFilter::isClean(q.author))
         return false;
     const QString flat = oneLine(q.text);
@@ -112,6 +116,28 @@ bool QuoteSelector::usable(const Quotation &q) const
             return false;
     }
     return true;
+}
+
+QSet<QString> QuoteSelector::wordSet(const QString &text)
+{
+    static const QRegularExpression nonWord(QStringLiteral("[^\\w']+"));
+    QSet<QString> words;
+    for (const QString &w : text.toLower().split(nonWord, Qt::SkipEmptyParts))
+        words.insert(w);
+    return words;
+}
+
+bool QuoteSelector::similarToChosen(const Quotation &q, const QVector<Quotation> &alsoChosen) const
+{
+    // Files repeat a saying in slightly different words ("one who" / "a person who").
+    const QSet<QString> words = wordSet(q.text);
+    const auto close = [&](const Quotation &other) {
+        const QSet<QString> theirs = wordSet(other.text);
+        const qsizetype smaller = std::min(words.size(), theirs.size());
+        return smaller > 0 && QSet<QString>(words).intersect(theirs).size() * 4 >= smaller * 3;
+    };
+    return std::any_of(m_chosen.cbegin(), m_chosen.cend(), close)
+        || std::any_of(alsoChosen.cbegin(), alsoChosen.cend(), close);
 }
 
 bool QuoteSelector::taken(const Quotation &q) const
@@ -227,21 +253,30 @@ QVector<Quotation> QuoteSelector::keywordRule(const CurationRule &rule, int room
         for (const Quotation &q : std::as_const(m_pool)) {
             if (out.size() >= room)
                 break;
-            if (q.text.size() <= AuthorMaxLength && who.match(q.author).hasMatch() && !taken(q)) {
-                out << q;
-                m_inSubject.insert(identity(q.text));
+            if (q.text.size() > AuthorMaxLength || !who.match(q.author).hasMatch() || taken(q))
+                continue;
+            if (similarToChosen(q, out)) {
+                // Another wording of the person's saying stays with the person too.
+                m_reserved.insert(identity(q.text), m_subject);
+                continue;
             }
+            out << q;
+            m_inSubject.insert(identity(q.text));
         }
     } else if (rule.kind == QLatin1String("words")) {
         const auto [words, files] = splitScope(rule.value);
         const QRegularExpression pattern = wordPattern(words);
-        for (const Quotation &q : std::as_const(m_pool)) {
-            if (out.size() >= room)
-                break;
-            if (q.text.size() <= KeywordMaxLength && (files.isEmpty() || files.contains(q.source))
-                && pattern.match(q.text).hasMatch() && !taken(q)) {
-                out << q;
-                m_inSubject.insert(identity(q.text));
+        // A scope also sets the order: the files named first are searched first.
+        const QStringList order = files.isEmpty() ? m_curation.files : files;
+        for (const QString &file : order) {
+            for (const Quotation &q : std::as_const(m_pool)) {
+                if (out.size() >= room)
+                    break;
+                if (q.source == file && q.text.size() <= KeywordMaxLength && pattern.match(q.text).hasMatch()
+                    && !taken(q) && !similarToChosen(q, out)) {
+                    out << q;
+                    m_inSubject.insert(identity(q.text));
+                }
             }
         }
     } else if (rule.kind == QLatin1String("kjv")) {
@@ -313,6 +348,7 @@ std::optional<QVector<LibraryEntry>> QuoteSelector::select(const QStringList &ke
     for (const SubjectCuration &s : m_curation.subjects) {
         m_subject = s.key;
         m_inSubject.clear();
+        m_chosen.clear();
         for (const CurationRule &rule : s.rules) {
             QString why;
             auto found = rule.kind == QLatin1String("author")
@@ -338,6 +374,7 @@ std::optional<QVector<LibraryEntry>> QuoteSelector::select(const QStringList &ke
         QVector<Quotation> quotes;
         m_subject = key;
         m_inSubject.clear();
+        m_chosen.clear();
         for (const CurationRule &rule : s.rules) {
             if (quotes.size() >= limit)
                 break;
@@ -351,6 +388,7 @@ std::optional<QVector<LibraryEntry>> QuoteSelector::select(const QStringList &ke
                 return std::nullopt;
             }
             quotes += *found;
+            m_chosen = quotes;
         }
         if (s.count > 0 && quotes.size() != s.count) {
             *error = QStringLiteral("subject \"%1\" needs %2 quotations, the rules find %3")

@@ -36,6 +36,8 @@ private:
     QVector<Quotation> keywordRule(const CurationRule &rule, int room, QString *error);
     std::optional<Quotation> verseRange(const QString &reference, QString *error) const;
     bool taken(const Quotation &q) const;
+    bool similarToChosen(const Quotation &q, const QVector<Quotation> &alsoChosen) const;
+    static QSet<QString> wordSet(const QString &text);
 
     static QString identity(const QString &text);
 
@@ -48,4 +50,5 @@ private:
     QString m_subject;                  // the subject being built
     QSet<QString> m_used;              // already placed under a subject
     QSet<QString> m_inSubject;         // placed under the subject being built
+    QVector<Quotation> m_chosen;       // the subject's quotations so far
 };
