@@ -54,7 +54,9 @@ bool coversSubjectList(const ReferenceSchema::Table &table, const QVector<Librar
 
 int fail(QTextStream &err, const QString &message)
 {
-    err << "vellumor-library: " << message << Qt::endl;
+    const QStringList lines = message.split(QLatin1Char('\n'));
+    for (const QString &line : lines)
+        err << "vellumor-library: " << line << Qt::endl;
     return 1;
 }
 
