@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// One entry of Strong's Hebrew or Greek dictionary reduced to plain text:
+// the original word, how to say it, what it means and how the KJV renders it.
+struct StrongsEntry {
+    QString number;          // "H85", "G2424": no leading zeros
+    QString lemma;           // the word in Hebrew or Greek letters
+    QString transliteration; // "'abrâhâm"
+    QString pronunciation;   // "ab-raw-hawm'"
+    QString definition;      // derivation and meaning, plain text
+    QStringList renderings;  // the KJV's renderings, in Strong's order
+
+    // Strong's lists a proper name's KJV rendering capitalised ("- Abraham."),
+    // common words in lower case ("- father"), after any "X" or "+" markers.
+    bool isProperName() const;
+
+    // Parses one raw module entry; testament is 'H' or 'G'. Empty for
+    // numbers Strong's marks "Not Used" or entries without a definition.
+    static std::optional<StrongsEntry> parse(QChar testament, const QString &key, const QString &raw);
+
+    // "H0430", "h430", "G02316" -> "H430", "G2316"; empty when not a number.
+    static QString normalizeNumber(const QString &number);
+};

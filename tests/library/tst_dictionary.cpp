@@ -1,0 +1,543 @@
+#include "AlphabeticRanges.h"
+#include "DictionaryBuilder.h"
+#include "DictionaryLayout.h"
+#include "KjvConcordance.h"
+#include "NaveRenderer.h"
+#include "StrongsEntry.h"
+#include "SwordSource.h"
+#include "reference/SubjectLists.h"
+
+#include <QRegularExpression>
+#include <QSet>
+#include <QtTest>
+
+namespace {
+
+KjvWord w(const QString &text, const QString &number = QString())
+{
+    return {text, number.isEmpty() ? QStringList() : QStringList{number}};
+}
+
+KjvVerse verse(const QString &book, int chapter, int number, const QVector<KjvWord> &words)
+{
+    KjvVerse v;
+    v.book = book;
+    v.chapter = chapter;
+    v.verse = number;
+    v.words = words;
+    for (const KjvWord &word : words)
+        v.text += (v.text.isEmpty() ? QString() : QStringLiteral(" ")) + word.text;
+    return v;
+}
+
+// The indented lines of a rendered topic, without the heading line.
+QStringList bodyLines(const QString &article)
+{
+    QStringList lines = article.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    lines.removeFirst();
+    return lines;
+}
+
+const KjvConcordance::Translation *findTranslation(const KjvConcordance::Headword &h, const QString &number)
+{
+    for (const KjvConcordance::Translation &t : h.translations)
+        if (t.number == number)
+            return &t;
+    return nullptr;
+}
+
+const KjvConcordance::Headword *findHeadword(const QVector<KjvConcordance::Headword> &list, const QString &word)
+{
+    for (const KjvConcordance::Headword &h : list)
+        if (h.word == word)
+            return &h;
+    return nullptr;
+}
+
+} // namespace
+
+class TestDictionary : public QObject {
+    Q_OBJECT
+
+private slots:
+    void bibleDictRangesFollowTheSubjectKeys();
+    void wordUsageAndNameRanges();
+    void topicalRangesAndThemedRecords();
+    void topicalRecordsMatchTheSubjectList();
+
+    void naveReferencesAreWrittenOut();
+    void naveSourceFaultsAreRepaired();
+    void naveListsAndCrossReferences();
+    void naveAbbreviationTables();
+
+    void strongsHebrewEntry();
+    void strongsGreekEntry();
+    void strongsOddities();
+    void strongsNumberNormalisation();
+
+    void concordanceCountsWords();
+    void concordanceTagsAndPhrases();
+
+    void buildFromInstalledModules();
+};
+
+void TestDictionary::bibleDictRangesFollowTheSubjectKeys()
+{
+    const QStringList keys = SubjectLists::load(QStringLiteral("lstJoke"));
+    QVERIFY(!keys.isEmpty());
+    const AlphabeticRanges dict = DictionaryLayout::bibleDict(keys);
+    QVERIFY(dict.isValid());
+    QCOMPARE(dict.keys().size(), 57);
+    QCOMPARE(dict.keys().constFirst(), QStringLiteral("BibleDict ALPHA"));
+
+    // Everything before the first bound opens the dictionary.
+    QCOMPARE(dict.keyFor(QStringLiteral("A")), QStringLiteral("BibleDict ALPHA"));
+    QCOMPARE(dict.keyFor(QStringLiteral("AARON")), QStringLiteral("BibleDict ALPHA"));
+    QCOMPARE(dict.keyFor(QStringLiteral("ABJECT")), QStringLiteral("BibleDict ALPHA"));
+    // Each key's own headword starts its record.
+    QCOMPARE(dict.keyFor(QStringLiteral("ABJECTS")), QStringLiteral("BibleDict ABJECTS"));
+    QCOMPARE(dict.keyFor(QStringLiteral("abjects")), QStringLiteral("BibleDict ABJECTS"));
+    QCOMPARE(dict.keyFor(QStringLiteral("ALPHA")), QStringLiteral("BibleDict ADOPTION"));
+    QCOMPARE(dict.keyFor(QStringLiteral("AMEN")), QStringLiteral("BibleDict AMEM"));
+    QCOMPARE(dict.keyFor(QStringLiteral("AMELEK")), QStringLiteral("BibleDict ADOPTION"));
+    // A key of several words is compared as text: LAW sorts before it, LAWFUL after.
+    QCOMPARE(dict.keyFor(QStringLiteral("LAW")), QStringLiteral("BibleDict JUPITER"));
+    QCOMPARE(dict.keyFor(QStringLiteral("LAWFUL")), QStringLiteral("BibleDict LAW OF MOSES"));
+    QCOMPARE(dict.keyFor(QStringLiteral("LIONESS")), QStringLiteral("BibleDict LAW OF MOSES"));
+    QCOMPARE(dict.keyFor(QStringLiteral("LIVE")), QStringLiteral("BibleDict LIONS"));
+    QCOMPARE(dict.keyFor(QStringLiteral("ZEMARAIM")), QStringLiteral("BibleDict ZEMARAIM"));
+    QCOMPARE(dict.keyFor(QStringLiteral("ZUZIMS")), QStringLiteral("BibleDict ZEMARAIM"));
+    QCOMPARE(dict.keyFor(QStringLiteral("WEEPING")), QStringLiteral("BibleDict WEEK"));
+    QCOMPARE(dict.keyFor(QStringLiteral("WEEK")), QStringLiteral("BibleDict WEEK"));
+    QCOMPARE(dict.keyFor(QStringLiteral("WEDDING")), QStringLiteral("BibleDict TOOTH"));
+
+    for (qsizetype i = 1; i < dict.keys().size(); ++i) {
+        const QString key = dict.keys().at(i);
+        QCOMPARE(dict.keyFor(key.mid(10)), key);
+    }
+
+    QVERIFY(!AlphabeticRanges({{QStringLiteral("b"), QStringLiteral("B")}, {QStringLiteral("a"), QStringLiteral("A")}})
+                 .isValid());
+    QVERIFY(!AlphabeticRanges({}).isValid());
+}
+
+void TestDictionary::wordUsageAndNameRanges()
+{
+    const AlphabeticRanges usage = DictionaryLayout::wordUsage();
+    QCOMPARE(usage.keyFor(QStringLiteral("a")), QStringLiteral("WordUsage A-B"));
+    QCOMPARE(usage.keyFor(QStringLiteral("Bozrah")), QStringLiteral("WordUsage A-B"));
+    QCOMPARE(usage.keyFor(QStringLiteral("Cain")), QStringLiteral("WordUsage C-D"));
+    QCOMPARE(usage.keyFor(QStringLiteral("dwelt")), QStringLiteral("WordUsage C-D"));
+    QCOMPARE(usage.keyFor(QStringLiteral("earth")), QStringLiteral("WordUsage E- G"));
+    QCOMPARE(usage.keyFor(QStringLiteral("Gaza")), QStringLiteral("WordUsage E- G"));
+    QCOMPARE(usage.keyFor(QStringLiteral("heaven")), QStringLiteral("WordUsage H-J"));
+    QCOMPARE(usage.keyFor(QStringLiteral("Jude")), QStringLiteral("WordUsage H-J"));
+    QCOMPARE(usage.keyFor(QStringLiteral("king")), QStringLiteral("WordUsage K-N"));
+    QCOMPARE(usage.keyFor(QStringLiteral("nought")), QStringLiteral("WordUsage K-N"));
+    QCOMPARE(usage.keyFor(QStringLiteral("O")), QStringLiteral("WordUsage O-R"));
+    QCOMPARE(usage.keyFor(QStringLiteral("Ruth")), QStringLiteral("WordUsage O-R"));
+    QCOMPARE(usage.keyFor(QStringLiteral("said")), QStringLiteral("WordUsage S-T"));
+    QCOMPARE(usage.keyFor(QStringLiteral("Tyre")), QStringLiteral("WordUsage S-T"));
+    QCOMPARE(usage.keyFor(QStringLiteral("unto")), QStringLiteral("WordUsage U-Z"));
+    QCOMPARE(usage.keyFor(QStringLiteral("Zuzims")), QStringLiteral("WordUsage U-Z"));
+
+    const AlphabeticRanges names = DictionaryLayout::bibleNames();
+    QCOMPARE(names.keyFor(QStringLiteral("AARON")), QStringLiteral("BibleNames A-J"));
+    QCOMPARE(names.keyFor(QStringLiteral("JUDAS")), QStringLiteral("BibleNames A-J"));
+    QCOMPARE(names.keyFor(QStringLiteral("KADESH")), QStringLiteral("BibleNames K-Z"));
+    QCOMPARE(names.keyFor(QStringLiteral("ZUZIMS")), QStringLiteral("BibleNames K-Z"));
+}
+
+void TestDictionary::topicalRangesAndThemedRecords()
+{
+    using DictionaryLayout::topicalKey;
+    QCOMPARE(topicalKey(QStringLiteral("AARON")), QStringLiteral("TopicalTextBook"));
+    QCOMPARE(topicalKey(QStringLiteral("FOWL")), QStringLiteral("TopicalTextBook"));
+    QCOMPARE(topicalKey(QStringLiteral("FOX")), QStringLiteral("TopicalTextBook FOX"));
+    QCOMPARE(topicalKey(QStringLiteral("GOVERNMENT")), QStringLiteral("TopicalTextBook FOX"));
+    QCOMPARE(topicalKey(QStringLiteral("IDOLATRY")), QStringLiteral("TopicalTextBook HOLINESS"));
+    QCOMPARE(topicalKey(QStringLiteral("IGNORANCE")), QStringLiteral("TopicalTextBook INGORANCE"));
+    QCOMPARE(topicalKey(QStringLiteral("KING")), QStringLiteral("TopicalTextBook INGORANCE"));
+    QCOMPARE(topicalKey(QStringLiteral("KINGS")), QStringLiteral("TopicalTextBook KINGS"));
+    QCOMPARE(topicalKey(QStringLiteral("RED")), QStringLiteral("TopicalTextBook PRIESTS"));
+    QCOMPARE(topicalKey(QStringLiteral("RED HEIFER")), QStringLiteral("TopicalTextBook RED HEIFER"));
+    QCOMPARE(topicalKey(QStringLiteral("TITHES")), QStringLiteral("TopicalTextBook SUN"));
+    QCOMPARE(topicalKey(QStringLiteral("TITLES AND NAMES")), QStringLiteral("TopicalTextBook  TITLES"));
+    QCOMPARE(topicalKey(QStringLiteral("ZUZIMS")), QStringLiteral("TopicalTextBook VINEYARDS"));
+
+    // The themed records take their topics out of the alphabet.
+    QCOMPARE(topicalKey(QStringLiteral("GOD")), QStringLiteral("TopicalText Book GOD"));
+    QCOMPARE(topicalKey(QStringLiteral("ATTRIBUTES OF GOD")), QStringLiteral("TopicalText Book GOD"));
+    QCOMPARE(topicalKey(QStringLiteral("TRINITY")), QStringLiteral("TopicalText Book GOD"));
+    QCOMPARE(topicalKey(QStringLiteral("JESUS, THE CHRIST")), QStringLiteral("TopicalTextBook CONCERNING GOD"));
+    QCOMPARE(topicalKey(QStringLiteral("HOLY SPIRIT")), QStringLiteral("TopicalTextBook CONCERNING GOD"));
+    QCOMPARE(topicalKey(QStringLiteral("Angel (Holy Trinity)")), QStringLiteral("TopicalTextBook CONCERNING GOD"));
+    for (const char *topic : {"ATONEMENT", "REDEMPTION", "SALVATION", "JUSTIFICATION", "REGENERATION", "FORGIVENESS"})
+        QCOMPARE(topicalKey(QString::fromLatin1(topic)), QStringLiteral("TopicalTextBook CONERNING REDEMPTION"));
+    // Only the listed topics: their neighbours stay in their ranges.
+    QCOMPARE(topicalKey(QStringLiteral("GODLINESS")), QStringLiteral("TopicalTextBook FOX"));
+    QCOMPARE(topicalKey(QStringLiteral("SALVATION, PLAN OF")), QStringLiteral("TopicalTextBook SALT"));
+    QCOMPARE(topicalKey(QStringLiteral("JESUS")), QStringLiteral("TopicalTextBook INGORANCE"));
+}
+
+void TestDictionary::topicalRecordsMatchTheSubjectList()
+{
+    QSet<QString> listed;
+    for (const QString &key : SubjectLists::load(QStringLiteral("lstJoke")))
+        if (key.startsWith(QLatin1String("TopicalText")))
+            listed.insert(key);
+    const QStringList made = DictionaryLayout::topicalKeys();
+    QCOMPARE(QSet<QString>(made.cbegin(), made.cend()), listed);
+    QCOMPARE(made.size(), listed.size());
+}
+
+void TestDictionary::naveReferencesAreWrittenOut()
+{
+    const QString raw = QStringLiteral(
+        "<entryFree n=\"AARON\"> <def> <lb/>\u2192 Lineage of <ref osisRef=\"Exod.6.16-Exod.6.20\">Ex 6:16-20</ref>; "
+        "<ref osisRef=\"Josh.21.4\">Jos 21:4</ref>,<ref osisRef=\"Josh.21.10\">10</ref>; "
+        "<ref osisRef=\"1Chr.6.2\">1Ch 6:2</ref>,<ref osisRef=\"1Chr.6.3\">3</ref>; "
+        "<ref osisRef=\"1Chr.23.13\">23:13</ref> <lb/>\u2192 Makes the golden calf <ref osisRef=\"Exod.32\">Ex 32</ref>; "
+        "<ref osisRef=\"Matt.8.20\">Mt 8:20</ref>,<ref osisRef=\"Matt.9.1\">9:1</ref></def> </entryFree>");
+    const QString article = NaveRenderer::render(QStringLiteral("AARON"), raw);
+    QCOMPARE(article,
+             QStringLiteral("AARON\n"
+                            "    Lineage of Exodus 6:16-20; Joshua 21:4, 10; 1 Chronicles 6:2, 3; 1 Chronicles 23:13\n"
+                            "    Makes the golden calf Exodus 32; Matthew 8:20, Matthew 9:1\n"));
+
+    QCOMPARE(NaveRenderer::readableReference(QStringLiteral("Ps.119.105")), QStringLiteral("Psalms 119:105"));
+    QCOMPARE(NaveRenderer::readableReference(QStringLiteral("Song.2.1-Song.2.3")), QStringLiteral("Song of Solomon 2:1-3"));
+    QCOMPARE(NaveRenderer::readableReference(QStringLiteral("Rev.21")), QStringLiteral("Revelation 21"));
+    QCOMPARE(NaveRenderer::readableReference(QStringLiteral("Gen.1.31-Gen.2.3")), QStringLiteral("Genesis 1:31-2:3"));
+    QVERIFY(NaveRenderer::readableReference(QStringLiteral("Wis.2")).isEmpty());
+    QVERIFY(NaveRenderer::readableReference(QStringLiteral("Gen")).isEmpty());
+}
+
+void TestDictionary::naveSourceFaultsAreRepaired()
+{
+    // One-chapter books: the verse stands outside the reference.
+    QCOMPARE(bodyLines(NaveRenderer::render(QStringLiteral("LOVE"),
+                 QStringLiteral("<def> <lb/>\u2192 Of man <ref osisRef=\"2John.1.1\">2Jo 1</ref>:6; "
+                                "<ref osisRef=\"Jude.1.1\">Jude 1</ref>:21; "
+                                "<ref osisRef=\"Phlm.1.1\">Phm 1</ref>:14,15</def>"))),
+             QStringList{QStringLiteral("    Of man 2 John 1:6; Jude 1:21; Philemon 1:14, 15")});
+
+    // A name before "2Ch" was taken for a book: "Micah 2" + "Ch 34:20".
+    QCOMPARE(bodyLines(NaveRenderer::render(QStringLiteral("ABDON"),
+                 QStringLiteral("<def> <lb/>5. Son of <ref osisRef=\"Mic.2\">Micah 2</ref>Ch 34:20 "
+                                "<lb/>King <ref osisRef=\"PrAzar.1.2\">Azariah 2</ref>Ki 15:1-7</def>"))),
+             (QStringList{QStringLiteral("    5. Son of Micah 2 Chronicles 34:20"),
+                          QStringLiteral("    King Azariah 2 Kings 15:1-7")}));
+
+    // References left as text: abbreviated, glued to a word, or relying on the last book named.
+    QCOMPARE(bodyLines(NaveRenderer::render(QStringLiteral("X"),
+                 QStringLiteral("<def> <lb/>Of David <ref osisRef=\"1Sam.21.1-1Sam.21.9\">1Sa 21:1-9</ref>; with 22:6-19"
+                                " <lb/>REVERENCEGe 35:5; <ref osisRef=\"Exod.18.21\">Ex 18:21</ref>"
+                                " <lb/>Of Herod Agrippa I Ac 12:21 <lb/>Jeroboam II 2Ki 14:26,27"
+                                " <lb/>No book known 3:4 <lb/>Ben-hadad I 1Ki 20; So 2Ki 17:4</def>"))),
+             (QStringList{QStringLiteral("    Of David 1 Samuel 21:1-9; with 1 Samuel 22:6-19"),
+                          QStringLiteral("    REVERENCE Genesis 35:5; Exodus 18:21"),
+                          QStringLiteral("    Of Herod Agrippa I Acts 12:21"),
+                          QStringLiteral("    Jeroboam II 2 Kings 14:26, 27"),
+                          QStringLiteral("    No book known 3:4"),
+                          QStringLiteral("    Ben-hadad I 1 Kings 20; So 2 Kings 17:4")}));
+
+    QString book;
+    QCOMPARE(NaveRenderer::expandPlainReferences(QStringLiteral("see 2 Ch 36:12 and 1Joh 2:1"), &book),
+             QStringLiteral("see 2 Chronicles 36:12 and 1 John 2:1"));
+    QCOMPARE(book, QStringLiteral("1 John"));
+    QCOMPARE(NaveRenderer::expandPlainReferences(QStringLiteral("also 3:16"), &book), QStringLiteral("also 1 John 3:16"));
+    book.clear();
+    QCOMPARE(NaveRenderer::expandPlainReferences(QStringLiteral("at 10:30 of Sa 3:1"), &book),
+             QStringLiteral("at 10:30 of Sa 3:1"));
+}
+
+void TestDictionary::naveListsAndCrossReferences()
+{
+    const QString raw = QStringLiteral(
+        "<entryFree n=\"ANGEL (Holy Trinity)\"> <def> <lb/>\u2192 ONE OF THE HOLY TRINITY <list> <item>Called ANGEL OF GOD "
+        "<ref osisRef=\"Exod.14.19\">Ex 14:19</ref></item> <item>See <ref target=\"Nave:CHILDREN\">CHILDREN</ref>&amp;gt;"
+        "</item> </list> <lb/>\u2192 A man' s life, &#8220;a vapour&#8221; (R. V.) <ref osisRef=\"Jas.4.14\">Jas 4:14</ref>"
+        "</def> </entryFree>");
+    const QString article = NaveRenderer::render(QStringLiteral("ANGEL (HOLY TRINITY)"), raw);
+    QCOMPARE(article, QStringLiteral("ANGEL (HOLY TRINITY)\n"
+                                     "    ONE OF THE HOLY TRINITY\n"
+                                     "        Called ANGEL OF GOD Exodus 14:19\n"
+                                     "        See CHILDREN\n"
+                                     "    A man's life, \u201Ca vapour\u201D (Revised Version) James 4:14\n"));
+    QVERIFY(!article.contains(QLatin1Char('<')) && !article.contains(QLatin1Char('&')));
+}
+
+void TestDictionary::naveAbbreviationTables()
+{
+    const char *abbreviations[] = {"Ge", "Ex", "Le", "Nu", "De", "Jos", "Jud", "Ru", "1Sa", "2Sa", "1Ki", "2Ki", "1Ch",
+                                   "2Ch", "Ezr", "Ne", "Es", "Job", "Ps", "Pr", "Ec", "So", "Isa", "Jer", "La", "Eze",
+                                   "Da", "Ho", "Joe", "Am", "Ob", "Jon", "Mic", "Na", "Hab", "Zep", "Hag", "Zec", "Mal",
+                                   "Mt", "Mr", "Lu", "Joh", "Ac", "Ro", "1Co", "2Co", "Ga", "Eph", "Php", "Col", "1Th",
+                                   "2Th", "1Ti", "2Ti", "Tit", "Phm", "Heb", "Jas", "1Pe", "2Pe", "1Jo", "2Jo", "3Jo",
+                                   "Jude", "Re"};
+    QSet<QString> names;
+    for (const char *a : abbreviations) {
+        const QString name = NaveRenderer::bookNameFromAbbreviation(QString::fromLatin1(a));
+        QVERIFY2(!name.isEmpty(), a);
+        names.insert(name);
+    }
+    QCOMPARE(names.size(), 66);
+    QCOMPARE(NaveRenderer::bookNameFromAbbreviation(QStringLiteral("So")), QStringLiteral("Song of Solomon"));
+    QCOMPARE(NaveRenderer::bookNameFromAbbreviation(QStringLiteral("1 Sa")), QStringLiteral("1 Samuel"));
+    QCOMPARE(NaveRenderer::bookNameFromOsis(QStringLiteral("Rev")), QStringLiteral("Revelation"));
+    QVERIFY(NaveRenderer::bookNameFromAbbreviation(QStringLiteral("Sa")).isEmpty());
+    QVERIFY(NaveRenderer::bookNameFromOsis(QStringLiteral("PrAzar")).isEmpty());
+}
+
+void TestDictionary::strongsHebrewEntry()
+{
+    const auto abraham = StrongsEntry::parse(QLatin1Char('H'), QStringLiteral("00085"), QStringLiteral(
+        "<entryFree n=\"85\"> \t\t<orth>\u05D0\u05D1\u05E8\u05D4\u05DD</orth><lb/> \t\t<orth rend=\"bold\" type=\"trans\">'abr\u00E2h\u00E2m</orth> "
+        "\t\t<pron rend=\"italic\">ab-raw-hawm'</pron><lb/> \t\t<def>Contracted from <ref target=\"StrongsHebrew:1\">H1</ref> "
+        "and an unused root (probably meaning to <hi rend=\"italic\">be populous</hi>);<lb/> <hi rend=\"italic\">father of "
+        "a multitude</hi>;<lb/> <hi rend=\"italic\">{Abraham}</hi> the later name of <hi rend=\"bold\">Abram:</hi> - "
+        "Abraham.</def> \t</entryFree>"));
+    QVERIFY(abraham);
+    QCOMPARE(abraham->number, QStringLiteral("H85"));
+    QCOMPARE(abraham->transliteration, QStringLiteral("'abr\u00E2h\u00E2m"));
+    QCOMPARE(abraham->pronunciation, QStringLiteral("ab-raw-hawm'"));
+    QCOMPARE(abraham->definition, QStringLiteral("Contracted from H1 and an unused root (probably meaning to be "
+                                                 "populous); father of a multitude; Abraham, the later name of Abram"));
+    QCOMPARE(abraham->renderings, QStringList{QStringLiteral("Abraham")});
+    QVERIFY(abraham->isProperName());
+
+    // Braces stand for the commas of the printed dictionary.
+    const auto perish = StrongsEntry::parse(QLatin1Char('H'), QStringLiteral("00006"), QStringLiteral(
+        "<entryFree n=\"6\"><orth>\u05D0\u05D1\u05D3</orth><orth rend=\"bold\" type=\"trans\">'\u00E2bad</orth>"
+        "<pron rend=\"italic\">aw-bad'</pron><def>A primitive root; properly to <hi rend=\"italic\">wander</hi> {away} "
+        "that is <hi rend=\"italic\">lose</hi> oneself: - {break} destroy ({-uction}) + not {escape} {fail} (cause {to} make) "
+        "{perish} X {utterly} have no way to flee.</def></entryFree>"));
+    QVERIFY(perish);
+    QCOMPARE(perish->definition, QStringLiteral("A primitive root; properly to wander away, that is lose oneself"));
+    QCOMPARE(perish->renderings,
+             (QStringList{QStringLiteral("break"), QStringLiteral("destroy (-uction)"), QStringLiteral("+ not escape"),
+                          QStringLiteral("fail"), QStringLiteral("(cause to, make) perish"), QStringLiteral("X utterly"),
+                          QStringLiteral("have no way to flee")}));
+    QVERIFY(!perish->isProperName());
+
+    // Markers and asides before a rendering do not make it a name.
+    StrongsEntry e;
+    e.renderings = {QStringLiteral("X (Most, on) high")};
+    QVERIFY(!e.isProperName());
+    e.renderings = {QStringLiteral("(the) Jehovah"), QStringLiteral("the Lord")};
+    QVERIFY(e.isProperName());
+    e.renderings = {QStringLiteral("Xerxes")};
+    QVERIFY(e.isProperName());
+    e.renderings.clear();
+    QVERIFY(!e.isProperName());
+}
+
+void TestDictionary::strongsGreekEntry()
+{
+    const auto aaron = StrongsEntry::parse(QLatin1Char('G'), QStringLiteral("00002"), QStringLiteral(
+        "<entryFree n=\"00002\">     <orth>\u1F08\u03B1\u03C1\u03CE\u03BD</orth> <orth type=\"writing\">*)AARW/N</orth>   "
+        "<orth rend=\"bold\" type=\"trans\">Aar\u1E53n</orth>    <pron rend=\"italic\">ah-ar-ohn'</pron><lb/> <lb/> "
+        "<def><orig>of Hebrew origin (<ref target=\"StrongsGreek:0175\">H0175</ref>);</orig><lb/> Aaron, the brother of "
+        "Moses:--Aaron. </def> </entryFree>"));
+    QVERIFY(aaron);
+    QCOMPARE(aaron->number, QStringLiteral("G2"));
+    QCOMPARE(aaron->lemma, QStringLiteral("\u1F08\u03B1\u03C1\u03CE\u03BD"));
+    QCOMPARE(aaron->definition, QStringLiteral("of Hebrew origin (H175); Aaron, the brother of Moses"));
+    QCOMPARE(aaron->renderings, QStringList{QStringLiteral("Aaron")});
+    QVERIFY(aaron->isProperName());
+
+    const auto all = StrongsEntry::parse(QLatin1Char('G'), QStringLiteral("03956"), QStringLiteral(
+        "<entryFree n=\"03956\"><orth>\u03C0\u1FB6\u03C2</orth><orth rend=\"bold\" type=\"trans\">p\u00E2s</orth>"
+        "<def><orig>apparently a primary word;</orig><lb/> all, any, every, the whole:--all (manner of, means), "
+        "alway(-s), any (one), X daily, + ever, whosoever. </def></entryFree>"));
+    QVERIFY(all);
+    QCOMPARE(all->definition, QStringLiteral("apparently a primary word; all, any, every, the whole"));
+    QCOMPARE(all->renderings.size(), 6);
+    QCOMPARE(all->renderings.constFirst(), QStringLiteral("all (manner of, means)"));
+    QVERIFY(!all->isProperName());
+
+    // Greek "i.e." is written out as the Hebrew dictionary does.
+    const auto light = StrongsEntry::parse(QLatin1Char('G'), QStringLiteral("00004"), QStringLiteral(
+        "<entryFree n=\"00004\"><def>weightless, i.e. (figuratively) not burdensome:--from being burdensome.</def></entryFree>"));
+    QVERIFY(light);
+    QCOMPARE(light->definition, QStringLiteral("weightless, that is (figuratively) not burdensome"));
+
+    QVERIFY(!StrongsEntry::parse(QLatin1Char('G'), QStringLiteral("02717"),
+                                 QStringLiteral("<entryFree n=\"02717\">   <def>Not Used </def> </entryFree>")));
+    QVERIFY(!StrongsEntry::parse(QLatin1Char('G'), QStringLiteral("nonsense"), QStringLiteral("<def>x</def>")));
+}
+
+void TestDictionary::strongsOddities()
+{
+    // "6" for a comma after italics, an osisRef, a stray "See also" without renderings,
+    // a spaced possessive and the module's omega for a Hebrew s.
+    const auto army = StrongsEntry::parse(QLatin1Char('H'), QStringLiteral("02428"), QStringLiteral(
+        "<entryFree><orth rend=\"bold\" type=\"trans\">yi\u03CEr\u00E2'\u00EAl</orth><def>an <hi rend=\"italic\">{army}</hi> "
+        "<hi rend=\"italic\">wealth</hi>6<lb/> <hi rend=\"italic\">{virtue}</hi> Hezekiah\u00B4 s mother (see "
+        "<ref osisRef=\"Ezek.25.13\">Ezek 25:13</ref>): - See also <ref target=\"StrongsHebrew:5963\">H5963</ref>.</def></entryFree>"));
+    QVERIFY(army);
+    QCOMPARE(army->transliteration, QStringLiteral("yi\u015Br\u00E2'\u00EAl"));
+    QCOMPARE(army->definition, QStringLiteral("an army, wealth, virtue, Hezekiah's mother (see Ezekiel 25:13)"));
+    QVERIFY(army->renderings.isEmpty());
+    QVERIFY(!army->isProperName());
+
+    // The separator may lack its colon; a sentence after the renderings is no rendering.
+    const auto dedan = StrongsEntry::parse(QLatin1Char('H'), QStringLiteral("01719"), QStringLiteral(
+        "<def>Of uncertain derivation;<lb/> <hi rend=\"italic\">{Dedan}</hi> the name of two Cushites. The second form "
+        "used in <ref osisRef=\"Ezek.25.13\">Ezek 25:13</ref> - Dedan. Perhaps a clerical error.</def>"));
+    QVERIFY(dedan);
+    QCOMPARE(dedan->renderings, QStringList{QStringLiteral("Dedan")});
+    QVERIFY(dedan->definition.endsWith(QLatin1String("used in Ezekiel 25:13")));
+}
+
+void TestDictionary::strongsNumberNormalisation()
+{
+    QCOMPARE(StrongsEntry::normalizeNumber(QStringLiteral("H0430")), QStringLiteral("H430"));
+    QCOMPARE(StrongsEntry::normalizeNumber(QStringLiteral("G02316")), QStringLiteral("G2316"));
+    QCOMPARE(StrongsEntry::normalizeNumber(QStringLiteral("h7225")), QStringLiteral("H7225"));
+    QCOMPARE(StrongsEntry::normalizeNumber(QStringLiteral("H1234a")), QStringLiteral("H1234"));
+    QCOMPARE(StrongsEntry::normalizeNumber(QStringLiteral("H0")), QStringLiteral("H0"));
+    QVERIFY(StrongsEntry::normalizeNumber(QStringLiteral("X12")).isEmpty());
+    QVERIFY(StrongsEntry::normalizeNumber(QStringLiteral("H")).isEmpty());
+    QVERIFY(StrongsEntry::normalizeNumber(QStringLiteral("H12x3")).isEmpty());
+    QVERIFY(StrongsEntry::normalizeNumber(QStringLiteral("strong:H1")).isEmpty());
+}
+
+void TestDictionary::concordanceCountsWords()
+{
+    QCOMPARE(KjvConcordance::tokens(QStringLiteral("¶ And the LORD’S (house), Beth-el; fathers’ -- end.")),
+             (QStringList{QStringLiteral("And"), QStringLiteral("the"), QStringLiteral("LORD’S"), QStringLiteral("house"),
+                          QStringLiteral("Beth-el"), QStringLiteral("fathers"), QStringLiteral("end")}));
+
+    const QVector<KjvVerse> verses{
+        verse(QStringLiteral("Genesis"), 1, 1, {w(QStringLiteral("In")), w(QStringLiteral("the")), w(QStringLiteral("beginning"), QStringLiteral("H7225")),
+                                                  w(QStringLiteral("God"), QStringLiteral("H0430"))}),
+        verse(QStringLiteral("Genesis"), 1, 2, {w(QStringLiteral("And")), w(QStringLiteral("the")), w(QStringLiteral("earth"), QStringLiteral("H0776"))}),
+        verse(QStringLiteral("Genesis"), 1, 3, {w(QStringLiteral("and")), w(QStringLiteral("God"), QStringLiteral("H0430")), w(QStringLiteral("LORD’S"))}),
+        verse(QStringLiteral("Genesis"), 1, 4, {w(QStringLiteral("and"))}),
+    };
+    const KjvConcordance kjv(verses);
+    const QVector<KjvConcordance::WordUse> words = kjv.words();
+    QStringList order;
+    for (const auto &u : words)
+        order << u.word;
+    // Letter case is ignored for counting; the commoner spelling is shown.
+    QCOMPARE(order, (QStringList{QStringLiteral("and"), QStringLiteral("beginning"), QStringLiteral("earth"),
+                                 QStringLiteral("God"), QStringLiteral("In"), QStringLiteral("LORD’S"),
+                                 QStringLiteral("the")}));
+    QCOMPARE(words.at(0).count, 3);
+    QCOMPARE(kjv.reference(words.at(0).firstVerse), QStringLiteral("Genesis 1:2"));
+    QCOMPARE(words.at(3).count, 2);
+    QCOMPARE(kjv.reference(words.at(3).firstVerse), QStringLiteral("Genesis 1:1"));
+    QCOMPARE(words.at(6).count, 2);
+    QCOMPARE(kjv.reference(words.at(5).firstVerse), QStringLiteral("Genesis 1:3"));
+    QVERIFY(kjv.reference(99).isEmpty());
+}
+
+void TestDictionary::concordanceTagsAndPhrases()
+{
+    const QVector<KjvVerse> verses{
+        verse(QStringLiteral("John"), 3, 16, {w(QStringLiteral("For"), QStringLiteral("G1063")), w(QStringLiteral("God"), QStringLiteral("G2316")),
+                                               w(QStringLiteral("loved"), QStringLiteral("G0025")), w(QStringLiteral("the"), QStringLiteral("G2889")),
+                                               w(QStringLiteral("world"), QStringLiteral("G2889")), w(QStringLiteral("he"), QStringLiteral("G1325")),
+                                               w(QStringLiteral("gave"), QStringLiteral("G1325")), w(QStringLiteral("his")),
+                                               w(QStringLiteral("Son"), QStringLiteral("G5207"))}),
+        verse(QStringLiteral("Revelation"), 3, 15, {w(QStringLiteral("thou"), QStringLiteral("G1488")), w(QStringLiteral("art"), QStringLiteral("G1488")),
+                                                    w(QStringLiteral("Aaron"), QStringLiteral("G0002")), w(QStringLiteral("world"), QStringLiteral("G2889")),
+                                                    w(QStringLiteral("I"), QStringLiteral("G3195")), w(QStringLiteral("will"), QStringLiteral("G3195"))}),
+    };
+    const KjvConcordance kjv(verses);
+
+    // A phrase tagged once is one use of its number.
+    QCOMPARE(kjv.tag(QStringLiteral("G2889")).count, 2);
+    QCOMPARE(kjv.reference(kjv.tag(QStringLiteral("G2889")).firstVerse), QStringLiteral("John 3:16"));
+    QCOMPARE(kjv.tag(QStringLiteral("G1325")).count, 1);
+    QCOMPARE(kjv.tag(QStringLiteral("G0025")).count, 0); // numbers are normalised
+    QCOMPARE(kjv.tag(QStringLiteral("G25")).count, 1);
+    QCOMPARE(kjv.tag(QStringLiteral("G9999")).count, 0);
+
+    // Capitals count towards names; "I will" has no word that could be one.
+    QCOMPARE(kjv.tag(QStringLiteral("G2")).capitalized, 1);
+    QCOMPARE(kjv.tag(QStringLiteral("G3195")).capitalized, 0);
+    QCOMPARE(kjv.tag(QStringLiteral("G2889")).capitalized, 0);
+
+    const QVector<KjvConcordance::Headword> heads = kjv.headwords();
+    QStringList order;
+    for (const auto &h : heads)
+        order << h.word;
+    // "the" and "he" of a phrase translate nothing; a phrase of small words keeps them all.
+    QCOMPARE(order, (QStringList{QStringLiteral("AARON"), QStringLiteral("ART"), QStringLiteral("FOR"),
+                                 QStringLiteral("GAVE"), QStringLiteral("GOD"), QStringLiteral("I"),
+                                 QStringLiteral("LOVED"), QStringLiteral("SON"), QStringLiteral("THOU"),
+                                 QStringLiteral("WILL"), QStringLiteral("WORLD")}));
+    const KjvConcordance::Headword *world = findHeadword(heads, QStringLiteral("WORLD"));
+    QVERIFY(world);
+    QCOMPARE(world->count, 2);
+    QCOMPARE(world->translations.size(), 1);
+    QCOMPARE(world->translations.constFirst().number, QStringLiteral("G2889"));
+    QCOMPARE(world->translations.constFirst().count, 2);
+    QVERIFY(findTranslation(*findHeadword(heads, QStringLiteral("ART")), QStringLiteral("G1488")));
+}
+
+void TestDictionary::buildFromInstalledModules()
+{
+    SwordSource sword;
+    QString error;
+    if (!sword.open(&error))
+        QSKIP(qPrintable(QStringLiteral("SWORD modules not installed: ") + error));
+
+    const std::optional<QVector<LibraryEntry>> entries = DictionaryBuilder::build(sword, &error);
+    QVERIFY2(entries, qPrintable(error));
+
+    QStringList distinct = SubjectLists::load(QStringLiteral("lstJoke"));
+    distinct.removeDuplicates();
+    QCOMPARE(distinct.size(), 87);
+    QCOMPARE(entries->size(), distinct.size());
+    QHash<QString, QString> byKey;
+    for (qsizetype i = 0; i < entries->size(); ++i) {
+        const LibraryEntry &e = entries->at(i);
+        QCOMPARE(e.key, distinct.at(i));
+        QVERIFY2(e.text.size() >= 500, qPrintable(e.key));
+        QVERIFY2(!e.text.contains(QLatin1Char('<')) && !e.text.contains(QLatin1Char('>')), qPrintable(e.key));
+        QVERIFY2(!e.text.contains(QRegularExpression(QStringLiteral("&[a-z#0-9]+;"))), qPrintable(e.key));
+        byKey.insert(e.key, e.text);
+    }
+
+    // Every Nave topic in exactly one record, and no abbreviated reference left.
+    const QVector<SwordDictEntry> nave = sword.dictionary(QStringLiteral("Nave"));
+    QHash<QString, int> seen;
+    const QRegularExpression abbreviated(QStringLiteral(
+        "\\b(?:Ge|Ex|Le|Nu|De|Jos|Jud|1Sa|2Sa|1Ki|2Ki|1Ch|2Ch|Ezr|Ne|Es|Pr|Ec|Eze|Da|Ho|Ob|Zep|Zec|Mt|Mr|Lu|Joh|Ac|Ro|"
+        "1Co|2Co|Ga|Php|1Th|2Th|1Ti|2Ti|Tit|Phm|1Pe|2Pe|1Jo|2Jo|3Jo|Re) \\d+(?::\\d+)?\\b"));
+    for (const QString &key : DictionaryLayout::topicalKeys()) {
+        const QString text = byKey.value(key);
+        QVERIFY2(!abbreviated.match(text).hasMatch(), qPrintable(key + QLatin1String(": ") + abbreviated.match(text).captured()));
+        for (const QString &line : text.split(QLatin1Char('\n')))
+            if (!line.isEmpty() && !line.startsWith(QLatin1Char(' ')))
+                ++seen[line];
+    }
+    for (const SwordDictEntry &topic : nave)
+        QVERIFY2(seen.value(topic.key.toUpper()) == 1, qPrintable(topic.key));
+    QVERIFY(byKey.value(QStringLiteral("TopicalText Book GOD")).contains(QLatin1String("\nGOD\n")));
+    QVERIFY(byKey.value(QStringLiteral("TopicalTextBook CONCERNING GOD")).contains(QLatin1String("\nJESUS, THE CHRIST\n")));
+    QVERIFY(byKey.value(QStringLiteral("TopicalTextBook CONERNING REDEMPTION")).contains(QLatin1String("\nATONEMENT\n")));
+    QVERIFY(byKey.value(QStringLiteral("TopicalTextBook")).contains(QLatin1String("Matthew 8:20")));
+
+    // Names, word usage and the word dictionary on well-known words.
+    const QString names = byKey.value(QStringLiteral("BibleNames A-J"));
+    QVERIFY(names.contains(QRegularExpression(QStringLiteral("\nABRAHAM\n    H85 [^\n]*: used \\d+ times, first at Genesis 17:5\n"))));
+    QVERIFY(names.contains(QRegularExpression(QStringLiteral("\nJESUS\n(?:    [^\n]*\n)*    G2424 "))));
+    QVERIFY(!names.contains(QLatin1String("\n    H430 "))); // "gods": not a name
+    QVERIFY(byKey.value(QStringLiteral("BibleNames K-Z")).contains(QLatin1String("\nMOSES\n")));
+    QVERIFY(byKey.value(QStringLiteral("WordUsage A-B")).contains(QLatin1String("\nbeginning\n    ")));
+    QVERIFY(byKey.value(QStringLiteral("WordUsage A-B")).contains(QRegularExpression(QStringLiteral("\nbeginning\n    \\d+ times; first at Genesis 1:1\n"))));
+    QVERIFY(byKey.value(QStringLiteral("WordUsage E- G")).contains(QLatin1String("\nGod\n")));
+    QVERIFY(byKey.value(QStringLiteral("BibleDict ABJECTS")).contains(QLatin1String("\nABJECTS\n")));
+    QVERIFY(byKey.value(QStringLiteral("BibleDict ABJECTS")).contains(QLatin1String("H5222 ")));
+    QVERIFY(byKey.value(QStringLiteral("BibleDict ALPHA")).contains(QLatin1String("\nAARON\n")));
+    QVERIFY(!byKey.value(QStringLiteral("BibleDict ALPHA")).contains(QLatin1String("\nABJECTS\n")));
+}
+
+QTEST_GUILESS_MAIN(TestDictionary)
+#include "tst_dictionary.moc"
