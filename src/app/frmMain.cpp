@@ -1,0 +1,412 @@
+#include "app/frmMain.h"
+
+#include "app/AppSetup.h"
+#include "app/CommonDialog.h"
+#include "app/CoolClose.h"
+#include "app/GeometrySettings.h"
+#include "app/Pictures.h"
+#include "app/RainButton.h"
+#include "app/Twips.h"
+#include "editor/RichTextBox.h"
+#include "reference/SubjectList.h"
+#include "reference/SubjectLists.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <cstdlib>
+
+namespace {
+
+// The window's own colours; the "border colour" is ours to choose, dark
+// enough for the yellow captions to read well.
+const QColor BorderColour(40, 56, 88);
+const QColor WindowColour(255, 255, 255);
+
+void place(QWidget *w, int left, int top, int width, int height)
+{
+    w->setGeometry(Twips::toPx(left), Twips::toPx(top), Twips::toPx(width), Twips::toPx(height));
+}
+
+QFont makeFont(const QString &family, double points, bool bold = false)
+{
+    QFont f(family);
+    f.setPointSizeF(points);
+    f.setBold(bold);
+    return f;
+}
+
+void setBackground(QWidget *w, const QColor &colour)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::Base, colour);
+    p.setColor(QPalette::Button, colour);
+    p.setColor(QPalette::Window, colour);
+    w->setPalette(p);
+    w->setAutoFillBackground(true);
+}
+
+} // namespace
+
+frmMain::frmMain(const QString &dataDir, QWidget *parent)
+    : QMainWindow(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    , m_dataDir(dataDir)
+{
+    AppSetup::initResources();
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowIcon(AppSetup::programIcon());
+    setFont(makeFont(QStringLiteral("Arial"), 9.75));
+
+    auto *client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    QPalette p = client->palette();
+    p.setColor(QPalette::Window, BorderColour);
+    p.setColor(QPalette::WindowText, QColor(0, 192, 0));
+    client->setPalette(p);
+    client->setAutoFillBackground(true);
+    setCentralWidget(client);
+
+    CommonDialog1 = new CommonDialog(this);
+    CommonDialog1->setObjectName(QStringLiteral("CommonDialog1"));
+
+    createControls();
+    createMenus();
+    setFocusOrder();
+    setUpEditCommands();
+    setUpReferencePanels();
+    Form_Load();
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::createControls()
+{
+    QWidget *client = centralWidget();
+
+    auto imageButton = [&](const char *name, const QString &icon, const QString &tip) {
+        auto *b = new QPushButton(client);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setIcon(Pictures::icon(icon));
+        b->setIconSize(QSize(16, 16));
+        b->setToolTip(tip);
+        return b;
+    };
+    cmdUpperCase = imageButton("cmdUpperCase", QStringLiteral("uppercase"), QStringLiteral("UPPERCASE"));
+    cmdLowerCase = imageButton("cmdLowerCase", QStringLiteral("lowercase"), QStringLiteral("lowercase"));
+    for (QPushButton *b : {cmdUpperCase, cmdLowerCase})
+        setBackground(b, QColor(255, 255, 0));
+    place(cmdUpperCase, 240, 120, 315, 315);
+    place(cmdLowerCase, 600, 120, 315, 315);
+    connect(cmdUpperCase, &QPushButton::clicked, this, [this] { cmdUpperCase_Click(0); });
+    connect(cmdLowerCase, &QPushButton::clicked, this, [this] { cmdLowerCase_Click(1); });
+
+    const struct {
+        int index;
+        const char *icon;
+        const char *tip;
+        int left;
+    } aligns[] = {{0, "align-left", "Left Align", 1200}, {2, "align-center", "Center", 1560},
+                  {1, "align-right", "Right Align", 1920}};
+    for (const auto &a : aligns) {
+        QPushButton *b = imageButton("", QString::fromLatin1(a.icon), QString::fromLatin1(a.tip));
+        b->setObjectName(QStringLiteral("optAlign(%1)").arg(a.index));
+        b->setCheckable(true);
+        place(b, a.left, 120, 315, 315);
+        optAlign[size_t(a.index)] = b;
+        // One exclusive group, kept by hand: a QButtonGroup would take the
+        // unselected buttons out of the Tab order, and each is a Tab stop.
+        connect(b, &QPushButton::clicked, this, [this, index = a.index] {
+            for (size_t i = 0; i < optAlign.size(); ++i)
+                optAlign[i]->setChecked(int(i) == index);
+            optAlign_Click(index);
+        });
+    }
+    optAlign[0]->setChecked(true);
+
+    auto findBox = [&](const char *name) {
+        auto *box = new QLineEdit(QStringLiteral(" "), client);
+        box->setObjectName(QString::fromLatin1(name));
+        setBackground(box, QColor(192, 255, 192));
+        return box;
+    };
+    auto findButton = [&](const char *name, bool next, const QFont &f) {
+        auto *b = new RainButton(next ? QStringLiteral("Fnd/Nxt") : QStringLiteral("Find"), client);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setFaceColor(next ? QColor(128, 128, 255) : QColor(192, 192, 255));
+        b->setFont(f);
+        b->setMouseTrack(true);
+        return b;
+    };
+    const QFont small = makeFont(QStringLiteral("Arial"), 8.25);
+    const QFont normal = makeFont(QStringLiteral("Arial"), 9.75);
+
+    txtTextBox3 = findBox("txtTextBox3");
+    place(txtTextBox3, 2520, 120, 1215, 360);
+    rnbFind3 = findButton("rnbFind3", false, normal);
+    place(rnbFind3, 3840, 120, 1095, 255);
+    rnbFindNext3 = findButton("rnbFindNext3", true, normal);
+    place(rnbFindNext3, 3840, 360, 1095, 255);
+    for (QWidget *w : {static_cast<QWidget *>(txtTextBox3), static_cast<QWidget *>(rnbFind3),
+                       static_cast<QWidget *>(rnbFindNext3)})
+        w->setVisible(false);
+
+    Label6 = new QLabel(QStringLiteral("CTL \"C\" to Copy,  CTL \"V\" to Paste"), client);
+    Label6->setObjectName(QStringLiteral("Label6"));
+    Label6->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    Label6->setFont(small);
+    QPalette lp = Label6->palette();
+    lp.setColor(QPalette::WindowText, QColor(255, 255, 0));
+    Label6->setPalette(lp);
+    place(Label6, 840, 480, 3255, 255);
+
+    RichTextBox1 = new RichTextBox(QStringLiteral("MS Sans Serif"), client);
+    RichTextBox1->setObjectName(QStringLiteral("RichTextBox1"));
+    setBackground(RichTextBox1, WindowColour);
+    place(RichTextBox1, 120, 720, 5175, 7455);
+    connect(RichTextBox1, &RichTextBox::Change, this, &frmMain::RichTextBox1_Change);
+
+    auto frame = [&](const char *name, const QString &caption, QWidget *parent) {
+        auto *g = new QGroupBox(caption, parent);
+        g->setObjectName(QString::fromLatin1(name));
+        g->setFont(makeFont(QStringLiteral("MS Sans Serif"), 8.25));
+        g->setFocusPolicy(Qt::NoFocus);
+        QPalette gp = g->palette();
+        gp.setColor(QPalette::WindowText, QColor(255, 255, 0));
+        gp.setColor(QPalette::Window, BorderColour);
+        g->setPalette(gp);
+        return g;
+    };
+    frmBibleKJ = frame("frmBibleKJ",
+                       QStringLiteral("King James Bible   Select Main Book, Highlight it, Cursor Down, or Do Search For Verse"),
+                       client);
+    place(frmBibleKJ, 5400, 120, 6375, 2895);
+    frameSermonType = frame("frameSermonType", QStringLiteral("Sermon Type And Samples"), client);
+    place(frameSermonType, 5400, 3120, 2655, 2655);
+    frameQuotation = frame("frameQuotation", QStringLiteral("Quotes, Poetry, History, Last Words, Epitaths, + "), client);
+    place(frameQuotation, 8160, 3120, 3615, 2655);
+    frmHumor = frame("frmHumor", QStringLiteral("Dictionary, Word Usage, Bible Names, Topical Index"), client);
+    place(frmHumor, 5400, 5760, 6375, 2415);
+
+    auto list = [&](const char *name, const QColor &background, QWidget *parent) {
+        auto *l = new SubjectList(parent);
+        l->setObjectName(QString::fromLatin1(name));
+        l->setFont(makeFont(QStringLiteral("Arial"), 8.25));
+        setBackground(l, background);
+        l->addItems(SubjectLists::load(QString::fromLatin1(name)));
+        return l;
+    };
+    lstBible = list("lstBible", QColor(192, 192, 255), client);
+    place(lstBible, 5520, 360, 2895, 270);
+    lstSermonType = list("lstSermonType", QColor(192, 255, 255), frameSermonType);
+    lstSermonType->setFont(makeFont(QStringLiteral("MS Sans Serif"), 8.25));
+    QPalette sp = lstSermonType->palette();
+    sp.setColor(QPalette::Text, QColor(64, 0, 64));
+    lstSermonType->setPalette(sp);
+    lstSermonType->sortItems(Qt::AscendingOrder);
+    place(lstSermonType, 120, 240, 2415, 255);
+    LstQuote = list("LstQuote", QColor(255, 255, 192), client);
+    place(LstQuote, 8280, 3360, 3255, 270);
+    lstJoke = list("lstJoke", QColor(255, 192, 255), client);
+    place(lstJoke, 5520, 6000, 3015, 270);
+    connect(lstBible, &QListWidget::currentRowChanged, this, &frmMain::lstBible_Click);
+    connect(lstSermonType, &QListWidget::currentRowChanged, this, &frmMain::lstSermonType_Click);
+    connect(LstQuote, &QListWidget::currentRowChanged, this, &frmMain::LstQuote_Click);
+    connect(lstJoke, &QListWidget::currentRowChanged, this, &frmMain::lstJoke_Click);
+
+    auto view = [&](const char *name) {
+        auto *v = new RichTextBox(QStringLiteral("Arial"), client);
+        v->setObjectName(QString::fromLatin1(name));
+        setBackground(v, QColor(255, 255, 255));
+        return v;
+    };
+    RichTextBox2 = view("RichTextBox2");
+    place(RichTextBox2, 5520, 720, 6135, 2175);
+    RichTextBox4 = view("RichTextBox4");
+    place(RichTextBox4, 5520, 3720, 2415, 1935);
+    RichTextBox3 = view("RichTextBox3");
+    place(RichTextBox3, 8280, 3720, 3375, 1935);
+    RichTextBox5 = view("RichTextBox5");
+    place(RichTextBox5, 5520, 6360, 6135, 1695);
+
+    txtTextBox1 = findBox("txtTextBox1");
+    txtTextBox1->setFont(small);
+    place(txtTextBox1, 8520, 360, 1215, 330);
+    rnbFind1 = findButton("rnbFind1", false, small);
+    place(rnbFind1, 9840, 360, 855, 255);
+    rnbFindNext1 = findButton("rnbFindNext1", true, small);
+    place(rnbFindNext1, 10800, 360, 855, 255);
+    txtTextBox2 = findBox("txtTextBox2");
+    txtTextBox2->setFont(small);
+    place(txtTextBox2, 8640, 6000, 1335, 330);
+    rnbFind2 = findButton("rnbFind2", false, small);
+    place(rnbFind2, 10080, 6000, 735, 255);
+    rnbFindNext2 = findButton("rnbFindNext2", true, small);
+    place(rnbFindNext2, 10920, 6000, 735, 255);
+    txtTextBox3->setFont(normal);
+
+    connect(rnbFind1, &RainButton::clicked, this, &frmMain::rnbFind1_Click);
+    connect(rnbFindNext1, &RainButton::clicked, this, &frmMain::rnbFindNext1_Click);
+    connect(rnbFind2, &RainButton::clicked, this, &frmMain::rnbFind2_Click);
+    connect(rnbFindNext2, &RainButton::clicked, this, &frmMain::rnbFindNext2_Click);
+    connect(rnbFind3, &RainButton::clicked, this, &frmMain::rnbFind3_Click);
+    connect(rnbFindNext3, &RainButton::clicked, this, &frmMain::rnbFindNext3_Click);
+
+    // Frames lie behind the lists, views and search controls drawn on them.
+    for (QGroupBox *g : {frmBibleKJ, frameSermonType, frameQuotation, frmHumor})
+        g->lower();
+}
+
+void frmMain::createMenus()
+{
+    auto item = [this](QMenu *menu, QAction *&action, const char *name, const QString &caption,
+                       void (frmMain::*slot)(), const QKeySequence &shortcut = {}) {
+        action = menu->addAction(caption);
+        action->setObjectName(QString::fromLatin1(name));
+        if (!shortcut.isEmpty())
+            action->setShortcut(shortcut);
+        connect(action, &QAction::triggered, this, slot);
+    };
+
+    mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
+    mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    item(mnuFile, mnuFileNew, "mnuFileNew", QStringLiteral("&New"), &frmMain::mnuFileNew_Click);
+    item(mnuFile, mnuFileOpen, "mnuFileOpen", QStringLiteral("&Open..."), &frmMain::mnuFileOpen_Click);
+    item(mnuFile, mnuSaveFile, "mnuSaveFile", QStringLiteral("&Save"), &frmMain::mnuSaveFile_Click);
+    item(mnuFile, mnuFileSaveAs, "mnuFileSaveAs", QStringLiteral("Save &As..."), &frmMain::mnuFileSaveAs_Click);
+    item(mnuFile, mnuFilePrint, "mnuFilePrint", QStringLiteral("&Print..."), &frmMain::mnuFilePrint_Click);
+    item(mnuFile, mnuFileExit, "mnuFileExit", QStringLiteral("E&xit"), &frmMain::mnuFileExit_Click);
+
+    mnuFormat = menuBar()->addMenu(QStringLiteral("Format"));
+    mnuFormat->setObjectName(QStringLiteral("mnuFormat"));
+    item(mnuFormat, mnuAllCaps, "mnuAllCaps", QStringLiteral("&All Caps"), &frmMain::mnuAllCaps_Click);
+    item(mnuFormat, mnuFont, "mnuFont", QStringLiteral("&Font"), &frmMain::mnuFont_Click);
+    item(mnuFormat, mnuBold, "mnuBold", QStringLiteral("&Bold"), &frmMain::mnuBold_Click);
+    item(mnuFormat, mnuUnderline, "mnuUnderline", QStringLiteral("&underline"), &frmMain::mnuUnderline_Click);
+    item(mnuFormat, mnuFindText3, "mnuFindText3", QStringLiteral("Fin&d"), &frmMain::mnuFindText3_Click);
+    item(mnuFormat, mnuItalic, "mnuItalic", QStringLiteral("&Italic"), &frmMain::mnuItalic_Click);
+
+    mnuEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
+    item(mnuEdit, mnuClearAll, "mnuClearAll", QStringLiteral("C&lear All"), &frmMain::mnuClearAll_Click);
+    item(mnuEdit, mnuEditCut, "mnuEditCut", QStringLiteral("Cu&t"), &frmMain::mnuEditCut_Click,
+         QKeySequence(Qt::CTRL | Qt::Key_X));
+    item(mnuEdit, mnuEditCopy, "mnuEditCopy", QStringLiteral("&Copy"), &frmMain::mnuEditCopy_Click,
+         QKeySequence(Qt::CTRL | Qt::Key_C));
+    item(mnuEdit, mnuEditPaste, "mnuEditPaste", QStringLiteral("&Paste"), &frmMain::mnuEditPaste_Click,
+         QKeySequence(Qt::CTRL | Qt::Key_V));
+    connect(mnuEdit, &QMenu::aboutToShow, this, &frmMain::mnuEdit_Click);
+
+    mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
+    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+    item(mnuHelp, mnuHelpContents, "mnuHelpContents", QStringLiteral("&Contents"), &frmMain::mnuHelpContents_Click);
+    item(mnuHelp, mnuHelpAbout, "mnuHelpAbout", QStringLiteral("&About "), &frmMain::mnuHelpAbout_Click);
+}
+
+void frmMain::setFocusOrder()
+{
+    // The dictionary view is reached by mouse only; frames and the label take no focus.
+    RichTextBox5->setFocusPolicy(Qt::ClickFocus);
+    Label6->setFocusPolicy(Qt::NoFocus);
+    for (RichTextBox *v : {RichTextBox1, RichTextBox2, RichTextBox3, RichTextBox4, RichTextBox5})
+        v->setTabChangesFocus(true);
+
+    const QList<QWidget *> order{RichTextBox1, lstSermonType, RichTextBox2, RichTextBox3, cmdUpperCase,
+                                 cmdLowerCase, LstQuote,      lstJoke,      lstBible,     RichTextBox4,
+                                 optAlign[0],  optAlign[2],   optAlign[1],  txtTextBox1,  rnbFind1,
+                                 rnbFindNext1, txtTextBox2,   rnbFind2,     rnbFindNext2, txtTextBox3,
+                                 rnbFind3,     rnbFindNext3};
+    for (qsizetype i = 0; i + 1 < order.size(); ++i)
+        setTabOrder(order.at(i), order.at(i + 1));
+    // Option buttons in a group are otherwise one tab stop with arrow-key moves.
+    for (QPushButton *b : optAlign)
+        b->setFocusPolicy(Qt::StrongFocus);
+}
+
+void frmMain::Form_Load()
+{
+    // Centred on the screen at the design size; the stored geometry is not read.
+    const QSize client(Twips::toPx(11880), Twips::toPx(8310));
+    centralWidget()->setFixedSize(client);
+    centralWidget()->setMinimumSize(0, 0);
+    centralWidget()->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    resize(client.width(), client.height() + menuBar()->sizeHint().height());
+    if (const QScreen *s = screen()) {
+        const QRect avail = s->geometry();
+        move(avail.x() + (avail.width() - width()) / 2, avail.y() + (avail.height() - height()) / 2);
+    }
+
+    TextChanged = false;
+    SkipNextChange = true;
+
+    CommonDialog1->Filter = QStringLiteral("Text files (*.txt )|*.txt") + QStringLiteral("|Batch files (*.bat) | *.bat") +
+                            QStringLiteral("|INI FILES (*ini) | *ini") + QStringLiteral("|All Files (*.*)| *.*");
+}
+
+void frmMain::Form_Unload()
+{
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+
+    // The other windows, newest first (the help screen before the hidden splash).
+    for (qsizetype i = m_otherWindows.size() - 1; i >= 0; --i) {
+        if (QWidget *w = m_otherWindows.at(i))
+            w->close();
+    }
+    m_otherWindows.clear();
+
+    if (windowState() & Qt::WindowMinimized)
+        return;
+    GeometrySettings::write(CoolClose::geometryTwips(this));
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    if (!m_closing && !confirmExit()) {
+        event->ignore();
+        return;
+    }
+    Form_Unload();
+    event->accept();
+    // A tool window does not count for Qt's last-window rule: end here.
+    QCoreApplication::quit();
+}
+
+void frmMain::registerWindow(QWidget *window)
+{
+    m_otherWindows.append(window);
+}
+
+void frmMain::mnuFileExit_Click()
+{
+    if (m_closing)
+        return;
+    if (!confirmExit())
+        return;
+    m_closing = true;
+    coolCloseForm(this, 20);
+    QCoreApplication::quit();
+}
+
+void frmMain::coolCloseForm(QWidget *window, short speed)
+{
+    if (!window)
+        return;
+    if (speed == 0) {
+        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Vellumor"), QStringLiteral("Speed cannot zero"),
+                        QMessageBox::Ok, this);
+        box.exec();
+        return;
+    }
+    // Only speeds from 1 to 3276 keep 10 x speed within 16 bits and end.
+    CoolClose::shrink(window, short(qBound(1, std::abs(int(speed)), 3276)));
+    if (window == this)
+        m_closing = true;
+    window->close();
+}

@@ -1,0 +1,182 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <array>
+
+class QAction;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class BoundView;
+class CommonDialog;
+class DataSource;
+class RainButton;
+class RichTextBox;
+class SubjectList;
+class frmHelp;
+
+// The program's working window: the sermon document, the formatting strip,
+// the four reference panels and the menus. Controls carry the names the
+// handlers and the help text refer to (objectName equals the member name).
+class frmMain : public QMainWindow {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(frmMain)
+
+public:
+    // dataDir: the folder holding the reference databases (the configured
+    // data folder in the program; a fixture folder in tests).
+    explicit frmMain(const QString &dataDir, QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    // Shrinks the window about its centre, then closes it. speed > 0.
+    void coolCloseForm(QWidget *window, short speed);
+
+    // Another window of the program, closed with this one (newest first).
+    void registerWindow(QWidget *window);
+
+    // Document commands.
+    bool SaveChanges();
+    void SaveDocument();
+
+    // --- controls (objectName = member name) ---
+    QPushButton *cmdUpperCase = nullptr;
+    QPushButton *cmdLowerCase = nullptr;
+    std::array<QPushButton *, 3> optAlign{}; // index 0 left, 1 right, 2 centre
+    QLineEdit *txtTextBox1 = nullptr;
+    QLineEdit *txtTextBox2 = nullptr;
+    QLineEdit *txtTextBox3 = nullptr;
+    RainButton *rnbFind1 = nullptr;
+    RainButton *rnbFindNext1 = nullptr;
+    RainButton *rnbFind2 = nullptr;
+    RainButton *rnbFindNext2 = nullptr;
+    RainButton *rnbFind3 = nullptr;
+    RainButton *rnbFindNext3 = nullptr;
+    QLabel *Label6 = nullptr;
+    RichTextBox *RichTextBox1 = nullptr; // the sermon document
+    RichTextBox *RichTextBox2 = nullptr; // Bible
+    RichTextBox *RichTextBox3 = nullptr; // quotations
+    RichTextBox *RichTextBox4 = nullptr; // sermon types and samples
+    RichTextBox *RichTextBox5 = nullptr; // dictionary
+    QGroupBox *frmBibleKJ = nullptr;
+    QGroupBox *frameSermonType = nullptr;
+    QGroupBox *frameQuotation = nullptr;
+    QGroupBox *frmHumor = nullptr;
+    SubjectList *lstBible = nullptr;
+    SubjectList *lstSermonType = nullptr;
+    SubjectList *LstQuote = nullptr;
+    SubjectList *lstJoke = nullptr;
+    CommonDialog *CommonDialog1 = nullptr;
+
+    // Reference data sources (hidden; open when the window is created).
+    DataSource *databible = nullptr;
+    DataSource *datasermon = nullptr;
+    DataSource *dataquote = nullptr;
+    DataSource *datajoke = nullptr;
+
+    // --- menus ---
+    QMenu *mnuFile = nullptr;
+    QAction *mnuFileNew = nullptr;
+    QAction *mnuFileOpen = nullptr;
+    QAction *mnuSaveFile = nullptr;
+    QAction *mnuFileSaveAs = nullptr;
+    QAction *mnuFilePrint = nullptr;
+    QAction *mnuFileExit = nullptr;
+    QMenu *mnuFormat = nullptr;
+    QAction *mnuAllCaps = nullptr;
+    QAction *mnuFont = nullptr;
+    QAction *mnuBold = nullptr;
+    QAction *mnuUnderline = nullptr;
+    QAction *mnuFindText3 = nullptr;
+    QAction *mnuItalic = nullptr;
+    QMenu *mnuEdit = nullptr;
+    QAction *mnuClearAll = nullptr;
+    QAction *mnuEditCut = nullptr;
+    QAction *mnuEditCopy = nullptr;
+    QAction *mnuEditPaste = nullptr;
+    QMenu *mnuHelp = nullptr;
+    QAction *mnuHelpContents = nullptr;
+    QAction *mnuHelpAbout = nullptr;
+
+    // --- document state ---
+    QString CurrentFile;
+    QString PreviousFile;
+    bool TextChanged = false;
+    bool SkipNextChange = true;
+
+    // --- subject lookup state: the item last chosen in each list ---
+    QString strBibleSubject;
+    QString strQuoteSubject;
+    QString strSermonSubject;
+
+public slots:
+    // window lifecycle
+    void Form_Load();
+    void Form_Unload();
+    // File
+    void mnuFileNew_Click();
+    void mnuFileOpen_Click();
+    void mnuSaveFile_Click();
+    void mnuFileSaveAs_Click();
+    void mnuFilePrint_Click();
+    void mnuFileExit_Click();
+    // Format
+    void mnuAllCaps_Click();
+    void mnuFont_Click();
+    void mnuBold_Click();
+    void mnuUnderline_Click();
+    void mnuFindText3_Click();
+    void mnuItalic_Click();
+    void cmdUpperCase_Click(int Index);
+    void cmdLowerCase_Click(int Index);
+    void optAlign_Click(int Index);
+    // Edit
+    void mnuEdit_Click();
+    void mnuClearAll_Click();
+    void mnuEditCut_Click();
+    void mnuEditCopy_Click();
+    void mnuEditPaste_Click();
+    // Help
+    void mnuHelpContents_Click();
+    void mnuHelpAbout_Click();
+    // document
+    void RichTextBox1_Change();
+    // reference panels
+    void lstBible_Click();
+    void lstJoke_Click();
+    void LstQuote_Click();
+    void lstSermonType_Click();
+    void rnbFind1_Click();
+    void rnbFindNext1_Click();
+    void rnbFind2_Click();
+    void rnbFindNext2_Click();
+    void rnbFind3_Click();
+    void rnbFindNext3_Click();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void createControls();
+    void createMenus();
+    void setFocusOrder();
+    // Area set-up, each defined beside its handlers.
+    void setUpEditCommands();      // editor/frmMainEdit.cpp
+    void setUpReferencePanels();   // reference/frmMainReference.cpp
+    // Asks about unsaved changes before the program ends; false keeps it running.
+    bool confirmExit();            // editor/frmMainDocument.cpp
+
+    QString m_dataDir;
+    QPointer<frmHelp> m_help;
+    QList<QPointer<QWidget>> m_otherWindows;
+    bool m_unloaded = false;
+    bool m_closing = false;
+
+    // reference panels: each view follows its data source's current record
+    BoundView *m_bibleView = nullptr;
+    BoundView *m_jokeView = nullptr;
+    BoundView *m_quoteView = nullptr;
+    BoundView *m_sermonView = nullptr;
+};

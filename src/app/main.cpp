@@ -1,0 +1,19 @@
+#include "BuildConfig.h"
+#include "app/AppSetup.h"
+#include "app/frmMain.h"
+#include "app/frmSplash.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    AppSetup::prepare(app);
+    // The main window is a tool window and ends the program itself; closing
+    // the help screen must not end it.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    frmSplash splash([] { return std::make_unique<frmMain>(QStringLiteral(VELLUMOR_DATA_DIR)); });
+    splash.show();
+    return QApplication::exec();
+}

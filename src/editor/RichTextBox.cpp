@@ -1,0 +1,254 @@
+#include "editor/RichTextBox.h"
+
+#include <QPrinter>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextDocumentFragment>
+
+RichTextBox::RichTextBox(const QString &defaultFamily, QWidget *parent)
+    : QTextEdit(parent)
+{
+    setAcceptRichText(true);
+    QFont font(defaultFamily);
+    font.setPointSizeF(8.5);
+    document()->setDefaultFont(font);
+    setFont(font);
+    QTextCharFormat initial;
+    initial.setFontFamilies({defaultFamily});
+    initial.setFontPointSize(8.5);
+    QTextCursor cursor(document());
+    cursor.insertText(QStringLiteral(" "), initial);
+    setCurrentCharFormat(initial);
+    document()->clearUndoRedoStacks();
+    document()->setModified(false);
+    // contentsChanged fires once per edit block, after the change is made,
+    // and only for real content or format changes (not for selection moves).
+    connect(document(), &QTextDocument::contentsChanged, this, &RichTextBox::Change);
+}
+
+QString RichTextBox::Text() const
+{
+    return toPlainText();
+}
+
+void RichTextBox::SetText(const QString &text)
+{
+    // Through a cursor rather than setPlainText so that the replacement can
+    // be undone and the current character format carries on.
+    QTextCursor cursor(document());
+    cursor.beginEditBlock();
+    cursor.select(QTextCursor::Document);
+    cursor.insertText(text);
+    cursor.endEditBlock();
+    cursor.setPosition(0);
+    setTextCursor(cursor);
+}
+
+int RichTextBox::SelStart() const
+{
+    return textCursor().selectionStart();
+}
+
+int RichTextBox::SelLength() const
+{
+    const QTextCursor c = textCursor();
+    return c.selectionEnd() - c.selectionStart();
+}
+
+QString RichTextBox::SelText() const
+{
+    QString s = textCursor().selectedText();
+    s.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    s.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    return s;
+}
+
+void RichTextBox::SetSelText(const QString &text)
+{
+    QTextCursor c = textCursor();
+    c.insertText(text);
+    setTextCursor(c);
+}
+
+RichTextBox::Tri RichTextBox::readAttribute(bool (*test)(const QTextCharFormat &)) const
+{
+    const QTextCursor c = textCursor();
+    if (!c.hasSelection())
+        return test(c.charFormat()) ? Tri::On : Tri::Off;
+
+    const int start = c.selectionStart();
+    const int end = c.selectionEnd();
+    bool seenOn = false;
+    bool seenOff = false;
+    for (QTextBlock block = document()->findBlock(start); block.isValid() && block.position() < end;
+         block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const int fStart = fragment.position();
+            const int fEnd = fStart + fragment.length();
+            if (fEnd <= start || fStart >= end)
+                continue;
+            (test(fragment.charFormat()) ? seenOn : seenOff) = true;
+            if (seenOn && seenOff)
+                return Tri::Mixed;
+        }
+    }
+    if (seenOn)
+        return Tri::On;
+    return Tri::Off;
+}
+
+RichTextBox::Tri RichTextBox::SelBold() const
+{
+    return readAttribute([](const QTextCharFormat &f) { return f.fontWeight() >= QFont::Bold; });
+}
+
+RichTextBox::Tri RichTextBox::SelItalic() const
+{
+    return readAttribute([](const QTextCharFormat &f) { return f.fontItalic(); });
+}
+
+RichTextBox::Tri RichTextBox::SelUnderline() const
+{
+    return readAttribute([](const QTextCharFormat &f) { return f.fontUnderline(); });
+}
+
+void RichTextBox::mergeSelectionFormat(const QTextCharFormat &format)
+{
+    QTextCursor c = textCursor();
+    if (c.hasSelection()) {
+        c.beginEditBlock();
+        c.mergeCharFormat(format);
+        c.endEditBlock();
+        setTextCursor(c);
+    } else {
+        // With nothing selected this sets the format of the text typed next.
+        mergeCurrentCharFormat(format);
+    }
+}
+
+void RichTextBox::SetSelBold(bool on)
+{
+    QTextCharFormat f;
+    f.setFontWeight(on ? QFont::Bold : QFont::Normal);
+    mergeSelectionFormat(f);
+}
+
+void RichTextBox::SetSelItalic(bool on)
+{
+    QTextCharFormat f;
+    f.setFontItalic(on);
+    mergeSelectionFormat(f);
+}
+
+void RichTextBox::SetSelUnderline(bool on)
+{
+    QTextCharFormat f;
+    f.setFontUnderline(on);
+    mergeSelectionFormat(f);
+}
+
+void RichTextBox::SetSelStrikeThru(bool on)
+{
+    QTextCharFormat f;
+    f.setFontStrikeOut(on);
+    mergeSelectionFormat(f);
+}
+
+void RichTextBox::SetSelFontName(const QString &family)
+{
+    QTextCharFormat f;
+    f.setFontFamilies({family});
+    mergeSelectionFormat(f);
+}
+
+void RichTextBox::SetSelFontSize(float points)
+{
+    if (!(points > 0))
+        return;
+    QTextCharFormat f;
+    f.setFontPointSize(points);
+    mergeSelectionFormat(f);
+}
+
+void RichTextBox::SetSelColor(QRgb rgb)
+{
+    QTextCharFormat f;
+    f.setForeground(QColor(rgb));
+    mergeSelectionFormat(f);
+}
+
+void RichTextBox::SetSelAlignment(int alignment)
+{
+    Qt::Alignment a;
+    switch (alignment) {
+    case 0: a = Qt::AlignLeft | Qt::AlignAbsolute; break;
+    case 1: a = Qt::AlignRight | Qt::AlignAbsolute; break;
+    case 2: a = Qt::AlignHCenter; break;
+    default: return;
+    }
+    QTextCursor c = textCursor();
+    QTextBlockFormat f;
+    f.setAlignment(a);
+    c.beginEditBlock();
+    c.mergeBlockFormat(f);
+    c.endEditBlock();
+}
+
+int RichTextBox::Find(const QString &text, std::optional<int> start)
+{
+    if (text.isEmpty())
+        return -1;
+    const QString all = toPlainText();
+    int from = 0;
+    int to = int(all.size());
+    if (start) {
+        from = *start;
+        if (from < 0)
+            from = 0;
+    } else {
+        const QTextCursor c = textCursor();
+        if (c.hasSelection()) {
+            from = c.selectionStart();
+            to = c.selectionEnd();
+        }
+    }
+    if (from > to || to - from < text.size())
+        return -1;
+    const int pos = int(QStringView(all).mid(from, to - from).indexOf(text, 0, Qt::CaseInsensitive));
+    if (pos < 0)
+        return -1;
+    setSelection(from + pos, int(text.size()));
+    return from + pos;
+}
+
+void RichTextBox::setSelection(int start, int length)
+{
+    const int last = qMax(0, document()->characterCount() - 1);
+    start = qBound(0, start, last);
+    const int end = qBound(start, start + length, last);
+    QTextCursor c(document());
+    c.setPosition(start);
+    c.setPosition(end, QTextCursor::KeepAnchor);
+    setTextCursor(c);
+}
+
+void RichTextBox::SetFocus()
+{
+    setFocus(Qt::OtherFocusReason);
+    ensureCursorVisible();
+}
+
+void RichTextBox::SelPrint(QPrinter *printer) const
+{
+    const QTextCursor c = textCursor();
+    if (!c.hasSelection()) {
+        document()->print(printer);
+        return;
+    }
+    QTextDocument part;
+    part.setDefaultFont(document()->defaultFont());
+    QTextCursor(&part).insertFragment(c.selection());
+    part.print(printer);
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QRgb>
+#include <QTextEdit>
+#include <optional>
+
+class QPrinter;
+
+// The rich text control used for the sermon document and the reference
+// views: a QTextEdit with the selection-oriented operations the window code
+// relies on. Positions count characters from 0; a line break counts as one.
+class RichTextBox : public QTextEdit {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(RichTextBox)
+
+public:
+    // A character attribute over the selection: on, off, or mixed.
+    enum class Tri { Off, On, Mixed };
+
+    // defaultFamily: the font of the initial single space (8.5 pt).
+    explicit RichTextBox(const QString &defaultFamily, QWidget *parent = nullptr);
+
+    QString Text() const;             // whole content as plain text, "\n" between paragraphs
+    void SetText(const QString &text); // replaces everything (undoable); "" empties
+
+    int SelStart() const;
+    int SelLength() const;
+    QString SelText() const;
+    void SetSelText(const QString &text);
+
+    // The selection as a complete RTF document; writing replaces the
+    // selection (non-RTF text goes in as plain text, "" deletes it).
+    QString SelRTF() const;
+    void SetSelRTF(const QString &rtf);
+
+    Tri SelBold() const;
+    Tri SelItalic() const;
+    Tri SelUnderline() const;
+    void SetSelBold(bool on);
+    void SetSelItalic(bool on);
+    void SetSelUnderline(bool on);
+    void SetSelStrikeThru(bool on);
+    void SetSelFontName(const QString &family);
+    void SetSelFontSize(float points);
+    void SetSelColor(QRgb rgb);
+    // 0 left, 1 right, 2 centre; other values are ignored.
+    void SetSelAlignment(int alignment);
+
+    // Case-insensitive search, no whole-word rule. Without a start: inside the
+    // selection, or the whole text when nothing is selected. With a start:
+    // from there to the end. A match is selected and its position returned;
+    // otherwise -1 and the selection stays.
+    int Find(const QString &text, std::optional<int> start = std::nullopt);
+
+    void SetFocus();
+    // Prints the selection, or everything when nothing is selected.
+    void SelPrint(QPrinter *printer) const;
+
+    // Selects [start, start + length), clamped to the text.
+    void setSelection(int start, int length);
+
+signals:
+    // Raised synchronously for every content change, programmatic writes included.
+    void Change();
+
+private:
+    Tri readAttribute(bool (*test)(const QTextCharFormat &)) const;
+    void mergeSelectionFormat(const QTextCharFormat &format);
+};

@@ -1,0 +1,14 @@
+target_sources(vellumor_core PRIVATE
+  editor/RichTextBox.cpp editor/RichTextBox.h
+)
+target_sources(vellumor_core PRIVATE
+  editor/frmMainDocument.cpp
+  editor/frmMainEdit.cpp
+)
+target_sources(vellumor_core PRIVATE
+  editor/RichTextBoxRtf.cpp
+  editor/RtfReader.cpp editor/RtfReader.h
+  editor/RtfWriter.cpp editor/RtfWriter.h
+  editor/FontDialog.cpp editor/FontDialog.h
+  editor/EditShortcutRouter.cpp editor/EditShortcutRouter.h
+)

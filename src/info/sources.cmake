@@ -1,0 +1,3 @@
+target_sources(vellumor_core PRIVATE
+  info/frmMainHelp.cpp
+)

@@ -1,0 +1,572 @@
+#include "ModalDriver.h"
+#include "app/AppSetup.h"
+#include "app/CommonDialog.h"
+#include "app/CoolClose.h"
+#include "app/GeometrySettings.h"
+#include "app/RainButton.h"
+#include "app/frmMain.h"
+#include "app/frmSplash.h"
+#include "editor/RichTextBox.h"
+#include "reference/SubjectList.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QVBoxLayout>
+#include <QtTest>
+
+class TestApp : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void layoutMatchesDesign_data();
+    void layoutMatchesDesign();
+    void colours();
+    void menusInOrderWithCaptionsAndShortcuts();
+    void initialStates();
+    void focusOrderSkipsDictionaryView();
+    void subjectListsShowOneRowAndMoveWithKeys();
+    void splashOpensMainWindowAndWarnsOffSize_data();
+    void splashOpensMainWindowAndWarnsOffSize();
+    void splashLooks();
+    void settingsWrittenOnCloseUnlessMinimised();
+    void settingsValueFormat();
+    void coolCloseShrinksAboutCentreThenCloses();
+    void coolCloseSpeedZeroWarnsAndKeepsWindow();
+    void coolCloseSmallWindowClosesAtOnce();
+    void coolCloseEndsWhenSizeRefused();
+    void exitShrinksWritesSettingsAndCloses();
+    void unloadClosesOtherWindowsNewestFirst();
+    void rainButtonHighlightAndClick();
+    void commonDialogFilterEntries();
+
+private:
+    std::unique_ptr<frmMain> makeMain() { return std::make_unique<frmMain>(m_data.path()); }
+    QSettings settings() const
+    {
+        return QSettings(QStringLiteral("Vellumor"), QStringLiteral("Vellumor"));
+    }
+
+    QTemporaryDir m_settingsDir;
+    QTemporaryDir m_data;
+    std::unique_ptr<frmMain> m_main;
+};
+
+void TestApp::initTestCase()
+{
+    AppSetup::initResources();
+    AppSetup::installFontSubstitutes();
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settingsDir.path());
+}
+
+void TestApp::init()
+{
+    QSettings s(QStringLiteral("Vellumor"), QStringLiteral("Vellumor"));
+    s.clear();
+    s.sync();
+    m_main = makeMain();
+}
+
+void TestApp::cleanup()
+{
+    m_main.reset();
+}
+
+// Design positions in twips, relative to the window's client area.
+void TestApp::layoutMatchesDesign_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("twips");
+    QTest::addColumn<QString>("caption");
+    const struct {
+        const char *name;
+        int l, t, w, h;
+        const char *caption;
+    } rows[] = {
+        {"cmdUpperCase", 240, 120, 315, 315, ""},
+        {"cmdLowerCase", 600, 120, 315, 315, ""},
+        {"optAlign(0)", 1200, 120, 315, 315, ""},
+        {"optAlign(2)", 1560, 120, 315, 315, ""},
+        {"optAlign(1)", 1920, 120, 315, 315, ""},
+        {"txtTextBox3", 2520, 120, 1215, 360, " "},
+        {"rnbFind3", 3840, 120, 1095, 255, "Find"},
+        {"rnbFindNext3", 3840, 360, 1095, 255, "Fnd/Nxt"},
+        {"Label6", 840, 480, 3255, 255, "CTL \"C\" to Copy,  CTL \"V\" to Paste"},
+        {"RichTextBox1", 120, 720, 5175, 7455, " "},
+        {"frmBibleKJ", 5400, 120, 6375, 2895,
+         "King James Bible   Select Main Book, Highlight it, Cursor Down, or Do Search For Verse"},
+        {"lstBible", 5520, 360, 2895, 270, ""},
+        {"RichTextBox2", 5520, 720, 6135, 2175, " "},
+        {"txtTextBox1", 8520, 360, 1215, 330, " "},
+        {"rnbFind1", 9840, 360, 855, 255, "Find"},
+        {"rnbFindNext1", 10800, 360, 855, 255, "Fnd/Nxt"},
+        {"frameSermonType", 5400, 3120, 2655, 2655, "Sermon Type And Samples"},
+        {"lstSermonType", 5520, 3360, 2415, 255, ""},
+        {"RichTextBox4", 5520, 3720, 2415, 1935, " "},
+        {"frameQuotation", 8160, 3120, 3615, 2655, "Quotes, Poetry, History, Last Words, Epitaths, + "},
+        {"LstQuote", 8280, 3360, 3255, 270, ""},
+        {"RichTextBox3", 8280, 3720, 3375, 1935, " "},
+        {"frmHumor", 5400, 5760, 6375, 2415, "Dictionary, Word Usage, Bible Names, Topical Index"},
+        {"lstJoke", 5520, 6000, 3015, 270, ""},
+        {"RichTextBox5", 5520, 6360, 6135, 1695, " "},
+        {"txtTextBox2", 8640, 6000, 1335, 330, " "},
+        {"rnbFind2", 10080, 6000, 735, 255, "Find"},
+        {"rnbFindNext2", 10920, 6000, 735, 255, "Fnd/Nxt"},
+    };
+    for (const auto &r : rows)
+        QTest::newRow(r.name) << QString::fromLatin1(r.name) << QRect(r.l, r.t, r.w, r.h)
+                              << QString::fromLatin1(r.caption);
+}
+
+void TestApp::layoutMatchesDesign()
+{
+    QFETCH(QString, name);
+    QFETCH(QRect, twips);
+    QFETCH(QString, caption);
+
+    auto *w = m_main->findChild<QWidget *>(name);
+    QVERIFY2(w, qPrintable(name));
+    const QPoint topLeft = w->mapTo(m_main->centralWidget(), QPoint(0, 0));
+    // One pixel of rounding either way.
+    QVERIFY(qAbs(topLeft.x() - twips.x() / 15.0) <= 1);
+    QVERIFY(qAbs(topLeft.y() - twips.y() / 15.0) <= 1);
+    QVERIFY(qAbs(w->width() - twips.width() / 15.0) <= 1);
+    QVERIFY(qAbs(w->height() - twips.height() / 15.0) <= 1);
+
+    QString text;
+    if (auto *b = qobject_cast<QAbstractButton *>(w))
+        text = b->text();
+    else if (auto *l = qobject_cast<QLabel *>(w))
+        text = l->text();
+    else if (auto *e = qobject_cast<QLineEdit *>(w))
+        text = e->text();
+    else if (auto *g = qobject_cast<QGroupBox *>(w))
+        text = g->title();
+    else if (auto *r = qobject_cast<RichTextBox *>(w))
+        text = r->Text();
+    QCOMPARE(text, caption);
+}
+
+void TestApp::colours()
+{
+    auto base = [this](const char *name) {
+        return m_main->findChild<QWidget *>(QString::fromLatin1(name))->palette().color(QPalette::Base);
+    };
+    QCOMPARE(base("lstBible"), QColor(192, 192, 255));
+    QCOMPARE(base("lstSermonType"), QColor(192, 255, 255));
+    QCOMPARE(base("LstQuote"), QColor(255, 255, 192));
+    QCOMPARE(base("lstJoke"), QColor(255, 192, 255));
+    QCOMPARE(base("txtTextBox1"), QColor(192, 255, 192));
+    QCOMPARE(base("RichTextBox2"), QColor(255, 255, 255));
+    QCOMPARE(m_main->lstSermonType->palette().color(QPalette::Text), QColor(64, 0, 64));
+    QCOMPARE(m_main->cmdUpperCase->palette().color(QPalette::Button), QColor(255, 255, 0));
+    QCOMPARE(m_main->Label6->palette().color(QPalette::WindowText), QColor(255, 255, 0));
+    QCOMPARE(m_main->frmHumor->palette().color(QPalette::WindowText), QColor(255, 255, 0));
+    QCOMPARE(m_main->rnbFind1->faceColor(), QColor(192, 192, 255));
+    QCOMPARE(m_main->rnbFindNext2->faceColor(), QColor(128, 128, 255));
+    QCOMPARE(m_main->centralWidget()->palette().color(QPalette::WindowText), QColor(0, 192, 0));
+    QCOMPARE(m_main->rnbFind3->font().pointSizeF(), 9.75);
+    QCOMPARE(m_main->rnbFind1->font().pointSizeF(), 8.25);
+    QCOMPARE(m_main->cmdUpperCase->toolTip(), QStringLiteral("UPPERCASE"));
+    QCOMPARE(m_main->cmdLowerCase->toolTip(), QStringLiteral("lowercase"));
+    QCOMPARE(m_main->optAlign[0]->toolTip(), QStringLiteral("Left Align"));
+    QCOMPARE(m_main->optAlign[1]->toolTip(), QStringLiteral("Right Align"));
+    QCOMPARE(m_main->optAlign[2]->toolTip(), QStringLiteral("Center"));
+    QCOMPARE(m_main->centralWidget()->size(), QSize(792, 554));
+}
+
+void TestApp::menusInOrderWithCaptionsAndShortcuts()
+{
+    const QList<QAction *> top = m_main->menuBar()->actions();
+    QStringList titles;
+    for (QAction *a : top)
+        titles << a->text();
+    QCOMPARE(titles, (QStringList{"&File", "Format", "&Edit", "&Help"}));
+
+    auto items = [](QMenu *m) {
+        QStringList s;
+        for (QAction *a : m->actions()) {
+            if (a->isSeparator() || !a->isEnabled())
+                s << QStringLiteral("separator or disabled");
+            s << a->objectName() + QLatin1Char('=') + a->text() + QLatin1Char('=') + a->shortcut().toString();
+        }
+        return s;
+    };
+    QCOMPARE(items(m_main->mnuFile), (QStringList{"mnuFileNew=&New=", "mnuFileOpen=&Open...=",
+                                                  "mnuSaveFile=&Save=", "mnuFileSaveAs=Save &As...=",
+                                                  "mnuFilePrint=&Print...=", "mnuFileExit=E&xit="}));
+    QCOMPARE(items(m_main->mnuFormat),
+             (QStringList{"mnuAllCaps=&All Caps=", "mnuFont=&Font=", "mnuBold=&Bold=", "mnuUnderline=&underline=",
+                          "mnuFindText3=Fin&d=", "mnuItalic=&Italic="}));
+    QCOMPARE(items(m_main->mnuEdit), (QStringList{"mnuClearAll=C&lear All=", "mnuEditCut=Cu&t=Ctrl+X",
+                                                  "mnuEditCopy=&Copy=Ctrl+C", "mnuEditPaste=&Paste=Ctrl+V"}));
+    QCOMPARE(items(m_main->mnuHelp), (QStringList{"mnuHelpContents=&Contents=", "mnuHelpAbout=&About ="}));
+    QCOMPARE(m_main->findChild<QMenu *>("mnuFormat"), m_main->mnuFormat);
+    QCOMPARE(m_main->findChild<QAction *>("mnuFileOpen"), m_main->mnuFileOpen);
+}
+
+void TestApp::initialStates()
+{
+    QVERIFY(m_main->optAlign[0]->isChecked());
+    QVERIFY(!m_main->optAlign[1]->isChecked());
+    QVERIFY(!m_main->optAlign[2]->isChecked());
+    m_main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+    // One exclusive group: selecting one releases the others.
+    m_main->optAlign[2]->click();
+    QVERIFY(m_main->optAlign[2]->isChecked());
+    QVERIFY(!m_main->optAlign[0]->isChecked());
+
+    QVERIFY(!m_main->txtTextBox3->isVisible());
+    QVERIFY(!m_main->rnbFind3->isVisible());
+    QVERIFY(!m_main->rnbFindNext3->isVisible());
+    QVERIFY(m_main->txtTextBox1->isVisible());
+    QVERIFY(m_main->rnbFindNext2->isVisible());
+
+    QVERIFY(!m_main->TextChanged);
+    QVERIFY(m_main->CurrentFile.isEmpty());
+    QVERIFY(m_main->windowTitle().isEmpty());
+    QCOMPARE(m_main->CommonDialog1->Filter,
+             QStringLiteral("Text files (*.txt )|*.txt|Batch files (*.bat) | *.bat|INI FILES (*ini) | *ini|All Files "
+                            "(*.*)| *.*"));
+    QVERIFY(m_main->windowFlags().testFlag(Qt::Tool));
+
+    QCOMPARE(m_main->lstBible->count(), 117);
+    QCOMPARE(m_main->lstJoke->count(), 93);
+    QCOMPARE(m_main->LstQuote->count(), 57);
+    QCOMPARE(m_main->lstSermonType->count(), 15);
+    QCOMPARE(m_main->lstSermonType->item(5)->text(), QStringLiteral("Expository Sermon Sample "));
+    QCOMPARE(m_main->lstBible->item(0)->text(), QStringLiteral("1 Timothy"));
+    QCOMPARE(m_main->lstJoke->item(74)->text(), QStringLiteral("TopicalText Book GOD"));
+    QCOMPARE(m_main->lstJoke->item(89)->text(), QStringLiteral("TopicalTextBook  TITLES"));
+    QCOMPARE(m_main->lstBible->currentRow(), -1);
+}
+
+void TestApp::focusOrderSkipsDictionaryView()
+{
+    m_main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+    m_main->activateWindow();
+    m_main->RichTextBox1->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), m_main->RichTextBox1);
+
+    const QStringList expected{"lstSermonType", "RichTextBox2", "RichTextBox3", "cmdUpperCase", "cmdLowerCase",
+                               "LstQuote",      "lstJoke",      "lstBible",     "RichTextBox4", "optAlign(0)",
+                               "optAlign(2)",   "optAlign(1)",  "txtTextBox1",  "rnbFind1",     "rnbFindNext1",
+                               "txtTextBox2",   "rnbFind2",     "rnbFindNext2", "RichTextBox1"};
+    QStringList seen;
+    for (int i = 0; i < expected.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        seen << QApplication::focusWidget()->objectName();
+    }
+    QCOMPARE(seen, expected);
+}
+
+void TestApp::subjectListsShowOneRowAndMoveWithKeys()
+{
+    m_main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+    SubjectList *list = m_main->lstBible;
+    QSignalSpy spy(list, &QListWidget::currentRowChanged);
+    list->setCurrentRow(0);
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Down);
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(list->currentRow(), 2);
+    QCOMPARE(list->selectedText(), QStringLiteral("1 Chron 1-13"));
+    QCOMPARE(spy.count(), 3);
+    // One row shows: the next item lies entirely below the viewport.
+    const QRect next = list->visualItemRect(list->item(3));
+    QVERIFY(next.top() >= list->viewport()->height());
+    // The scroll arrows step through the subjects too.
+    list->verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    QCOMPARE(list->currentRow(), 3);
+    list->verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    QCOMPARE(list->currentRow(), 2);
+}
+
+void TestApp::splashOpensMainWindowAndWarnsOffSize_data()
+{
+    QTest::addColumn<QSizeF>("screen");
+    QTest::addColumn<QString>("message");
+    const QString lead = QStringLiteral("This program works best at 800x600 resolution and the current resolution is: ");
+    QTest::newRow("800x600") << QSizeF(800, 600) << QString();
+    QTest::newRow("800x480") << QSizeF(800, 480) << lead + QStringLiteral("800x480");
+    QTest::newRow("1024x768") << QSizeF(1024, 768) << lead + QStringLiteral("1024x768");
+    QTest::newRow("640x480") << QSizeF(640, 480) << lead + QStringLiteral("640x480");
+    QTest::newRow("fraction") << QSizeF(1366.5, 768) << lead + QStringLiteral("1366.5x768");
+}
+
+void TestApp::splashOpensMainWindowAndWarnsOffSize()
+{
+    QFETCH(QSizeF, screen);
+    QFETCH(QString, message);
+    m_main.reset();
+
+    frmSplash splash([this] { return makeMain(); });
+    splash.setScreenSize([screen] { return screen; });
+    QCOMPARE(splash.windowTitle(), QStringLiteral("Orvanta"));
+    splash.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&splash));
+
+    ModalDriver driver;
+    driver.answer(QMessageBox::Ok);
+    QTimer::singleShot(0, splash.RainButton1, &QAbstractButton::click);
+    QTRY_VERIFY(splash.mainWindow() && splash.mainWindow()->isVisible());
+    QTest::qWait(60);
+    driver.stop();
+
+    QVERIFY(!splash.isVisible());
+    if (message.isEmpty()) {
+        QCOMPARE(driver.seen(), 0);
+    } else {
+        QCOMPARE(driver.texts, QStringList{message});
+        QCOMPARE(driver.titles, QStringList{QStringLiteral("Screen Resolution")});
+        QCOMPARE(driver.icons.value(0), QMessageBox::NoIcon);
+    }
+    // The main window is centred on the screen at its design size.
+    const QRect avail = splash.mainWindow()->screen()->geometry();
+    QVERIFY(qAbs(splash.mainWindow()->geometry().center().x() - avail.center().x()) <= 2);
+    QCOMPARE(splash.mainWindow()->centralWidget()->size(), QSize(792, 554));
+}
+
+void TestApp::splashLooks()
+{
+    frmSplash splash([this] { return makeMain(); });
+    QCOMPARE(splash.size(), QSize(447, 331));
+    QCOMPARE(splash.RainButton1->text(), QStringLiteral("ENTER"));
+    QCOMPARE(splash.RainButton1->geometry(), QRect(80, 168, 121, 41));
+    QCOMPARE(splash.RainButton1->faceColor(), QColor(255, 0, 0));
+    QCOMPARE(splash.RainButton1->textColor(), QColor(128, 255, 128));
+    QCOMPARE(splash.RainButton1->gradientColor(), QColor(0, 0, 255));
+    QVERIFY(splash.RainButton1->font().bold());
+    QCOMPARE(splash.Label1->text(), QStringLiteral("VELLUMOR"));
+    QCOMPARE(splash.Label2->text(), QStringLiteral("WIN95/98"));
+    QCOMPARE(splash.Label3->text(), QStringLiteral("VER 1.36"));
+    QCOMPARE(splash.Label6->text(), QStringLiteral("John 21:25 "));
+    QVERIFY(splash.Label5->text().startsWith(QStringLiteral(" Jesus did many other things as well.")));
+    QVERIFY(splash.Label5->text().endsWith(QStringLiteral("would be written. ")));
+    QVERIFY(splash.Label5->alignment() & Qt::AlignRight);
+    QCOMPARE(splash.Label5->palette().color(QPalette::WindowText), QColor(255, 255, 0));
+    QCOMPARE(splash.Image1->pixmap().deviceIndependentSize().toSize(), QSize(78, 102));
+    QCOMPARE(splash.Image1->geometry(), QRect(24, 32, 78, 102));
+}
+
+void TestApp::settingsWrittenOnCloseUnlessMinimised()
+{
+    // Normal: the four values are the window's geometry in twips.
+    m_main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+    m_main->move(100, 50);
+    QTRY_COMPARE(m_main->frameGeometry().topLeft(), QPoint(100, 50));
+    const QRect frame = m_main->frameGeometry();
+    m_main->close();
+    {
+        QSettings s = settings();
+        s.beginGroup(QStringLiteral("Settings"));
+        QCOMPARE(s.value("MainLeft").toString(), QString::number(frame.x() * 15));
+        QCOMPARE(s.value("MainTop").toString(), QString::number(frame.y() * 15));
+        QCOMPARE(s.value("MainWidth").toString(), QString::number(frame.width() * 15));
+        QCOMPARE(s.value("MainHeight").toString(), QString::number(frame.height() * 15));
+    }
+
+    // Maximised: the maximised geometry is written.
+    settings().clear();
+    m_main = makeMain();
+    m_main->showMaximized();
+    QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+    QTRY_VERIFY(m_main->windowState() & Qt::WindowMaximized);
+    const int width = m_main->frameGeometry().width() * 15;
+    m_main->close();
+    QCOMPARE(settings().value("Settings/MainWidth").toString(), QString::number(width));
+
+    // Minimised: nothing is written.
+    settings().clear();
+    m_main = makeMain();
+    m_main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+    m_main->setWindowState(Qt::WindowMinimized);
+    QTRY_VERIFY(m_main->windowState() & Qt::WindowMinimized);
+    m_main->close();
+    QVERIFY(settings().allKeys().isEmpty());
+}
+
+void TestApp::settingsValueFormat()
+{
+    QCOMPARE(GeometrySettings::formatValue(1200.0f), QStringLiteral("1200"));
+    QCOMPARE(GeometrySettings::formatValue(-45.0f), QStringLiteral("-45"));
+    QCOMPARE(GeometrySettings::formatValue(1234.5f), QStringLiteral("1234.5"));
+    QCOMPARE(GeometrySettings::formatValue(0.0f), QStringLiteral("0"));
+}
+
+void TestApp::coolCloseShrinksAboutCentreThenCloses()
+{
+    m_main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+    const QRectF before = CoolClose::geometryTwips(m_main.get());
+    QSignalSpy destroyedOrHidden(m_main.get(), &QWidget::windowTitleChanged);
+    QList<QRectF> steps;
+    QTimer sampler;
+    connect(&sampler, &QTimer::timeout, this, [&] { steps << CoolClose::geometryTwips(m_main.get()); });
+    sampler.start(0);
+    m_main->coolCloseForm(m_main.get(), 20);
+    sampler.stop();
+
+    const QRectF after = CoolClose::geometryTwips(m_main.get());
+    QVERIFY(!m_main->isVisible());
+    QVERIFY2(after.height() <= 405 && after.height() > 405 - 200 - 15, qPrintable(QString::number(after.height())));
+    QVERIFY2(after.width() <= 1680 && after.width() > 1680 - 200 - 15, qPrintable(QString::number(after.width())));
+    // About its centre, within pixel rounding of each step.
+    // About its centre, within pixel rounding (and the menu bar's minimum height).
+    QVERIFY(qAbs(after.center().x() - before.center().x()) <= 30);
+    QVERIFY(qAbs(after.center().y() - before.center().y()) <= 30);
+    // Height first: no sample shows the width shrunk while the height is above 405.
+    for (const QRectF &g : steps)
+        QVERIFY(!(g.height() > 405 && g.width() < before.width()));
+    QVERIFY(steps.size() > 10);
+    // The settings carry the shrunken geometry.
+    QCOMPARE(settings().value("Settings/MainHeight").toString(), GeometrySettings::formatValue(float(after.height())));
+}
+
+void TestApp::coolCloseSpeedZeroWarnsAndKeepsWindow()
+{
+    m_main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+    const QRect before = m_main->geometry();
+    ModalDriver driver;
+    driver.answer(QMessageBox::Ok);
+    m_main->coolCloseForm(m_main.get(), 0);
+    QCOMPARE(driver.texts, QStringList{QStringLiteral("Speed cannot zero")});
+    QCOMPARE(driver.icons.value(0), QMessageBox::NoIcon);
+    QVERIFY(m_main->isVisible());
+    QCOMPARE(m_main->geometry(), before);
+    QVERIFY(settings().allKeys().isEmpty());
+}
+
+void TestApp::coolCloseSmallWindowClosesAtOnce()
+{
+    QWidget small;
+    small.resize(100, 20); // 1500 x 300 twips: below both thresholds
+    small.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&small));
+    const QRect before = small.geometry();
+    m_main->coolCloseForm(&small, 20);
+    QVERIFY(!small.isVisible());
+    QCOMPARE(small.geometry(), before);
+    QVERIFY(m_main->isHidden()); // only the window given is closed
+}
+
+void TestApp::coolCloseEndsWhenSizeRefused()
+{
+    // A layout that fixes the window's size refuses every smaller size.
+    QWidget stubborn;
+    auto *layout = new QVBoxLayout(&stubborn);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    auto *child = new QWidget(&stubborn);
+    child->setFixedSize(300, 300);
+    layout->addWidget(child);
+    stubborn.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&stubborn));
+    QElapsedTimer t;
+    t.start();
+    m_main->coolCloseForm(&stubborn, 20);
+    QVERIFY(t.elapsed() < 5000);
+    QVERIFY(!stubborn.isVisible());
+}
+
+void TestApp::exitShrinksWritesSettingsAndCloses()
+{
+    m_main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+    m_main->mnuFileExit->trigger();
+    QVERIFY(!m_main->isVisible());
+    QSettings s = settings();
+    QVERIFY(s.value("Settings/MainHeight").toFloat() <= 405);
+    QVERIFY(s.value("Settings/MainWidth").toFloat() <= 1680);
+    QVERIFY(s.contains("Settings/MainLeft"));
+    QVERIFY(s.contains("Settings/MainTop"));
+}
+
+void TestApp::unloadClosesOtherWindowsNewestFirst()
+{
+    QWidget older;
+    QWidget newer;
+    QStringList closed;
+    older.show();
+    newer.show();
+    older.installEventFilter(this);
+    struct Recorder : QObject {
+        QStringList *log;
+        QString name;
+        bool eventFilter(QObject *, QEvent *e) override
+        {
+            if (e->type() == QEvent::Close)
+                log->append(name);
+            return false;
+        }
+    } recOld, recNew;
+    recOld.log = recNew.log = &closed;
+    recOld.name = QStringLiteral("older");
+    recNew.name = QStringLiteral("newer");
+    older.installEventFilter(&recOld);
+    newer.installEventFilter(&recNew);
+    m_main->registerWindow(&older);
+    m_main->registerWindow(&newer);
+    m_main->show();
+    m_main->close();
+    QCOMPARE(closed, (QStringList{"newer", "older"}));
+    QVERIFY(!older.isVisible());
+}
+
+void TestApp::rainButtonHighlightAndClick()
+{
+    RainButton b(QStringLiteral("Find"));
+    b.resize(60, 20);
+    b.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&b));
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(&b, &leave); // the pointer may rest where the window opened
+    QVERIFY(!b.isHighlighted());
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+    QApplication::sendEvent(&b, &enter);
+    QVERIFY(b.isHighlighted());
+    const QImage lit = b.grab().toImage();
+    QApplication::sendEvent(&b, &leave);
+    QVERIFY(!b.isHighlighted());
+    QVERIFY(b.grab().toImage() != lit);
+
+    QSignalSpy clicks(&b, &QAbstractButton::clicked);
+    QTest::mouseClick(&b, Qt::LeftButton);
+    QCOMPARE(clicks.count(), 1);
+    b.setMouseTrack(false);
+    QApplication::sendEvent(&b, &enter);
+    QVERIFY(!b.isHighlighted());
+}
+
+void TestApp::commonDialogFilterEntries()
+{
+    CommonDialog d;
+    d.Filter = m_main->CommonDialog1->Filter;
+    const auto entries = d.filterEntries();
+    QCOMPARE(entries.size(), 4);
+    QCOMPARE(entries.at(1).description, QStringLiteral("Batch files (*.bat) "));
+    QCOMPARE(entries.at(2).pattern, QStringLiteral(" *ini"));
+    const QStringList filters = d.nameFilters();
+    QCOMPARE(filters.at(0), QStringLiteral("Text files (*.txt )"));
+    QVERIFY(filters.at(2).startsWith(QStringLiteral("INI FILES (*ini)")));
+    d.Filter = QStringLiteral("Only a description");
+    QVERIFY(d.filterEntries().isEmpty());
+}
+
+QTEST_MAIN(TestApp)
+#include "tst_app.moc"

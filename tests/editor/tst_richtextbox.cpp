@@ -1,0 +1,259 @@
+#include "app/AppSetup.h"
+#include "editor/RichTextBox.h"
+
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QtTest>
+
+class TestRichTextBox : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { AppSetup::installFontSubstitutes(); }
+    void initialContentIsOneSmallSpace();
+    void changeRaisedOncePerWriteBeforeItReturns();
+    void textAndSelection();
+    void findRules_data();
+    void findRules();
+    void findKeepsSelectionWhenNothingFound();
+    void mixedAttributeReads();
+    void attributeWritesWithoutSelectionApplyToTypedText();
+    void fontSizeColourStrikeAndAlignment();
+    void printsSelectionOrEverything();
+};
+
+void TestRichTextBox::initialContentIsOneSmallSpace()
+{
+    RichTextBox box(QStringLiteral("MS Sans Serif"));
+    QCOMPARE(box.Text(), QStringLiteral(" "));
+    box.setSelection(0, 1);
+    QCOMPARE(box.textCursor().charFormat().fontPointSize(), 8.5);
+    QCOMPARE(box.document()->defaultFont().family(), QStringLiteral("MS Sans Serif"));
+}
+
+void TestRichTextBox::changeRaisedOncePerWriteBeforeItReturns()
+{
+    RichTextBox box(QStringLiteral("Arial"));
+    int changes = 0;
+    QString textAtChange;
+    connect(&box, &RichTextBox::Change, this, [&] {
+        ++changes;
+        textAtChange = box.Text();
+    });
+    box.SetText(QStringLiteral("In the beginning\nwas the Word"));
+    QCOMPARE(changes, 1);
+    QCOMPARE(textAtChange, QStringLiteral("In the beginning\nwas the Word"));
+
+    box.SetText(QString());
+    QCOMPARE(changes, 2);
+    QCOMPARE(box.Text(), QString());
+
+    box.SetText(QStringLiteral("grace"));
+    box.setSelection(0, 5);
+    box.SetSelText(QStringLiteral("peace"));
+    QCOMPARE(changes, 4);
+    box.SetSelBold(true); // nothing selected: only the next typed text changes
+    QCOMPARE(changes, 4);
+    box.setSelection(0, 5);
+    box.SetSelBold(true);
+    QCOMPARE(changes, 5);
+
+    // Typing raises it too; moving the caret does not.
+    box.moveCursor(QTextCursor::End);
+    QCOMPARE(changes, 5);
+    QTest::keyClicks(&box, QStringLiteral("ab"));
+    QCOMPARE(changes, 7);
+
+    // A whole-text write stays undoable.
+    box.SetText(QStringLiteral("new"));
+    box.undo();
+    QCOMPARE(box.Text(), QStringLiteral("peaceab"));
+}
+
+void TestRichTextBox::textAndSelection()
+{
+    RichTextBox box(QStringLiteral("Arial"));
+    box.SetText(QStringLiteral("Amazing grace\nhow sweet"));
+    box.setSelection(8, 5);
+    QCOMPARE(box.SelStart(), 8);
+    QCOMPARE(box.SelLength(), 5);
+    QCOMPARE(box.SelText(), QStringLiteral("grace"));
+    box.setSelection(8, 9);
+    QCOMPARE(box.SelText(), QStringLiteral("grace\nhow"));
+    box.setSelection(3, 0);
+    QCOMPARE(box.SelLength(), 0);
+    QCOMPARE(box.SelStart(), 3);
+    QCOMPARE(box.SelText(), QString());
+    // Out-of-range selections are clamped, not refused.
+    box.setSelection(500, 3);
+    QCOMPARE(box.SelStart(), box.Text().size());
+}
+
+void TestRichTextBox::findRules_data()
+{
+    QTest::addColumn<int>("selStart");
+    QTest::addColumn<int>("selLength");
+    QTest::addColumn<QString>("what");
+    QTest::addColumn<int>("start"); // -2: no start given
+    QTest::addColumn<int>("expected");
+
+    // Text: "Grace upon grace; GRACE abounds"
+    QTest::newRow("whole text, first match") << 0 << 0 << "grace" << -2 << 0;
+    QTest::newRow("case ignored") << 0 << 0 << "ABOUNDS" << -2 << 24;
+    QTest::newRow("inside longer word") << 0 << 0 << "bound" << -2 << 25;
+    QTest::newRow("inside the selection only") << 6 << 12 << "grace" << -2 << 11;
+    QTest::newRow("selection without it") << 0 << 5 << "upon" << -2 << -1;
+    QTest::newRow("same selection found again") << 11 << 5 << "grace" << -2 << 11;
+    QTest::newRow("from a start") << 0 << 0 << "grace" << 1 << 11;
+    QTest::newRow("start at an occurrence") << 0 << 0 << "grace" << 11 << 11;
+    QTest::newRow("start skips an occurrence") << 0 << 0 << "grace" << 12 << 18;
+    QTest::newRow("start at the end") << 0 << 0 << "s" << 31 << -1;
+    QTest::newRow("start past the end") << 0 << 0 << "grace" << 99 << -1;
+    QTest::newRow("not there") << 0 << 0 << "mercy" << -2 << -1;
+    QTest::newRow("empty text") << 0 << 0 << "" << -2 << -1;
+    QTest::newRow("blank and word") << 0 << 0 << " grace" << -2 << 10;
+}
+
+void TestRichTextBox::findRules()
+{
+    QFETCH(int, selStart);
+    QFETCH(int, selLength);
+    QFETCH(QString, what);
+    QFETCH(int, start);
+    QFETCH(int, expected);
+
+    RichTextBox box(QStringLiteral("Arial"));
+    box.SetText(QStringLiteral("Grace upon grace; GRACE abounds"));
+    box.setSelection(selStart, selLength);
+    const int found = start == -2 ? box.Find(what) : box.Find(what, start);
+    QCOMPARE(found, expected);
+    if (found >= 0) {
+        QCOMPARE(box.SelStart(), found);
+        QCOMPARE(box.SelLength(), what.size());
+    }
+}
+
+void TestRichTextBox::findKeepsSelectionWhenNothingFound()
+{
+    RichTextBox box(QStringLiteral("Arial"));
+    box.SetText(QStringLiteral("faith hope charity"));
+    box.setSelection(6, 4);
+    QCOMPARE(box.Find(QStringLiteral("love")), -1);
+    QCOMPARE(box.SelStart(), 6);
+    QCOMPARE(box.SelLength(), 4);
+    QCOMPARE(box.Find(QStringLiteral("faith"), 1), -1);
+    QCOMPARE(box.SelStart(), 6);
+    // Find Next over overlapping matches: "aaa" in "aaaa" at 0, then 1.
+    box.SetText(QStringLiteral("aaaa"));
+    QCOMPARE(box.Find(QStringLiteral("aaa")), 0);
+    QCOMPARE(box.Find(QStringLiteral("aaa"), box.SelStart() + 1), 1);
+    QCOMPARE(box.Find(QStringLiteral("aaa"), box.SelStart() + 1), -1);
+    QCOMPARE(box.SelStart(), 1);
+}
+
+void TestRichTextBox::mixedAttributeReads()
+{
+    RichTextBox box(QStringLiteral("Arial"));
+    box.SetText(QStringLiteral("Grace and Peace"));
+    box.setSelection(10, 5);
+    box.SetSelBold(true);
+    box.SetSelItalic(true);
+
+    box.setSelection(0, 15);
+    QCOMPARE(box.SelBold(), RichTextBox::Tri::Mixed);
+    QCOMPARE(box.SelItalic(), RichTextBox::Tri::Mixed);
+    QCOMPARE(box.SelUnderline(), RichTextBox::Tri::Off);
+    box.setSelection(10, 5);
+    QCOMPARE(box.SelBold(), RichTextBox::Tri::On);
+    box.setSelection(0, 5);
+    QCOMPARE(box.SelBold(), RichTextBox::Tri::Off);
+    // The selection edge touching a bold run does not make it mixed.
+    box.setSelection(6, 4);
+    QCOMPARE(box.SelBold(), RichTextBox::Tri::Off);
+    // A mixed selection set on becomes all on.
+    box.setSelection(0, 15);
+    box.SetSelBold(true);
+    QCOMPARE(box.SelBold(), RichTextBox::Tri::On);
+
+    // Across paragraphs.
+    box.SetText(QStringLiteral("one\ntwo"));
+    box.setSelection(4, 3);
+    box.SetSelUnderline(true);
+    box.setSelection(0, 7);
+    QCOMPARE(box.SelUnderline(), RichTextBox::Tri::Mixed);
+}
+
+void TestRichTextBox::attributeWritesWithoutSelectionApplyToTypedText()
+{
+    RichTextBox box(QStringLiteral("Arial"));
+    box.SetText(QStringLiteral("abc"));
+    box.moveCursor(QTextCursor::End);
+    box.SetSelBold(true);
+    QCOMPARE(box.SelBold(), RichTextBox::Tri::On);
+    QTest::keyClicks(&box, QStringLiteral("de"));
+    box.setSelection(3, 2);
+    QCOMPARE(box.SelBold(), RichTextBox::Tri::On);
+    box.setSelection(0, 3);
+    QCOMPARE(box.SelBold(), RichTextBox::Tri::Off);
+    QCOMPARE(box.Text(), QStringLiteral("abcde"));
+}
+
+void TestRichTextBox::fontSizeColourStrikeAndAlignment()
+{
+    RichTextBox box(QStringLiteral("Arial"));
+    box.SetText(QStringLiteral("first\nsecond\nthird"));
+    box.setSelection(0, 5);
+    box.SetSelFontName(QStringLiteral("Times New Roman"));
+    box.SetSelFontSize(14.5f);
+    box.SetSelColor(qRgb(128, 0, 0));
+    box.SetSelStrikeThru(true);
+    QTextCursor c(box.document());
+    c.setPosition(2);
+    const QTextCharFormat f = c.charFormat();
+    QCOMPARE(f.fontFamilies().toStringList().value(0), QStringLiteral("Times New Roman"));
+    QCOMPARE(f.fontPointSize(), 14.5);
+    QCOMPARE(f.foreground().color(), QColor(128, 0, 0));
+    QVERIFY(f.fontStrikeOut());
+
+    // Alignment touches every paragraph of the selection: index 1 right, 2 centre.
+    box.setSelection(3, 5);
+    box.SetSelAlignment(2);
+    QTextBlock b = box.document()->firstBlock();
+    QCOMPARE(b.blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+    QCOMPARE(b.next().blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+    QVERIFY(!(b.next().next().blockFormat().alignment() & Qt::AlignHCenter));
+    box.SetSelAlignment(1);
+    QVERIFY(b.blockFormat().alignment() & Qt::AlignRight);
+    box.SetSelAlignment(7); // ignored
+    QVERIFY(b.blockFormat().alignment() & Qt::AlignRight);
+    box.SetSelAlignment(0);
+    QVERIFY(b.blockFormat().alignment() & Qt::AlignLeft);
+}
+
+void TestRichTextBox::printsSelectionOrEverything()
+{
+    QTemporaryDir dir;
+    RichTextBox box(QStringLiteral("Arial"));
+    box.SetText(QStringLiteral("Blessed are the meek\nfor they shall inherit the earth"));
+
+    auto printTo = [&](const QString &name) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(dir.filePath(name));
+        box.SelPrint(&printer);
+        QFile f(dir.filePath(name));
+        return f.size();
+    };
+    const qint64 all = printTo(QStringLiteral("all.pdf"));
+    box.setSelection(0, 7);
+    const qint64 part = printTo(QStringLiteral("part.pdf"));
+    QVERIFY(all > 0);
+    QVERIFY(part > 0);
+    QVERIFY(part < all);
+    // Printing leaves the selection alone.
+    QCOMPARE(box.SelLength(), 7);
+}
+
+QTEST_MAIN(TestRichTextBox)
+#include "tst_richtextbox.moc"
