@@ -124,7 +124,9 @@ int hexValue(QChar c)
 
 int codepageForCharset(int charset)
 {
+    // 1 is the default charset, which leaves the document's code page.
     switch (charset) {
+    case 0: return 1252;
     case 77: return 10000;
     case 128: return 932;
     case 129: return 949;
@@ -350,8 +352,10 @@ void RtfReader::readControl()
         ++m_pos;
         const int high = m_pos < n ? hexValue(m_in[m_pos]) : -1;
         const int low = m_pos + 1 < n ? hexValue(m_in[m_pos + 1]) : -1;
-        if (high < 0 || low < 0)
+        if (high < 0 || low < 0) {
+            m_pos += high < 0 ? 0 : 1; // a cut-off escape drops its lone digit
             return;
+        }
         m_pos += 2;
         hexByte(high * 16 + low);
         return;

@@ -1,0 +1,143 @@
+#include "app/frmMain.h"
+
+#include "app/CommonDialog.h"
+#include "editor/EditShortcutRouter.h"
+#include "editor/RichTextBox.h"
+#include "editor/RtfWriter.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QTextCursor>
+
+#include <memory>
+
+namespace {
+
+// The font dialog's flags: screen and printer fonts, effects.
+constexpr int kFontDialogFlags = 259;
+
+// The RTF travels as plain text (what Paste reads back) and under its own
+// type, so that word processors paste it formatted.
+void putRtfOnClipboard(const QString &rtf)
+{
+    auto mime = std::make_unique<QMimeData>();
+    mime->setText(rtf);
+    mime->setData(QStringLiteral("text/rtf"), rtf.toUtf8());
+    QGuiApplication::clipboard()->setMimeData(mime.release());
+}
+
+} // namespace
+
+void frmMain::setUpEditCommands()
+{
+    auto *router = new EditShortcutRouter(this, [this](EditShortcutRouter::Command command) {
+        mnuEdit_Click();
+        switch (command) {
+        case EditShortcutRouter::Command::Cut: mnuEditCut_Click(); break;
+        case EditShortcutRouter::Command::Copy: mnuEditCopy_Click(); break;
+        case EditShortcutRouter::Command::Paste: mnuEditPaste_Click(); break;
+        }
+    });
+    router->setObjectName(QStringLiteral("editShortcutRouter"));
+    for (QWidget *w : {static_cast<QWidget *>(RichTextBox2), static_cast<QWidget *>(RichTextBox3),
+                       static_cast<QWidget *>(RichTextBox4), static_cast<QWidget *>(RichTextBox5),
+                       static_cast<QWidget *>(txtTextBox1), static_cast<QWidget *>(txtTextBox2),
+                       static_cast<QWidget *>(txtTextBox3)})
+        router->addNativeWidget(w);
+}
+
+void frmMain::mnuEdit_Click()
+{
+    mnuEditPaste->setEnabled(!QGuiApplication::clipboard()->text().isEmpty());
+    const bool selection = RichTextBox1->SelLength() != 0;
+    mnuEditCopy->setEnabled(selection);
+    mnuEditCut->setEnabled(selection);
+}
+
+void frmMain::mnuClearAll_Click()
+{
+    RichTextBox1->SetText(QString());
+}
+
+void frmMain::mnuEditCut_Click()
+{
+    if (RichTextBox1->SelLength() == 0) {
+        QApplication::beep();
+        return;
+    }
+    putRtfOnClipboard(RichTextBox1->SelRTF());
+    RichTextBox1->SetSelRTF(QString());
+}
+
+void frmMain::mnuEditCopy_Click()
+{
+    if (RichTextBox1->SelLength() == 0) {
+        QApplication::beep();
+        return;
+    }
+    putRtfOnClipboard(RichTextBox1->SelRTF());
+}
+
+void frmMain::mnuEditPaste_Click()
+{
+    RichTextBox1->SetSelRTF(QGuiApplication::clipboard()->text());
+}
+
+void frmMain::mnuAllCaps_Click()
+{
+    // Through plain text: the span comes back in one format.
+    RichTextBox1->SetSelText(RichTextBox1->SelText().toUpper());
+}
+
+void frmMain::cmdUpperCase_Click(int)
+{
+    mnuAllCaps_Click();
+}
+
+void frmMain::cmdLowerCase_Click(int)
+{
+    // Through the rich text, so that the formatting survives.
+    RichTextBox1->SetSelRTF(RtfWriter::toLower(RichTextBox1->SelRTF()));
+}
+
+void frmMain::mnuBold_Click()
+{
+    // A mixed selection becomes bold throughout.
+    RichTextBox1->SetSelBold(RichTextBox1->SelBold() != RichTextBox::Tri::On);
+}
+
+void frmMain::mnuItalic_Click()
+{
+    RichTextBox1->SetSelItalic(RichTextBox1->SelItalic() != RichTextBox::Tri::On);
+}
+
+void frmMain::mnuUnderline_Click()
+{
+    RichTextBox1->SetSelUnderline(RichTextBox1->SelUnderline() != RichTextBox::Tri::On);
+}
+
+void frmMain::mnuFont_Click()
+{
+    CommonDialog1->CancelError = true;
+    CommonDialog1->Flags = kFontDialogFlags;
+    if (!CommonDialog1->ShowFont(this))
+        return;
+    // One undo step for the whole choice.
+    QTextCursor block(RichTextBox1->document());
+    block.beginEditBlock();
+    RichTextBox1->SetSelFontName(CommonDialog1->FontName);
+    RichTextBox1->SetSelFontSize(CommonDialog1->FontSize);
+    RichTextBox1->SetSelColor(CommonDialog1->Color);
+    RichTextBox1->SetSelBold(CommonDialog1->FontBold);
+    RichTextBox1->SetSelItalic(CommonDialog1->FontItalic);
+    RichTextBox1->SetSelUnderline(CommonDialog1->FontUnderline);
+    RichTextBox1->SetSelStrikeThru(CommonDialog1->FontStrikethru);
+    block.endEditBlock();
+}
+
+void frmMain::optAlign_Click(int Index)
+{
+    RichTextBox1->SetSelAlignment(Index);
+}
