@@ -18,6 +18,12 @@ public:
     explicit AlphabeticRanges(QVector<Range> ranges);
 
     QString keyFor(const QString &word) const;
+
+    // The text words are compared by: upper case, "Æ" as "AE", accents
+    // dropped, so that "Ænon" files under A and "Cæsar" beside "Caesar".
+    static QString sortKey(const QString &word);
+    // Order by sortKey, then by the text itself so that no two words tie.
+    static bool lessThan(const QString &a, const QString &b);
     QStringList keys() const;
     bool isValid() const; // bounds strictly ascending, at least one range
 

@@ -123,7 +123,7 @@ void addBibleNames(RecordTexts &records, const QHash<QString, StrongsEntry> &str
             names.push_back({headword, number});
     }
     std::stable_sort(names.begin(), names.end(),
-                     [](const Name &a, const Name &b) { return a.headword < b.headword; });
+                     [](const Name &a, const Name &b) { return AlphabeticRanges::lessThan(a.headword, b.headword); });
 
     const AlphabeticRanges ranges = DictionaryLayout::bibleNames();
     for (const QString &key : ranges.keys())
@@ -155,9 +155,7 @@ void addWordUsage(RecordTexts &records, const KjvConcordance &kjv)
                                         "the alphabet, how often it occurs and where it first occurs.\n")
                              .arg(Indent));
     for (const KjvConcordance::WordUse &w : kjv.words()) {
-        // Sort letters with accents under their base letter.
-        const QString base = w.word.normalized(QString::NormalizationForm_KD);
-        records.add(ranges.keyFor(base),
+        records.add(ranges.keyFor(w.word),
                     w.word + QLatin1Char('\n') + Indent
                         + QStringLiteral("%1; first at %2\n").arg(timesText(w.count), kjv.reference(w.firstVerse)));
     }
@@ -203,7 +201,7 @@ void addTopicalIndex(RecordTexts &records, const QVector<SwordDictEntry> &nave)
                              .arg(Indent));
     QVector<SwordDictEntry> topics = nave;
     std::stable_sort(topics.begin(), topics.end(), [](const SwordDictEntry &a, const SwordDictEntry &b) {
-        return a.key.toUpper() < b.key.toUpper();
+        return AlphabeticRanges::lessThan(a.key.toUpper(), b.key.toUpper());
     });
     // The module holds some topics twice (REVERENCE, SIN): one article each.
     for (qsizetype i = 0; i < topics.size();) {

@@ -1,5 +1,6 @@
 #include "KjvConcordance.h"
 
+#include "AlphabeticRanges.h"
 #include "StrongsEntry.h"
 
 #include <QSet>
@@ -147,11 +148,8 @@ QVector<KjvConcordance::WordUse> KjvConcordance::words() const
         }
         out.push_back({best, it->count, it->firstVerse});
     }
-    std::sort(out.begin(), out.end(), [](const WordUse &a, const WordUse &b) {
-        const QString la = a.word.toLower();
-        const QString lb = b.word.toLower();
-        return la != lb ? la < lb : a.word < b.word;
-    });
+    std::sort(out.begin(), out.end(),
+              [](const WordUse &a, const WordUse &b) { return AlphabeticRanges::lessThan(a.word, b.word); });
     return out;
 }
 
@@ -177,7 +175,8 @@ QVector<KjvConcordance::Headword> KjvConcordance::headwords() const
         });
         out.push_back(std::move(h));
     }
-    std::sort(out.begin(), out.end(), [](const Headword &a, const Headword &b) { return a.word < b.word; });
+    std::sort(out.begin(), out.end(),
+              [](const Headword &a, const Headword &b) { return AlphabeticRanges::lessThan(a.word, b.word); });
     return out;
 }
 

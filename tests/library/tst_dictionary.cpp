@@ -94,6 +94,7 @@ void TestDictionary::bibleDictRangesFollowTheSubjectKeys()
     QCOMPARE(dict.keyFor(QStringLiteral("A")), QStringLiteral("BibleDict ALPHA"));
     QCOMPARE(dict.keyFor(QStringLiteral("AARON")), QStringLiteral("BibleDict ALPHA"));
     QCOMPARE(dict.keyFor(QStringLiteral("ABJECT")), QStringLiteral("BibleDict ALPHA"));
+    QCOMPARE(dict.keyFor(QStringLiteral("\u00C6NEAS")), QStringLiteral("BibleDict ADOPTION"));
     // Each key's own headword starts its record.
     QCOMPARE(dict.keyFor(QStringLiteral("ABJECTS")), QStringLiteral("BibleDict ABJECTS"));
     QCOMPARE(dict.keyFor(QStringLiteral("abjects")), QStringLiteral("BibleDict ABJECTS"));
@@ -141,7 +142,17 @@ void TestDictionary::wordUsageAndNameRanges()
     QCOMPARE(usage.keyFor(QStringLiteral("unto")), QStringLiteral("WordUsage U-Z"));
     QCOMPARE(usage.keyFor(QStringLiteral("Zuzims")), QStringLiteral("WordUsage U-Z"));
 
+    // Ligatures and accents file under their plain letters.
+    QCOMPARE(usage.keyFor(QStringLiteral("\u00C6non")), QStringLiteral("WordUsage A-B"));
+    QCOMPARE(usage.keyFor(QStringLiteral("\u00E9lan")), QStringLiteral("WordUsage E- G"));
+    QVERIFY(AlphabeticRanges::lessThan(QStringLiteral("Aaron"), QStringLiteral("\u00C6non")));
+    QVERIFY(AlphabeticRanges::lessThan(QStringLiteral("\u00C6non"), QStringLiteral("Afar")));
+    QVERIFY(AlphabeticRanges::lessThan(QStringLiteral("Caesar"), QStringLiteral("C\u00E6sar")));
+    QVERIFY(!AlphabeticRanges::lessThan(QStringLiteral("C\u00E6sar"), QStringLiteral("Caesar")));
+    QVERIFY(AlphabeticRanges::lessThan(QStringLiteral("abel"), QStringLiteral("Abez")));
+
     const AlphabeticRanges names = DictionaryLayout::bibleNames();
+    QCOMPARE(names.keyFor(QStringLiteral("\u00C6NON")), QStringLiteral("BibleNames A-J"));
     QCOMPARE(names.keyFor(QStringLiteral("AARON")), QStringLiteral("BibleNames A-J"));
     QCOMPARE(names.keyFor(QStringLiteral("JUDAS")), QStringLiteral("BibleNames A-J"));
     QCOMPARE(names.keyFor(QStringLiteral("KADESH")), QStringLiteral("BibleNames K-Z"));
