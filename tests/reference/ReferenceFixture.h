@@ -1,0 +1,81 @@
+#pragma once
+
+#include "reference/ReferenceSchema.h"
+
+#include <QFile>
+#include <QList>
+#include <QString>
+#include <sqlite3.h>
+
+// Writes small reference databases with the program's own schema, or with
+// whatever SQL a broken-file case needs.
+namespace ReferenceFixture {
+
+struct Row {
+    QString key;
+    QString entry;
+};
+
+// Runs the statements (separated by ';') in a new database file.
+inline bool writeSql(const QString &path, const QString &sql)
+{
+    QFile::remove(path);
+    sqlite3 *db = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                        nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        return false;
+    }
+    const bool ok = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    return ok;
+}
+
+// The entry table and its index as the program expects them, rows in order.
+inline bool write(const QString &path, const ReferenceSchema::Table &t, const QList<Row> &rows)
+{
+    QFile::remove(path);
+    sqlite3 *db = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                        nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        return false;
+    }
+    bool ok = sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK
+        && sqlite3_exec(db, ReferenceSchema::entryTableDdl(t).c_str(), nullptr, nullptr, nullptr) == SQLITE_OK
+        && sqlite3_exec(db, ReferenceSchema::indexDdl(t).c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    const std::string insert = "INSERT INTO " + std::string(t.table) + " (" + std::string(t.keyColumn) + ", "
+        + std::string(t.entryField) + ") VALUES (?1, ?2)";
+    sqlite3_stmt *stmt = nullptr;
+    ok = ok && sqlite3_prepare_v2(db, insert.c_str(), -1, &stmt, nullptr) == SQLITE_OK;
+    for (const Row &r : rows) {
+        if (!ok)
+            break;
+        const QByteArray key = r.key.toUtf8();
+        const QByteArray entry = r.entry.toUtf8();
+        sqlite3_bind_text(stmt, 1, key.constData(), int(key.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_text(stmt, 2, entry.constData(), int(entry.size()), SQLITE_TRANSIENT);
+        ok = sqlite3_step(stmt) == SQLITE_DONE;
+        sqlite3_reset(stmt);
+    }
+    sqlite3_finalize(stmt);
+    ok = ok && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    return ok;
+}
+
+// Verse-like lines up to the given size, numbered so that every one differs.
+inline QString versesOfSize(qsizetype bytes, const QString &book = QStringLiteral("Book"))
+{
+    QString s;
+    s.reserve(bytes + 200);
+    for (int v = 0; s.size() < bytes; ++v)
+        s += QStringLiteral("%1 %2:%3 And God said, Let there be light: and there was light. "
+                            "And God saw the light, that it was good.\n")
+                 .arg(book)
+                 .arg(v / 30 + 1)
+                 .arg(v % 30 + 1);
+    return s;
+}
+
+} // namespace ReferenceFixture
