@@ -197,8 +197,10 @@ void addBibleDictionary(RecordTexts &records, const QStringList &subjectKeys,
 void addTopicalIndex(RecordTexts &records, const QVector<SwordDictEntry> &nave)
 {
     for (const QString &key : DictionaryLayout::topicalKeys())
-        records.add(key, QStringLiteral("NAVE'S TOPICAL BIBLE\n%1Topics with the Bible passages on each.\n")
-                             .arg(Indent));
+        records.add(key, QStringLiteral("NAVE'S TOPICAL BIBLE: %1\n%2Topics with the Bible passages on each. The "
+                                        "topics on God, on Christ and the Holy Spirit and on redemption have "
+                                        "records of their own.\n")
+                             .arg(DictionaryLayout::topicalDescription(key), Indent));
     QVector<SwordDictEntry> topics = nave;
     std::stable_sort(topics.begin(), topics.end(), [](const SwordDictEntry &a, const SwordDictEntry &b) {
         return AlphabeticRanges::lessThan(a.key.toUpper(), b.key.toUpper());

@@ -53,10 +53,10 @@ const std::array<std::pair<const char *, const QString *>, 37> ThemedTopics{{
     {"ADOPTION", &RedemptionKey},
 }};
 
-AlphabeticRanges topicalRanges()
+QVector<AlphabeticRanges::Range> topicalRangeTable()
 {
     // Keys as the list spells them; bounds as the topics are spelt.
-    return AlphabeticRanges({
+    return {
         {QStringLiteral("TopicalTextBook"), QString()},
         {QStringLiteral("TopicalTextBook FOX"), QStringLiteral("FOX")},
         {QStringLiteral("TopicalTextBook GRACE"), QStringLiteral("GRACE")},
@@ -74,7 +74,12 @@ AlphabeticRanges topicalRanges()
         {QStringLiteral("TopicalTextBook SUN"), QStringLiteral("SUN")},
         {QStringLiteral("TopicalTextBook  TITLES"), QStringLiteral("TITLES")},
         {QStringLiteral("TopicalTextBook VINEYARDS"), QStringLiteral("VINEYARDS")},
-    });
+    };
+}
+
+AlphabeticRanges topicalRanges()
+{
+    return AlphabeticRanges(topicalRangeTable());
 }
 
 } // namespace
@@ -119,6 +124,25 @@ QString topicalKey(const QString &topic)
             return *key;
     static const AlphabeticRanges ranges = topicalRanges();
     return ranges.keyFor(t);
+}
+
+QString topicalDescription(const QString &key)
+{
+    if (key == GodKey)
+        return QStringLiteral("topics on God");
+    if (key == ChristKey)
+        return QStringLiteral("topics on Christ and the Holy Spirit");
+    if (key == RedemptionKey)
+        return QStringLiteral("topics on atonement, redemption, salvation, justification, regeneration and forgiveness");
+    const QVector<AlphabeticRanges::Range> table = topicalRangeTable();
+    for (qsizetype i = 0; i < table.size(); ++i) {
+        if (table.at(i).key != key)
+            continue;
+        const QString from = i == 0 ? QStringLiteral("A") : table.at(i).bound;
+        return i + 1 < table.size() ? QStringLiteral("from %1 to %2").arg(from, table.at(i + 1).bound)
+                                    : QStringLiteral("from %1 to the end").arg(from);
+    }
+    return {};
 }
 
 QStringList topicalKeys()

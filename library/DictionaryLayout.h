@@ -22,4 +22,8 @@ QString topicalKey(const QString &topic);
 // Every record the topical index fills, in the subject list's order.
 QStringList topicalKeys();
 
+// What a topical record holds, for its opening line: "from FOX to GRACE",
+// "topics on God".
+QString topicalDescription(const QString &key);
+
 } // namespace DictionaryLayout

@@ -200,6 +200,14 @@ void TestDictionary::topicalRecordsMatchTheSubjectList()
     const QStringList made = DictionaryLayout::topicalKeys();
     QCOMPARE(QSet<QString>(made.cbegin(), made.cend()), listed);
     QCOMPARE(made.size(), listed.size());
+    QCOMPARE(DictionaryLayout::topicalDescription(QStringLiteral("TopicalTextBook")), QStringLiteral("from A to FOX"));
+    QCOMPARE(DictionaryLayout::topicalDescription(QStringLiteral("TopicalTextBook INGORANCE")),
+             QStringLiteral("from IGNORANCE to KINGS"));
+    QCOMPARE(DictionaryLayout::topicalDescription(QStringLiteral("TopicalTextBook VINEYARDS")),
+             QStringLiteral("from VINEYARDS to the end"));
+    QCOMPARE(DictionaryLayout::topicalDescription(QStringLiteral("TopicalText Book GOD")), QStringLiteral("topics on God"));
+    for (const QString &key : made)
+        QVERIFY2(!DictionaryLayout::topicalDescription(key).isEmpty(), qPrintable(key));
 }
 
 void TestDictionary::naveReferencesAreWrittenOut()
