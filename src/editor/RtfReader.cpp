@@ -188,27 +188,44 @@ bool RtfReader::isRtf(QStringView text)
 
 void RtfReader::insert(QTextCursor &cursor, QStringView rtf)
 {
-    cursor.beginEditBlock();
-    cursor.removeSelectedText();
     if (isRtf(rtf)) {
         RtfReader reader(cursor, rtf);
         reader.run();
-    } else {
-        cursor.insertText(rtf.toString());
+        return;
     }
+    if (rtf.isEmpty() && !cursor.hasSelection())
+        return;
+    cursor.beginEditBlock();
+    cursor.removeSelectedText();
+    cursor.insertText(rtf.toString());
     cursor.endEditBlock();
 }
 
 RtfReader::RtfReader(QTextCursor &cursor, QStringView rtf)
     : m_cursor(cursor), m_in(rtf)
 {
-    m_targetBlockFormat = cursor.blockFormat();
-    m_targetBlockCharFormat = cursor.blockCharFormat();
-    m_startedAtBlockStart = cursor.atBlockStart();
+}
+
+void RtfReader::beginEdit()
+{
+    // Opened at the first real change: an empty edit block would still
+    // report the document as changed.
+    if (m_editing)
+        return;
+    m_editing = true;
+    m_cursor.beginEditBlock();
 }
 
 void RtfReader::run()
 {
+    if (m_cursor.hasSelection()) {
+        beginEdit();
+        m_cursor.removeSelectedText();
+    }
+    m_targetBlockFormat = m_cursor.blockFormat();
+    m_targetBlockCharFormat = m_cursor.blockCharFormat();
+    m_startedAtBlockStart = m_cursor.atBlockStart();
+
     const qsizetype n = m_in.size();
     while (m_pos < n && !m_done) {
         const QChar c = m_in[m_pos];
@@ -247,8 +264,13 @@ void RtfReader::finish()
     if (ownsParagraph) {
         QTextBlockFormat format = m_cursor.blockFormat();
         format.setAlignment(m_finalAlignment);
-        m_cursor.setBlockFormat(format);
+        if (format != m_cursor.blockFormat()) {
+            beginEdit();
+            m_cursor.setBlockFormat(format);
+        }
     }
+    if (m_editing)
+        m_cursor.endEditBlock();
 }
 
 void RtfReader::openGroup()
@@ -625,6 +647,7 @@ void RtfReader::flushRun()
     m_runText.clear();
     if (text.isEmpty())
         return;
+    beginEdit();
     m_cursor.insertText(text, formatFor(m_runProps));
     m_paragraphHasText = true;
 }
@@ -633,6 +656,7 @@ void RtfReader::paragraphBreak()
 {
     flushBytes();
     flushRun();
+    beginEdit();
     QTextBlockFormat format = m_cursor.blockFormat();
     format.setAlignment(m_state.alignment);
     m_cursor.setBlockFormat(format);

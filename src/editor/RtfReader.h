@@ -58,6 +58,7 @@ private:
 
     RtfReader(QTextCursor &cursor, QStringView rtf);
     void run();
+    void beginEdit();
     void finish();
 
     void openGroup();
@@ -90,6 +91,7 @@ private:
     State m_state;
     int m_overflowDepth = 0;
     bool m_done = false;
+    bool m_editing = false;
 
     int m_codepage = 1252;
     int m_defaultFont = -1;

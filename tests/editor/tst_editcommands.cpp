@@ -1,0 +1,457 @@
+#include "ModalDriver.h"
+#include "app/AppSetup.h"
+#include "app/CommonDialog.h"
+#include "app/frmMain.h"
+#include "editor/FontDialog.h"
+#include "editor/RichTextBox.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QtTest>
+
+using Tri = RichTextBox::Tri;
+
+class TestEditCommands : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void copyOfBoldWordPastesBackBold();
+    void copyAndCutWithEmptySelectionLeaveEverything();
+    void cutIsUndoable();
+    void plainTextPastesAsTyped();
+    void pasteWithEmptyClipboardDeletesSelection();
+    void editMenuEnabling();
+    void clearAllEmptiesAndUndoes();
+    void upperCaseFlattensFormat();
+    void lowerCaseKeepsFormat();
+    void emptySelectionCaseCommandsChangeNothing();
+    void togglesOnEmptySelectionAffectTypedText();
+    void togglesOnMixedSelectionSetAll();
+    void alignmentIndexMapping();
+    void fontDialogCancelChangesNothing();
+    void fontDialogAppliesEveryResultAndRemembersIt();
+    void shortcutsRouteToDocumentOrNatively();
+
+private:
+    // "Grace and Peace" with the last word bold, the whole text selected.
+    void graceAndPeace(const QString &text = QStringLiteral("Grace and Peace"));
+    RichTextBox *doc() const { return m_main->RichTextBox1; }
+    static QClipboard *clipboard() { return QGuiApplication::clipboard(); }
+
+    QTemporaryDir m_settingsDir;
+    QTemporaryDir m_data;
+    std::unique_ptr<frmMain> m_main;
+};
+
+void TestEditCommands::initTestCase()
+{
+    AppSetup::initResources();
+    AppSetup::installFontSubstitutes();
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settingsDir.path());
+}
+
+void TestEditCommands::init()
+{
+    clipboard()->clear();
+    // Without reference databases the window warns once after it is built.
+    ModalDriver warning;
+    warning.answer(QMessageBox::Ok);
+    m_main = std::make_unique<frmMain>(m_data.path());
+    (void)QTest::qWaitFor([&] { return warning.seen() > 0; }, 3000);
+    warning.stop();
+}
+
+void TestEditCommands::cleanup()
+{
+    m_main.reset();
+}
+
+void TestEditCommands::graceAndPeace(const QString &text)
+{
+    doc()->SetText(text);
+    doc()->setSelection(10, 5);
+    doc()->SetSelBold(true);
+    doc()->setSelection(0, int(text.size()));
+}
+
+void TestEditCommands::copyOfBoldWordPastesBackBold()
+{
+    graceAndPeace();
+    doc()->setSelection(10, 5);
+    m_main->mnuEditCopy_Click();
+
+    const QString copied = clipboard()->text();
+    QVERIFY(copied.startsWith(QLatin1String("{\\rtf")));
+    QVERIFY(copied.contains(QLatin1String("Peace")));
+    // The same document is offered formatted to word processors.
+    QCOMPARE(QString::fromUtf8(clipboard()->mimeData()->data(QStringLiteral("text/rtf"))), copied);
+
+    doc()->setSelection(0, 0);
+    m_main->mnuEditPaste_Click();
+    QCOMPARE(doc()->Text(), QStringLiteral("PeaceGrace and Peace"));
+    doc()->setSelection(0, 5);
+    QCOMPARE(doc()->SelBold(), Tri::On);
+    doc()->setSelection(5, 6);
+    QCOMPARE(doc()->SelBold(), Tri::Off);
+}
+
+void TestEditCommands::copyAndCutWithEmptySelectionLeaveEverything()
+{
+    clipboard()->setText(QStringLiteral("kept"));
+    graceAndPeace();
+    doc()->setSelection(3, 0);
+    QSignalSpy changes(doc(), &RichTextBox::Change);
+    m_main->mnuEditCopy_Click();
+    m_main->mnuEditCut_Click();
+    QCOMPARE(clipboard()->text(), QStringLiteral("kept"));
+    QCOMPARE(doc()->Text(), QStringLiteral("Grace and Peace"));
+    QCOMPARE(changes.count(), 0);
+}
+
+void TestEditCommands::cutIsUndoable()
+{
+    graceAndPeace();
+    doc()->setSelection(5, 4);
+    m_main->mnuEditCut_Click();
+    QCOMPARE(doc()->Text(), QStringLiteral("Grace Peace"));
+    QVERIFY(clipboard()->text().startsWith(QLatin1String("{\\rtf")));
+    doc()->undo();
+    QCOMPARE(doc()->Text(), QStringLiteral("Grace and Peace"));
+}
+
+void TestEditCommands::plainTextPastesAsTyped()
+{
+    graceAndPeace();
+    clipboard()->setText(QStringLiteral("{\\b not RTF} \\par"));
+    doc()->setSelection(0, 5);
+    m_main->mnuEditPaste_Click();
+    QCOMPARE(doc()->Text(), QStringLiteral("{\\b not RTF} \\par and Peace"));
+}
+
+void TestEditCommands::pasteWithEmptyClipboardDeletesSelection()
+{
+    graceAndPeace();
+    QVERIFY(clipboard()->text().isEmpty());
+    doc()->setSelection(6, 4);
+    m_main->mnuEditPaste_Click();
+    QCOMPARE(doc()->Text(), QStringLiteral("Grace Peace"));
+}
+
+void TestEditCommands::editMenuEnabling()
+{
+    graceAndPeace();
+    doc()->setSelection(2, 0);
+    m_main->mnuEdit_Click();
+    QVERIFY(!m_main->mnuEditPaste->isEnabled());
+    QVERIFY(!m_main->mnuEditCopy->isEnabled());
+    QVERIFY(!m_main->mnuEditCut->isEnabled());
+    QVERIFY(m_main->mnuClearAll->isEnabled());
+
+    clipboard()->setText(QStringLiteral("x"));
+    doc()->setSelection(2, 3);
+    m_main->mnuEdit_Click();
+    QVERIFY(m_main->mnuEditPaste->isEnabled());
+    QVERIFY(m_main->mnuEditCopy->isEnabled());
+    QVERIFY(m_main->mnuEditCut->isEnabled());
+    QVERIFY(m_main->mnuClearAll->isEnabled());
+
+    // Opening the menu is what runs the check.
+    clipboard()->clear();
+    emit m_main->mnuEdit->aboutToShow();
+    QVERIFY(!m_main->mnuEditPaste->isEnabled());
+}
+
+void TestEditCommands::clearAllEmptiesAndUndoes()
+{
+    graceAndPeace();
+    QSignalSpy changes(doc(), &RichTextBox::Change);
+    m_main->mnuClearAll_Click();
+    QCOMPARE(doc()->Text(), QString());
+    QVERIFY(changes.count() >= 1);
+    doc()->undo();
+    QCOMPARE(doc()->Text(), QStringLiteral("Grace and Peace"));
+    doc()->setSelection(10, 5);
+    QCOMPARE(doc()->SelBold(), Tri::On);
+}
+
+void TestEditCommands::upperCaseFlattensFormat()
+{
+    graceAndPeace();
+    m_main->mnuAllCaps_Click();
+    QCOMPARE(doc()->Text(), QStringLiteral("GRACE AND PEACE"));
+    doc()->setSelection(0, 15);
+    QVERIFY(doc()->SelBold() != Tri::Mixed);
+
+    graceAndPeace();
+    m_main->cmdUpperCase_Click(0);
+    QCOMPARE(doc()->Text(), QStringLiteral("GRACE AND PEACE"));
+    doc()->setSelection(0, 15);
+    QVERIFY(doc()->SelBold() != Tri::Mixed);
+}
+
+void TestEditCommands::lowerCaseKeepsFormat()
+{
+    graceAndPeace(QStringLiteral("GRACE AND PEACE"));
+    doc()->setSelection(0, 9);
+    QTextCharFormat red;
+    red.setForeground(QColor(255, 0, 0));
+    doc()->textCursor().mergeCharFormat(red);
+    doc()->setSelection(0, 15);
+    m_main->cmdLowerCase_Click(1);
+    QCOMPARE(doc()->Text(), QStringLiteral("grace and peace"));
+    doc()->setSelection(10, 5);
+    QCOMPARE(doc()->SelBold(), Tri::On);
+    doc()->setSelection(0, 9);
+    QCOMPARE(doc()->SelBold(), Tri::Off);
+
+    // Colour and the (uninstalled) document font survive, the font name in
+    // its own spelling although the lowered RTF spells it in lower case.
+    QTextCursor c(doc()->document());
+    c.setPosition(1);
+    QCOMPARE(c.charFormat().foreground().color(), QColor(255, 0, 0));
+    QCOMPARE(c.charFormat().fontFamilies().toStringList().value(0), QStringLiteral("MS Sans Serif"));
+    QCOMPARE(c.charFormat().fontPointSize(), 8.5);
+
+    // Letters outside basic Latin are lowered too.
+    doc()->SetText(QStringLiteral("\u00c9COLE \u0152UVRE \u03a3\u039f\u03a6\u0399\u0391"));
+    doc()->setSelection(0, 17);
+    m_main->cmdLowerCase_Click(1);
+    QCOMPARE(doc()->Text(), QStringLiteral("\u00e9cole \u0153uvre \u03c3\u03bf\u03c6\u03b9\u03b1"));
+}
+
+void TestEditCommands::emptySelectionCaseCommandsChangeNothing()
+{
+    graceAndPeace();
+    QTextBlockFormat centred;
+    centred.setAlignment(Qt::AlignHCenter);
+    doc()->textCursor().setBlockFormat(centred);
+    doc()->setSelection(4, 0);
+    QSignalSpy changes(doc(), &RichTextBox::Change);
+    m_main->mnuAllCaps_Click();
+    m_main->cmdLowerCase_Click(1);
+    QCOMPARE(doc()->Text(), QStringLiteral("Grace and Peace"));
+    QCOMPARE(changes.count(), 0);
+    QCOMPARE(doc()->document()->firstBlock().blockFormat().alignment() & Qt::AlignHorizontal_Mask,
+             Qt::AlignHCenter);
+}
+
+void TestEditCommands::togglesOnEmptySelectionAffectTypedText()
+{
+    m_main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+    doc()->SetText(QStringLiteral("ab"));
+    doc()->setSelection(2, 0);
+    m_main->mnuBold_Click();
+    m_main->mnuItalic_Click();
+    m_main->mnuUnderline_Click();
+    QTest::keyClicks(doc(), QStringLiteral("XY"));
+    m_main->mnuBold_Click();
+    QTest::keyClicks(doc(), QStringLiteral("z"));
+    QCOMPARE(doc()->Text(), QStringLiteral("abXYz"));
+
+    doc()->setSelection(2, 2);
+    QCOMPARE(doc()->SelBold(), Tri::On);
+    QCOMPARE(doc()->SelItalic(), Tri::On);
+    QCOMPARE(doc()->SelUnderline(), Tri::On);
+    doc()->setSelection(4, 1);
+    QCOMPARE(doc()->SelBold(), Tri::Off);
+    QCOMPARE(doc()->SelItalic(), Tri::On);
+    doc()->setSelection(0, 2);
+    QCOMPARE(doc()->SelBold(), Tri::Off);
+}
+
+void TestEditCommands::togglesOnMixedSelectionSetAll()
+{
+    graceAndPeace();
+    QCOMPARE(doc()->SelBold(), Tri::Mixed);
+    m_main->mnuBold_Click();
+    QCOMPARE(doc()->SelBold(), Tri::On);
+    m_main->mnuBold_Click();
+    QCOMPARE(doc()->SelBold(), Tri::Off);
+
+    doc()->setSelection(0, 5);
+    m_main->mnuUnderline_Click();
+    doc()->setSelection(0, 15);
+    QCOMPARE(doc()->SelUnderline(), Tri::Mixed);
+    m_main->mnuUnderline_Click();
+    QCOMPARE(doc()->SelUnderline(), Tri::On);
+}
+
+void TestEditCommands::alignmentIndexMapping()
+{
+    doc()->SetText(QStringLiteral("one\ntwo\nthree"));
+    auto alignmentOf = [this](int block) {
+        return doc()->document()->findBlockByNumber(block).blockFormat().alignment() & Qt::AlignHorizontal_Mask
+            & ~Qt::AlignAbsolute;
+    };
+    doc()->setSelection(2, 3); // touches "one" and "two"
+    m_main->optAlign_Click(2);
+    QCOMPARE(alignmentOf(0), Qt::AlignHCenter);
+    m_main->optAlign_Click(1);
+    QCOMPARE(alignmentOf(0), Qt::AlignRight);
+    QCOMPARE(alignmentOf(1), Qt::AlignRight);
+    QVERIFY(alignmentOf(2) != Qt::AlignRight);
+    m_main->optAlign_Click(7);
+    QCOMPARE(alignmentOf(0), Qt::AlignRight);
+    m_main->optAlign_Click(0);
+    QCOMPARE(alignmentOf(0), Qt::AlignLeft);
+
+    // The buttons themselves: screen order left, centre, right.
+    m_main->optAlign[2]->click();
+    QCOMPARE(alignmentOf(1), Qt::AlignHCenter);
+    m_main->optAlign[1]->click();
+    QCOMPARE(alignmentOf(1), Qt::AlignRight);
+}
+
+void TestEditCommands::fontDialogCancelChangesNothing()
+{
+    graceAndPeace();
+    const QString before = doc()->SelRTF();
+    QSignalSpy changes(doc(), &RichTextBox::Change);
+    ModalDriver driver;
+    driver.arm([](QDialog *d) {
+        QVERIFY(qobject_cast<FontDialog *>(d));
+        d->reject();
+    });
+    m_main->mnuFont_Click();
+    QCOMPARE(driver.seen(), 1);
+    QCOMPARE(doc()->SelRTF(), before);
+    QCOMPARE(changes.count(), 0);
+    QVERIFY(m_main->CommonDialog1->CancelError);
+    QCOMPARE(m_main->CommonDialog1->Flags, 259);
+}
+
+void TestEditCommands::fontDialogAppliesEveryResultAndRemembersIt()
+{
+    graceAndPeace();
+    CommonDialog *cd = m_main->CommonDialog1;
+    cd->FontName = QStringLiteral("Times New Roman");
+    cd->FontSize = 10;
+    cd->Color = qRgb(0, 0, 128);
+    cd->FontItalic = true;
+    cd->FontStrikethru = true;
+
+    // Only the size is changed; everything else comes from the last result.
+    ModalDriver driver;
+    QString shownName;
+    bool effectsShown = false;
+    driver.arm([&](QDialog *d) {
+        shownName = d->findChild<QLineEdit *>(QStringLiteral("txtFontName"))->text();
+        effectsShown = d->findChild<QCheckBox *>(QStringLiteral("chkStrikeout"))->isVisibleTo(d);
+        auto *size = d->findChild<QLineEdit *>(QStringLiteral("txtFontSize"));
+        size->setText(QStringLiteral("14"));
+        d->accept();
+    });
+    m_main->mnuFont_Click();
+    QCOMPARE(driver.seen(), 1);
+    QCOMPARE(shownName, QStringLiteral("Times New Roman"));
+    QVERIFY(effectsShown);
+    QCOMPARE(cd->FontSize, 14.0f);
+
+    QTextCursor c(doc()->document());
+    for (int pos : {1, 12}) {
+        c.setPosition(pos);
+        const QTextCharFormat f = c.charFormat();
+        QCOMPARE(f.fontFamilies().toStringList().value(0), QStringLiteral("Times New Roman"));
+        QCOMPARE(f.fontPointSize(), 14.0);
+        QCOMPARE(f.foreground().color(), QColor(0, 0, 128));
+        QCOMPARE(f.fontWeight() >= QFont::Bold, false);
+        QVERIFY(f.fontItalic());
+        QVERIFY(!f.fontUnderline());
+        QVERIFY(f.fontStrikeOut());
+    }
+    // One undo step takes the whole choice back.
+    doc()->undo();
+    doc()->setSelection(10, 5);
+    QCOMPARE(doc()->SelBold(), Tri::On);
+    doc()->setSelection(0, 5);
+    QCOMPARE(doc()->SelItalic(), Tri::Off);
+
+    // A size that is not a number keeps the dialog open.
+    ModalDriver bad;
+    int warnings = 0;
+    bad.arm([&](QDialog *d) {
+        d->findChild<QLineEdit *>(QStringLiteral("txtFontSize"))->setText(QStringLiteral("big"));
+        ModalDriver *warn = new ModalDriver(d);
+        warn->arm([&](QDialog *box) {
+            ++warnings;
+            box->reject();
+        });
+        d->accept();
+        QTRY_COMPARE(warnings, 1);
+        QVERIFY(d->isVisible());
+        d->reject();
+    });
+    m_main->mnuFont_Click();
+    QCOMPARE(warnings, 1);
+    QCOMPARE(cd->FontSize, 14.0f);
+}
+
+void TestEditCommands::shortcutsRouteToDocumentOrNatively()
+{
+    m_main->show();
+    QApplication::setActiveWindow(m_main.get());
+    QVERIFY(QTest::qWaitForWindowActive(m_main.get()));
+    graceAndPeace();
+
+    // Edit menu state computed while nothing was selected must not block
+    // the key later.
+    doc()->setSelection(0, 0);
+    m_main->mnuEdit_Click();
+    QVERIFY(!m_main->mnuEditCopy->isEnabled());
+
+    doc()->setFocus();
+    doc()->setSelection(10, 5);
+    QTest::keyClick(doc(), Qt::Key_C, Qt::ControlModifier);
+    QVERIFY(clipboard()->text().startsWith(QLatin1String("{\\rtf")));
+
+    // A reference view copies its own selection as plain text.
+    RichTextBox *view = m_main->RichTextBox2;
+    view->SetText(QStringLiteral("In the beginning"));
+    view->setSelection(7, 9);
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(clipboard()->text(), QStringLiteral("beginning"));
+    QCOMPARE(doc()->Text(), QStringLiteral("Grace and Peace"));
+
+    // A find box takes Ctrl+V itself.
+    QLineEdit *find = m_main->txtTextBox1;
+    find->setFocus();
+    find->selectAll();
+    QTest::keyClick(find, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(find->text(), QStringLiteral("beginning"));
+    QCOMPARE(doc()->Text(), QStringLiteral("Grace and Peace"));
+
+    // Ctrl+V in the document goes through Paste (plain text here), once.
+    doc()->setFocus();
+    doc()->setSelection(15, 0);
+    QTest::keyClick(doc(), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(doc()->Text(), QStringLiteral("Grace and Peacebeginning"));
+
+    // Elsewhere in the window the keys act on the document too.
+    doc()->setSelection(0, 6);
+    m_main->cmdUpperCase->setFocus();
+    QTest::keyClick(m_main->cmdUpperCase, Qt::Key_X, Qt::ControlModifier);
+    QCOMPARE(doc()->Text(), QStringLiteral("and Peacebeginning"));
+    QVERIFY(clipboard()->text().startsWith(QLatin1String("{\\rtf")));
+}
+
+QTEST_MAIN(TestEditCommands)
+#include "tst_editcommands.moc"
