@@ -40,6 +40,19 @@ QString timesText(int n)
 }
 
 // "Dan also" -> "DAN", "Ashtoreth Karnaim" -> "ASHTORETH KARNAIM".
+// "2 Hebrew words", "1 Greek word", "3 Hebrew and 2 Greek words".
+QString languagesText(const QVector<KjvConcordance::Translation> &translations)
+{
+    const auto hebrew = std::count_if(translations.cbegin(), translations.cend(), [](const auto &t) {
+        return t.number.startsWith(QLatin1Char('H'));
+    });
+    const auto greek = translations.size() - hebrew;
+    const QString noun = (greek > 0 ? greek : hebrew) == 1 ? QStringLiteral("word") : QStringLiteral("words");
+    if (hebrew > 0 && greek > 0)
+        return QStringLiteral("%1 Hebrew and %2 Greek %3").arg(hebrew).arg(greek).arg(noun);
+    return greek > 0 ? QStringLiteral("%1 Greek %2").arg(greek).arg(noun) : QStringLiteral("%1 Hebrew %2").arg(hebrew).arg(noun);
+}
+
 QString nameHeadword(const QString &rendering)
 {
     static const QRegularExpression asides(QStringLiteral("\\([^)]*\\)|\\[[^\\]]*\\]?|^(?:X|\\+)\\s+"));
@@ -177,11 +190,8 @@ void addBibleDictionary(RecordTexts &records, const QStringList &subjectKeys,
     }
     for (const KjvConcordance::Headword &h : kjv.headwords()) {
         QString article = h.word + QLatin1Char('\n');
-        article += Indent + QStringLiteral("Used %1 for %2 Hebrew and Greek %3; first at %4\n")
-                                .arg(timesText(h.count))
-                                .arg(h.translations.size())
-                                .arg(h.translations.size() == 1 ? QStringLiteral("word") : QStringLiteral("words"),
-                                     kjv.reference(h.firstVerse));
+        article += Indent + QStringLiteral("Used %1 for %2; first at %3\n")
+                                .arg(timesText(h.count), languagesText(h.translations), kjv.reference(h.firstVerse));
         for (const KjvConcordance::Translation &t : h.translations) {
             const auto it = strongs.constFind(t.number);
             const QString label = it == strongs.constEnd() ? t.number : strongsLabel(*it);
