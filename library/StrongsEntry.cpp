@@ -31,6 +31,20 @@ QString firstElement(const QString &raw, const QRegularExpression &pattern)
     return m.hasMatch() ? plain(m.captured(1)) : QString();
 }
 
+// Two spellings that the module's letters cannot tell apart ("yâkôl yâkôl")
+// are shown once.
+QString withoutRepeats(const QString &forms)
+{
+    QStringList parts = forms.split(QRegularExpression(QStringLiteral(",?\\s+")), Qt::SkipEmptyParts);
+    if (parts.size() < 2)
+        return forms;
+    QStringList kept;
+    for (const QString &p : std::as_const(parts))
+        if (!kept.contains(p))
+            kept << p;
+    return kept.size() == parts.size() ? forms : kept.join(QStringLiteral(", "));
+}
+
 // Splits a rendering list at commas outside parentheses and brackets.
 QStringList splitRenderings(const QString &list)
 {
@@ -111,8 +125,8 @@ std::optional<StrongsEntry> StrongsEntry::parse(QChar testament, const QString &
             body.replace(m.captured(0), readable);
     }
     e.lemma = firstElement(body, lemmaRe);
-    e.transliteration = firstElement(body, translitRe);
-    e.pronunciation = firstElement(body, pronRe);
+    e.transliteration = withoutRepeats(firstElement(body, translitRe));
+    e.pronunciation = withoutRepeats(firstElement(body, pronRe));
 
     const qsizetype defStart = body.indexOf(QLatin1String("<def"));
     if (defStart < 0)

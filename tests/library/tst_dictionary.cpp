@@ -408,6 +408,14 @@ void TestDictionary::strongsOddities()
     QVERIFY(dedan);
     QCOMPARE(dedan->renderings, QStringList{QStringLiteral("Dedan")});
     QVERIFY(dedan->definition.endsWith(QLatin1String("used in Ezekiel 25:13")));
+
+    const auto able = StrongsEntry::parse(QLatin1Char('H'), QStringLiteral("03201"), QStringLiteral(
+        "<entryFree><orth rend=\"bold\" type=\"trans\">y\u00E2k\u00F4l  y\u00E2k\u00F4l</orth> <pron rend=\"italic\">"
+        "{yaw-kole'} yaw-kole'</pron><def>A primitive root; to be able: - be able.</def></entryFree>"));
+    QVERIFY(able);
+    QCOMPARE(able->transliteration, QStringLiteral("y\u00E2k\u00F4l"));
+    QCOMPARE(able->pronunciation, QStringLiteral("yaw-kole'"));
+    QVERIFY(dedan->pronunciation.isEmpty());
 }
 
 void TestDictionary::strongsNumberNormalisation()
