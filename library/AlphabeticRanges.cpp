@@ -58,6 +58,17 @@ QStringList AlphabeticRanges::keys() const
     return out;
 }
 
+QString AlphabeticRanges::letterSpan(qsizetype i) const
+{
+    if (i < 0 || i >= m_ranges.size() || m_ranges.at(i).bound.isEmpty())
+        return {};
+    const QChar first = m_ranges.at(i).bound.at(0);
+    QChar last = QLatin1Char('Z');
+    if (i + 1 < m_ranges.size() && !m_ranges.at(i + 1).bound.isEmpty())
+        last = QChar(m_ranges.at(i + 1).bound.at(0).unicode() - 1);
+    return QStringLiteral("%1 to %2").arg(first, last);
+}
+
 bool AlphabeticRanges::isValid() const
 {
     if (m_ranges.isEmpty())

@@ -25,6 +25,8 @@ public:
     // Order by sortKey, then by the text itself so that no two words tie.
     static bool lessThan(const QString &a, const QString &b);
     QStringList keys() const;
+    // For ranges of whole letters: "A to B" for the range at index i.
+    QString letterSpan(qsizetype i) const;
     bool isValid() const; // bounds strictly ascending, at least one range
 
 private:

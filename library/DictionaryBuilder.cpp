@@ -139,11 +139,11 @@ void addBibleNames(RecordTexts &records, const QHash<QString, StrongsEntry> &str
                      [](const Name &a, const Name &b) { return AlphabeticRanges::lessThan(a.headword, b.headword); });
 
     const AlphabeticRanges ranges = DictionaryLayout::bibleNames();
-    for (const QString &key : ranges.keys())
-        records.add(key, QStringLiteral("BIBLE NAMES\n%1The proper names of the King James Version, people and "
+    for (qsizetype i = 0; i < ranges.keys().size(); ++i)
+        records.add(ranges.keys().at(i), QStringLiteral("BIBLE NAMES: %2\n%1The proper names of the King James Version, people and "
                                         "places, with their meaning as Strong's dictionaries give it, the "
                                         "Strong's number and how often the KJV uses the name.\n")
-                             .arg(Indent));
+                                                 .arg(Indent, ranges.letterSpan(i)));
     for (qsizetype i = 0; i < names.size();) {
         const QString headword = names.at(i).headword;
         QString article = headword + QLatin1Char('\n');
@@ -163,10 +163,10 @@ void addBibleNames(RecordTexts &records, const QHash<QString, StrongsEntry> &str
 void addWordUsage(RecordTexts &records, const KjvConcordance &kjv)
 {
     const AlphabeticRanges ranges = DictionaryLayout::wordUsage();
-    for (const QString &key : ranges.keys())
-        records.add(key, QStringLiteral("WORD USAGE\n%1Every word of the King James Version in this part of "
+    for (qsizetype i = 0; i < ranges.keys().size(); ++i)
+        records.add(ranges.keys().at(i), QStringLiteral("WORD USAGE: %2\n%1Every word of the King James Version in this part of "
                                         "the alphabet, how often it occurs and where it first occurs.\n")
-                             .arg(Indent));
+                                                 .arg(Indent, ranges.letterSpan(i)));
     for (const KjvConcordance::WordUse &w : kjv.words()) {
         records.add(ranges.keyFor(w.word),
                     w.word + QLatin1Char('\n') + Indent

@@ -151,6 +151,11 @@ void TestDictionary::wordUsageAndNameRanges()
     QVERIFY(!AlphabeticRanges::lessThan(QStringLiteral("C\u00E6sar"), QStringLiteral("Caesar")));
     QVERIFY(AlphabeticRanges::lessThan(QStringLiteral("abel"), QStringLiteral("Abez")));
 
+    QCOMPARE(usage.letterSpan(0), QStringLiteral("A to B"));
+    QCOMPARE(usage.letterSpan(2), QStringLiteral("E to G"));
+    QCOMPARE(usage.letterSpan(7), QStringLiteral("U to Z"));
+    QVERIFY(usage.letterSpan(8).isEmpty());
+
     const AlphabeticRanges names = DictionaryLayout::bibleNames();
     QCOMPARE(names.keyFor(QStringLiteral("\u00C6NON")), QStringLiteral("BibleNames A-J"));
     QCOMPARE(names.keyFor(QStringLiteral("AARON")), QStringLiteral("BibleNames A-J"));
