@@ -1,6 +1,6 @@
 #include "editor/EditShortcutRouter.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QWidget>
 
@@ -26,12 +26,12 @@ EditShortcutRouter::EditShortcutRouter(QWidget *window, std::function<void(Comma
     : QObject(window), m_window(window), m_run(std::move(run))
 {
     // Application-wide, so that widgets created later are covered too.
-    qApp->installEventFilter(this);
+    QCoreApplication::instance()->installEventFilter(this);
 }
 
 EditShortcutRouter::~EditShortcutRouter()
 {
-    qApp->removeEventFilter(this);
+    QCoreApplication::instance()->removeEventFilter(this);
 }
 
 void EditShortcutRouter::addNativeWidget(QWidget *widget)
@@ -58,10 +58,15 @@ bool EditShortcutRouter::eventFilter(QObject *watched, QEvent *event)
     if (!command)
         return false;
     // Only the first delivery, to the focus widget of our own window; a key
-    // that a widget ignored and passed on to its parents is not ours.
-    QWidget *focus = QApplication::focusWidget();
+    // that a widget ignored and passed on to its parents is not ours. The
+    // window's own focus child is asked rather than the application's, which
+    // is unset while the window system has not made the window active.
+    auto *widget = qobject_cast<QWidget *>(watched);
+    if (!widget || widget->window() != m_window)
+        return false;
+    QWidget *focus = m_window->focusWidget();
     QWidget *target = focus ? focus : m_window;
-    if (watched != target || target->window() != m_window)
+    if (widget != target)
         return false;
 
     if (event->type() == QEvent::ShortcutOverride) {
