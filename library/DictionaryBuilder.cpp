@@ -277,6 +277,9 @@ std::optional<QVector<LibraryEntry>> build(const SwordSource &sword, QString *er
         used << key;
         if (!records.contains(key))
             return fail(QStringLiteral("No dictionary content was made for the subject \"%1\".").arg(key));
+        // A record that holds little more than its heading means a source went missing.
+        if (records.text(key).size() < 500)
+            return fail(QStringLiteral("The dictionary subject \"%1\" has almost no content.").arg(key));
         entries.push_back({key, records.text(key)});
     }
     for (const QString &key : records.keys())
