@@ -34,6 +34,7 @@ public:
         QVector<Translation> translations; // most used first
     };
 
+    // Keeps a reference to the verses for reference(): they must outlive it.
     explicit KjvConcordance(const QVector<KjvVerse> &verses);
 
     // Every distinct word (letter case ignored), sorted by its lower-case form.

@@ -5,7 +5,9 @@
 #include <QRegularExpression>
 #include <QStringList>
 #include <QVector>
+#include <algorithm>
 #include <array>
+#include <optional>
 
 namespace {
 
