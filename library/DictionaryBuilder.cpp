@@ -170,7 +170,9 @@ void addWordUsage(RecordTexts &records, const KjvConcordance &kjv)
     for (const KjvConcordance::WordUse &w : kjv.words()) {
         records.add(ranges.keyFor(w.word),
                     w.word + QLatin1Char('\n') + Indent
-                        + QStringLiteral("%1; first at %2\n").arg(timesText(w.count), kjv.reference(w.firstVerse)));
+                        + QStringLiteral("%1; first at %2\n")
+                              .arg(timesText(w.count), w.firstInTitle ? kjv.titleReference(w.firstVerse)
+                                                                      : kjv.reference(w.firstVerse)));
     }
 }
 

@@ -71,15 +71,20 @@ KjvConcordance::KjvConcordance(const QVector<KjvVerse> &verses)
         const KjvVerse &verse = verses.at(v);
         QStringList runNumbers;
         QStringList runTokens;
-        auto countWord = [this, v](const QString &token) {
+        auto countWord = [this, v](const QString &token, bool inTitle) {
             WordCount &w = m_words[token.toLower()];
-            if (w.count++ == 0)
+            if (w.count++ == 0) {
                 w.firstVerse = v;
+                w.firstInTitle = inTitle;
+            }
             ++w.spellings[token];
         };
+        // A psalm's title is Scripture too ("Neginoth", "Maschil" occur only there).
+        for (const QString &t : tokens(verse.title))
+            countWord(t, true);
         if (verse.words.isEmpty()) {
             for (const QString &t : tokens(verse.text))
-                countWord(t);
+                countWord(t, false);
             continue;
         }
         // A phrase the module tags as one ("the world") arrives as adjacent
@@ -87,7 +92,7 @@ KjvConcordance::KjvConcordance(const QVector<KjvVerse> &verses)
         for (const KjvWord &word : verse.words) {
             const QStringList wordTokens = tokens(word.text);
             for (const QString &t : wordTokens)
-                countWord(t);
+                countWord(t, false);
             QStringList numbers;
             for (const QString &raw : word.strongs) {
                 auto it = normalized.constFind(raw);
@@ -146,7 +151,7 @@ QVector<KjvConcordance::WordUse> KjvConcordance::words() const
                 bestCount = s.value();
             }
         }
-        out.push_back({best, it->count, it->firstVerse});
+        out.push_back({best, it->count, it->firstVerse, it->firstInTitle});
     }
     std::sort(out.begin(), out.end(),
               [](const WordUse &a, const WordUse &b) { return AlphabeticRanges::lessThan(a.word, b.word); });
@@ -178,6 +183,14 @@ QVector<KjvConcordance::Headword> KjvConcordance::headwords() const
     std::sort(out.begin(), out.end(),
               [](const Headword &a, const Headword &b) { return AlphabeticRanges::lessThan(a.word, b.word); });
     return out;
+}
+
+QString KjvConcordance::titleReference(int verseIndex) const
+{
+    if (verseIndex < 0 || verseIndex >= m_verses.size())
+        return {};
+    const KjvVerse &v = m_verses.at(verseIndex);
+    return QStringLiteral("%1 %2 (title)").arg(v.book).arg(v.chapter);
 }
 
 KjvConcordance::TagUse KjvConcordance::tag(const QString &number) const

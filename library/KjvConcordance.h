@@ -16,6 +16,7 @@ public:
         QString word;       // the spelling the KJV uses most
         int count = 0;
         int firstVerse = -1; // index into the verses given
+        bool firstInTitle = false; // first met in a psalm's title, before that verse
     };
     struct TagUse {
         int count = 0; // how often the KJV renders the number
@@ -43,6 +44,8 @@ public:
     QVector<Headword> headwords() const;
     TagUse tag(const QString &number) const;
     QString reference(int verseIndex) const;
+    // "Psalms 4 (title)": the title standing before the given verse.
+    QString titleReference(int verseIndex) const;
 
     // The words of a text: punctuation dropped, inner apostrophes and hyphens kept.
     static QStringList tokens(const QString &text);
@@ -53,6 +56,7 @@ private:
     struct WordCount {
         int count = 0;
         int firstVerse = -1;
+        bool firstInTitle = false;
         QHash<QString, int> spellings;
     };
     void addRun(const QStringList &numbers, const QStringList &runTokens, int verse);

@@ -465,6 +465,25 @@ void TestDictionary::concordanceCountsWords()
     QCOMPARE(words.at(6).count, 2);
     QCOMPARE(kjv.reference(words.at(5).firstVerse), QStringLiteral("Genesis 1:3"));
     QVERIFY(kjv.reference(99).isEmpty());
+
+    // Title words count, and say where they stand.
+    KjvVerse psalm = verse(QStringLiteral("Psalms"), 4, 1, {w(QStringLiteral("Hear"), QStringLiteral("H6030"))});
+    psalm.title = QStringLiteral("To the chief Musician on Neginoth, A Psalm of David.");
+    const QVector<KjvVerse> psalms{psalm};
+    const KjvConcordance titled(psalms);
+    bool found = false;
+    for (const auto &u : titled.words()) {
+        if (u.word == QLatin1String("Neginoth")) {
+            found = true;
+            QVERIFY(u.firstInTitle);
+            QCOMPARE(titled.titleReference(u.firstVerse), QStringLiteral("Psalms 4 (title)"));
+        }
+        if (u.word == QLatin1String("Hear"))
+            QVERIFY(!u.firstInTitle);
+    }
+    QVERIFY(found);
+    QCOMPARE(titled.words().size(), 11);
+    QCOMPARE(titled.tag(QStringLiteral("H6030")).count, 1);
 }
 
 void TestDictionary::concordanceTagsAndPhrases()
