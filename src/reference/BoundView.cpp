@@ -15,6 +15,11 @@ BoundView::BoundView(DataSource *source, QTextEdit *view, QObject *parent)
     , m_cache(new EntryDocumentCache(view->document()->defaultFont(), view, MaxKeptCharacters, this))
     , m_pacer(new LayoutPacer(this))
 {
+    m_prefetchTimer.setSingleShot(true);
+    m_prefetchTimer.setInterval(0);
+    connect(&m_prefetchTimer, &QTimer::timeout, this, &BoundView::prefetchNow);
+    m_warmUpTimer.setInterval(WarmUpInterval);
+    connect(&m_warmUpTimer, &QTimer::timeout, this, &BoundView::warmUpStep);
     connect(source, &DataSource::currentChanged, this, &BoundView::showCurrent);
     showCurrent();
 }
@@ -22,6 +27,16 @@ BoundView::BoundView(DataSource *source, QTextEdit *view, QObject *parent)
 BoundView::~BoundView()
 {
     m_pacer->stop();
+}
+
+DataSource *BoundView::source() const
+{
+    return m_source;
+}
+
+QTextEdit *BoundView::view() const
+{
+    return m_view;
 }
 
 void BoundView::showCurrent()
@@ -51,16 +66,54 @@ void BoundView::showCurrent()
     m_pacer->start(doc);
 }
 
-void BoundView::prefetch(const QStringList &keys)
+void BoundView::prefetch(const QString &index, const QStringList &keys)
+{
+    m_prefetchIndex = index;
+    m_prefetchKeys = keys;
+    m_prefetchTimer.start();
+}
+
+void BoundView::prefetchNow()
 {
     if (!m_source)
         return;
     DataSource *source = m_source;
-    for (const QString &key : keys) {
-        const std::optional<qint64> row = m_source->peek(key);
+    for (const QString &key : std::as_const(m_prefetchKeys)) {
+        const std::optional<qint64> row = m_source->peek(m_prefetchIndex, key);
         if (!row || row == m_shownRow)
             continue;
         const qint64 id = *row;
         m_cache->prefetch(id, [source, id] { return source->entryAt(id); });
     }
+}
+
+void BoundView::warmUp(const QString &index, const QStringList &keys)
+{
+    m_warmUpIndex = index;
+    m_warmUpKeys = keys;
+    m_warmUpKeys.removeDuplicates();
+    m_warmUpTimer.start();
+}
+
+void BoundView::warmUpStep()
+{
+    if (!m_source || !m_source->isOpen()) {
+        m_warmUpTimer.stop();
+        return;
+    }
+    // The user's own moves come first.
+    if (m_prefetchTimer.isActive() || !m_cache->isIdle())
+        return;
+    while (!m_warmUpKeys.isEmpty()) {
+        const std::optional<qint64> row = m_source->peek(m_warmUpIndex, m_warmUpKeys.takeFirst());
+        if (!row || m_cache->contains(*row))
+            continue;
+        const QString text = m_source->entryAt(*row);
+        if (m_cache->keptCharacters() + text.size() > MaxKeptCharacters * 4 / 5)
+            break;
+        m_cache->prefetch(*row, [text] { return text; });
+        return;
+    }
+    m_warmUpKeys.clear();
+    m_warmUpTimer.stop();
 }

@@ -2,6 +2,8 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QStringList>
+#include <QTimer>
 #include <optional>
 
 class DataSource;
@@ -24,24 +26,40 @@ public:
     ~BoundView() override;
 
     // Prepares, off the GUI thread, the entries that lookups of these keys
-    // would show, so that moving on to them costs only the swap.
-    void prefetch(const QStringList &keys);
+    // would show, so that moving on to them costs only the swap. Runs once
+    // the view has painted; a newer call replaces one not yet run.
+    void prefetch(const QString &index, const QStringList &keys);
 
-    DataSource *source() const { return m_source; }
-    QTextEdit *view() const { return m_view; }
+    // Prepares the entries of all these keys, one at a time while the
+    // worker has nothing else to do, until the kept text nears its limit:
+    // after a while even a far jump in the list finds its entry ready.
+    void warmUp(const QString &index, const QStringList &keys);
+
+    DataSource *source() const;
+    QTextEdit *view() const;
     EntryDocumentCache *cache() const { return m_cache; }
     LayoutPacer *pacer() const { return m_pacer; }
     std::optional<qint64> shownRowId() const { return m_shownRow; }
 
     // Entry text kept ready per view: the whole Bible fits.
     static constexpr qsizetype MaxKeptCharacters = 6'000'000;
+    // Pause between two warm-up entries.
+    static constexpr int WarmUpInterval = 40;
 
 private:
     void showCurrent();
+    void prefetchNow();
+    void warmUpStep();
 
     QPointer<DataSource> m_source;
     QPointer<QTextEdit> m_view;
     EntryDocumentCache *m_cache = nullptr;
     LayoutPacer *m_pacer = nullptr;
     std::optional<qint64> m_shownRow;
+    QString m_prefetchIndex;
+    QStringList m_prefetchKeys;
+    QTimer m_prefetchTimer;
+    QString m_warmUpIndex;
+    QStringList m_warmUpKeys;
+    QTimer m_warmUpTimer;
 };

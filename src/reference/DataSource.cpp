@@ -248,12 +248,13 @@ QString DataSource::entry() const
     return m_current ? entryAt(*m_current) : QString();
 }
 
-std::optional<qint64> DataSource::peek(const QString &key) const
+std::optional<qint64> DataSource::peek(const QString &index, const QString &key) const
 {
-    if (!m_db || !m_ordering)
+    const std::optional<Ordering> ordering = index == m_index ? m_ordering : orderingOf(index, nullptr);
+    if (!m_db || !ordering)
         return std::nullopt;
-    const std::optional<qint64> row = findRowId(*m_ordering, key);
-    return row ? row : firstRowId(m_ordering->orderBy);
+    const std::optional<qint64> row = findRowId(*ordering, key);
+    return row ? row : firstRowId(ordering->orderBy);
 }
 
 void DataSource::setCurrent(std::optional<qint64> rowId)

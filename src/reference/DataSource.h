@@ -47,10 +47,10 @@ public:
     // The entry field of the current record; empty without one.
     QString entry() const;
 
-    // The record that a lookup of this key would make current (the one
-    // found, or the first one), without moving: lets views prepare entries
-    // ahead of the user.
-    std::optional<qint64> peek(const QString &key) const;
+    // The record that a lookup of this key in this index would make
+    // current (the one found, or the first one), without moving or
+    // selecting anything: lets views prepare entries ahead of the user.
+    std::optional<qint64> peek(const QString &index, const QString &key) const;
     // The entry field of any record; empty for an unknown row.
     QString entryAt(qint64 rowId) const;
 

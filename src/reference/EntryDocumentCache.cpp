@@ -54,6 +54,12 @@ bool EntryDocumentCache::contains(qint64 id) const
     return it != m_kept.constEnd() && it->doc;
 }
 
+bool EntryDocumentCache::isIdle()
+{
+    QMutexLocker lock(&m_mutex);
+    return m_queue.isEmpty() && !m_building;
+}
+
 QTextDocument *EntryDocumentCache::document(qint64 id, const TextSource &text)
 {
     adoptFinished();

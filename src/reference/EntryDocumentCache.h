@@ -44,6 +44,8 @@ public:
     void setShown(QTextDocument *doc) { m_shown = doc; }
 
     bool contains(qint64 id) const;
+    // Nothing queued or being built.
+    bool isIdle();
     qsizetype keptCharacters() const { return m_keptCharacters; }
 
     // An entry's document: RTF text formatted, any other text plain.

@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <algorithm>
 
 LayoutPacer::LayoutPacer(QObject *parent)
     : QObject(parent)
@@ -26,6 +27,7 @@ void LayoutPacer::start(QTextDocument *doc)
     m_doc = doc;
     m_layout = doc->documentLayout();
     m_position = 0;
+    m_longestStep = 0;
     m_layout->installEventFilter(this);
     m_timer.start();
 }
@@ -53,12 +55,18 @@ void LayoutPacer::step()
     }
     QElapsedTimer slice;
     slice.start();
-    // Asking for a block's rectangle lays the document out up to that block.
+    // Asking for a block's rectangle lays the document out up to that block,
+    // in steps whose size the layout chooses: a slice ends before a step
+    // as long as the longest seen so far would take it past its time.
     QTextBlock block = m_doc->findBlock(m_position);
-    while (block.isValid() && slice.nsecsElapsed() < SliceNanoseconds) {
+    qint64 elapsed = 0;
+    while (block.isValid() && (elapsed == 0 || elapsed + m_longestStep < SliceNanoseconds)) {
         m_layout->blockBoundingRect(block);
         m_position = block.position() + block.length();
         block = block.next();
+        const qint64 now = slice.nsecsElapsed();
+        m_longestStep = std::max(m_longestStep, now - elapsed);
+        elapsed = now;
     }
     if (!block.isValid()) {
         // Done: let the layout's pending size report reach the view.

@@ -24,8 +24,8 @@ public:
     void stop();
     bool isRunning() const { return m_timer.isActive(); }
 
-    // Longest a slice works before letting events through.
-    static constexpr qint64 SliceNanoseconds = 4'000'000;
+    // Longest a slice should work before letting events through.
+    static constexpr qint64 SliceNanoseconds = 6'000'000;
 
 signals:
     void finished();
@@ -40,4 +40,5 @@ private:
     QPointer<QAbstractTextDocumentLayout> m_layout;
     QTimer m_timer;
     int m_position = 0;
+    qint64 m_longestStep = 0;
 };

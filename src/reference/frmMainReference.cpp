@@ -32,7 +32,7 @@ void lookUp(DataSource *source, const ReferenceSchema::Table &schema, const QStr
 
 // The entries next to the selected subject are the likely next lookups
 // (the arrow keys walk the list): have them ready before they are asked for.
-void prefetchAround(BoundView *binding, const SubjectList *list)
+void prefetchAround(BoundView *binding, const ReferenceSchema::Table &schema, const SubjectList *list)
 {
     if (!binding || !binding->source() || !binding->source()->isOpen())
         return;
@@ -41,7 +41,15 @@ void prefetchAround(BoundView *binding, const SubjectList *list)
     for (int offset : {1, -1, 2})
         if (const QListWidgetItem *item = list->item(row + offset))
             keys << item->text();
-    binding->prefetch(keys);
+    binding->prefetch(fromView(schema.index), keys);
+}
+
+QStringList itemsOf(const SubjectList *list)
+{
+    QStringList items;
+    for (int i = 0; i < list->count(); ++i)
+        items << list->item(i)->text();
+    return items;
 }
 
 QString selectedSubject(const SubjectList *list)
@@ -84,13 +92,14 @@ void frmMain::setUpReferencePanels()
         DataSource *&source;
         const char *name;
         RichTextBox *view;
+        const SubjectList *list;
         BoundView *&binding;
     };
     const Panel panels[] = {
-        {ReferenceSchema::Bible, databible, "databible", RichTextBox2, m_bibleView},
-        {ReferenceSchema::Joke, datajoke, "datajoke", RichTextBox5, m_jokeView},
-        {ReferenceSchema::Quote, dataquote, "dataquote", RichTextBox3, m_quoteView},
-        {ReferenceSchema::Sermon, datasermon, "datasermon", RichTextBox4, m_sermonView},
+        {ReferenceSchema::Bible, databible, "databible", RichTextBox2, lstBible, m_bibleView},
+        {ReferenceSchema::Joke, datajoke, "datajoke", RichTextBox5, lstJoke, m_jokeView},
+        {ReferenceSchema::Quote, dataquote, "dataquote", RichTextBox3, LstQuote, m_quoteView},
+        {ReferenceSchema::Sermon, datasermon, "datasermon", RichTextBox4, lstSermonType, m_sermonView},
     };
 
     QStringList problems;
@@ -109,6 +118,7 @@ void frmMain::setUpReferencePanels()
             continue;
         }
         p.binding = new BoundView(p.source, p.view, this);
+        p.binding->warmUp(fromView(p.schema.index), itemsOf(p.list));
     }
 
     if (!problems.isEmpty()) {
@@ -125,28 +135,28 @@ void frmMain::lstBible_Click()
 {
     strBibleSubject = selectedSubject(lstBible);
     lookUp(databible, ReferenceSchema::Bible, strBibleSubject);
-    prefetchAround(m_bibleView, lstBible);
+    prefetchAround(m_bibleView, ReferenceSchema::Bible, lstBible);
 }
 
 void frmMain::lstJoke_Click()
 {
     const QString subject = selectedSubject(lstJoke);
     lookUp(datajoke, ReferenceSchema::Joke, subject);
-    prefetchAround(m_jokeView, lstJoke);
+    prefetchAround(m_jokeView, ReferenceSchema::Joke, lstJoke);
 }
 
 void frmMain::LstQuote_Click()
 {
     strQuoteSubject = selectedSubject(LstQuote);
     lookUp(dataquote, ReferenceSchema::Quote, strQuoteSubject);
-    prefetchAround(m_quoteView, LstQuote);
+    prefetchAround(m_quoteView, ReferenceSchema::Quote, LstQuote);
 }
 
 void frmMain::lstSermonType_Click()
 {
     strSermonSubject = selectedSubject(lstSermonType);
     lookUp(datasermon, ReferenceSchema::Sermon, strSermonSubject);
-    prefetchAround(m_sermonView, lstSermonType);
+    prefetchAround(m_sermonView, ReferenceSchema::Sermon, lstSermonType);
 }
 
 void frmMain::rnbFind1_Click()

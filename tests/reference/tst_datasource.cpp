@@ -41,6 +41,7 @@ private slots:
     void cacheEvictsButKeepsShownDocument();
     void boundViewFollowsSource();
     void pacerFinishesLayoutInSlices();
+    void warmUpPreparesEveryEntryOnce();
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
@@ -212,11 +213,14 @@ void tst_DataSource::peekDoesNotMove()
     const QString p = writeBible({{"B", "b"}, {"A", "a"}, {"C", "c"}});
     DataSource source;
     QVERIFY(source.open(p, ReferenceSchema::Bible));
-    QVERIFY(!source.peek(QStringLiteral("C"))); // no index yet
-    QVERIFY(source.selectIndex(QStringLiteral("books")));
+    const QString books = QStringLiteral("books");
     const auto before = source.currentRowId();
-    QCOMPARE(source.entryAt(*source.peek(QStringLiteral("C"))), QStringLiteral("c"));
-    QCOMPARE(source.entryAt(*source.peek(QStringLiteral("missing"))), QStringLiteral("a"));
+    // Works before any index is selected, and selects none.
+    QCOMPARE(source.entryAt(*source.peek(books, QStringLiteral("C"))), QStringLiteral("c"));
+    QVERIFY(source.currentIndex().isEmpty());
+    QVERIFY(!source.peek(QStringLiteral("nope"), QStringLiteral("C")));
+    QVERIFY(source.selectIndex(books));
+    QCOMPARE(source.entryAt(*source.peek(books, QStringLiteral("missing"))), QStringLiteral("a"));
     QCOMPARE(source.currentRowId(), before);
     QVERIFY(source.entryAt(9999).isEmpty());
 }
@@ -240,7 +244,7 @@ void tst_DataSource::filesAreNeverWritten()
             source.seek(i % 2 ? QStringLiteral("B") : QStringLiteral("none"));
             if (source.noMatch())
                 source.moveFirst();
-            source.peek(QStringLiteral("A"));
+            source.peek(QStringLiteral("books"), QStringLiteral("A"));
             QVERIFY(!source.entry().isEmpty());
         }
     }
@@ -306,7 +310,7 @@ void tst_DataSource::brokenFiles()
     source.moveFirst();
     QVERIFY(!source.currentRowId());
     QVERIFY(source.entry().isEmpty());
-    QVERIFY(!source.peek(QStringLiteral("A")));
+    QVERIFY(!source.peek(QStringLiteral("books"), QStringLiteral("A")));
     QCOMPARE(spy.size(), 0);
     if (QByteArray(QTest::currentDataTag()) == "missing")
         QVERIFY(!QFile::exists(p)); // opening must not create it
@@ -413,7 +417,7 @@ void tst_DataSource::boundViewFollowsSource()
     QCOMPARE(view.toPlainText(), QStringLiteral("a entry"));
     QVERIFY(source.selectIndex(QStringLiteral("books")));
 
-    binding.prefetch({QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("missing")});
+    binding.prefetch(QStringLiteral("books"), {QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("missing")});
     const QStringList order{"B", "D", "C", "A", "B", "missing", "C"};
     for (const QString &key : order) {
         source.seek(key);
@@ -453,6 +457,25 @@ void tst_DataSource::pacerFinishesLayoutInSlices()
     QVERIFY(d->lastBlock().layout()->lineCount() > 0);
     // Once done the view learns the full height: it can scroll to the end.
     QTRY_VERIFY(view.verticalScrollBar()->maximum() > 10'000);
+}
+
+void tst_DataSource::warmUpPreparesEveryEntryOnce()
+{
+    const QString p = writeBible({{"A", "a"}, {"B", ReferenceFixture::versesOfSize(100'000)}, {"C", "c"}, {"C", "c2"}});
+    DataSource source;
+    QVERIFY(source.open(p, ReferenceSchema::Bible));
+    QTextEdit view;
+    BoundView binding(&source, &view);
+    const QString books = QStringLiteral("books");
+    binding.warmUp(books, {"C", "B", "missing", "C", "A"});
+    for (const char *key : {"A", "B", "C"})
+        QTRY_VERIFY_WITH_TIMEOUT(binding.cache()->contains(*source.peek(books, QString::fromLatin1(key))), 10000);
+    // Warming moved nothing and selected no index.
+    QCOMPARE(view.toPlainText(), QStringLiteral("a"));
+    QVERIFY(source.currentIndex().isEmpty());
+    QCOMPARE(binding.cache()->keptCharacters(), view.document()->characterCount()
+                 + binding.cache()->document(*source.peek(books, "B"), [] { return QString(); })->characterCount()
+                 + binding.cache()->document(*source.peek(books, "C"), [] { return QString(); })->characterCount());
 }
 
 QTEST_MAIN(tst_DataSource)

@@ -1,0 +1,284 @@
+// Times a subject lookup in the Bible panel through the real path (list
+// selection, data source, bound view) with entries of 50, 150 and 400 KB,
+// beside a bare QTextEdit::setPlainText of the same text: time from the
+// selection change to the view painted, and the longest event-loop stall in
+// the 300 ms after it. Then Find of the last verse. Run under a real X
+// server (Xvfb) for figures that include painting.
+
+#include "ReferenceFixture.h"
+#include "app/RainButton.h"
+#include "app/frmMain.h"
+#include "editor/RichTextBox.h"
+#include "reference/SubjectList.h"
+#include "reference/SubjectLists.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTextEdit>
+#include <QTimer>
+#include "reference/BoundView.h"
+#include "reference/LayoutPacer.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+
+namespace {
+
+// CPU time of the calling (GUI) thread: unlike wall time it does not grow
+// when other processes take the machine's cores.
+double threadCpuMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
+// Notes when a widget has finished painting.
+class PaintWatch : public QObject {
+public:
+    explicit PaintWatch(QWidget *w)
+        : m_widget(w)
+    {
+        w->installEventFilter(this);
+    }
+    void arm() { m_painted = -1; }
+    qint64 paintedAt() const { return m_painted; }
+    double paintedCpu() const { return m_paintedCpu; }
+
+protected:
+    bool eventFilter(QObject *o, QEvent *e) override
+    {
+        if (o != m_widget || e->type() != QEvent::Paint || m_inside)
+            return false;
+        m_inside = true;
+        QCoreApplication::sendEvent(o, e); // paint now, then take the time
+        m_inside = false;
+        if (m_painted < 0) {
+            m_painted = clock.nsecsElapsed();
+            m_paintedCpu = threadCpuMs();
+        }
+        return true;
+    }
+
+public:
+    static QElapsedTimer clock;
+
+private:
+    QWidget *m_widget;
+    qint64 m_painted = -1;
+    double m_paintedCpu = 0;
+    bool m_inside = false;
+};
+QElapsedTimer PaintWatch::clock;
+
+struct Sample {
+    double handler = 0;   // ms until the action returned
+    double toPainted = 0; // ms
+    double stall = 0;     // ms
+    double cpuToPainted = 0; // GUI thread CPU ms until painted
+    double cpuStall = 0;     // longest GUI thread CPU ms between two loop turns
+    double laidOut = -1;     // ms until the view's document was fully laid out
+};
+
+LayoutPacer *s_pacer = nullptr;
+
+// Runs action, waits for the paint, then watches the event loop for 300 ms.
+Sample measure(PaintWatch &watch, const std::function<void()> &action)
+{
+    watch.arm();
+    qint64 finished = -1;
+    QMetaObject::Connection done;
+    if (s_pacer)
+        done = QObject::connect(s_pacer, &LayoutPacer::finished, [&] { finished = PaintWatch::clock.nsecsElapsed(); });
+    const double cpuStart = threadCpuMs();
+    const qint64 start = PaintWatch::clock.nsecsElapsed();
+    action();
+    const qint64 returned = PaintWatch::clock.nsecsElapsed();
+    while (watch.paintedAt() < 0 && PaintWatch::clock.nsecsElapsed() - start < 2'000'000'000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    Sample s;
+    s.toPainted = double(watch.paintedAt() - start) / 1e6;
+    s.handler = double(returned - start) / 1e6;
+    s.cpuToPainted = watch.paintedCpu() - cpuStart;
+
+    qint64 last = PaintWatch::clock.nsecsElapsed();
+    const qint64 end = last + 300'000'000;
+    qint64 worst = 0;
+    double lastCpu = threadCpuMs();
+    double worstCpu = 0;
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    tick.setInterval(1);
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        const qint64 now = PaintWatch::clock.nsecsElapsed();
+        worst = std::max(worst, now - last);
+        last = now;
+        const double cpu = threadCpuMs();
+        worstCpu = std::max(worstCpu, cpu - lastCpu);
+        lastCpu = cpu;
+    });
+    tick.start();
+    while (PaintWatch::clock.nsecsElapsed() < end)
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
+    s.stall = double(worst) / 1e6;
+    s.cpuStall = worstCpu;
+    if (finished >= 0)
+        s.laidOut = double(finished - start) / 1e6;
+    QObject::disconnect(done);
+    return s;
+}
+
+void report(const char *what, int kb, std::vector<Sample> samples)
+{
+    if (samples.empty())
+        return;
+    auto by = [&](double Sample::*field) {
+        std::vector<double> v;
+        for (const Sample &s : samples)
+            v.push_back(s.*field);
+        std::sort(v.begin(), v.end());
+        return std::pair{v[v.size() / 2], v.back()};
+    };
+    const auto [pMed, pMax] = by(&Sample::toPainted);
+    const auto [sMed, sMax] = by(&Sample::stall);
+    const auto [cMed, cMax] = by(&Sample::cpuToPainted);
+    const auto [csMed, csMax] = by(&Sample::cpuStall);
+    const auto [lMed, lMax] = by(&Sample::laidOut);
+    std::printf("%-26s %3d KB n=%2zu | to painted: wall %5.1f / %5.1f, cpu %5.1f / %5.1f"
+                " | stall in next 300 ms: wall %5.1f / %5.1f, cpu %5.1f / %5.1f",
+                what, kb, samples.size(), pMed, pMax, cMed, cMax, sMed, sMax, csMed, csMax);
+    if (lMed >= 0)
+        std::printf(" | laid out after %5.0f / %5.0f", lMed, lMax);
+    std::printf("\n");
+}
+
+long rssKb()
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : f.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    return -1;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    PaintWatch::clock.start();
+
+    // Rows 0-29 hold 50 KB entries, 30-59 150 KB, 60-89 400 KB, the rest small.
+    const QStringList keys = SubjectLists::load(QStringLiteral("lstBible"));
+    const int sizes[] = {50, 150, 400};
+    QTemporaryDir dir;
+    QList<ReferenceFixture::Row> rows;
+    QStringList entries;
+    for (int i = 0; i < keys.size(); ++i) {
+        const int kb = i < 90 ? sizes[i / 30] : 2;
+        entries << ReferenceFixture::versesOfSize(qsizetype(kb) * 1024, QStringLiteral("Row%1").arg(i));
+        rows.append({keys.at(i), entries.constLast()});
+    }
+    if (!ReferenceFixture::write(dir.filePath(QStringLiteral("bible.db")), ReferenceSchema::Bible, rows)) {
+        std::fprintf(stderr, "cannot write the fixture database\n");
+        return 1;
+    }
+    // The other three panels stay empty: answer the start-up message.
+    QTimer::singleShot(0, [] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+            box->accept();
+    });
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+            box->accept();
+    });
+    answer.start(20);
+
+    frmMain window(dir.path());
+    window.show();
+    QTextEdit bare;
+    bare.setWindowTitle(QStringLiteral("bare QTextEdit"));
+    bare.setFont(window.RichTextBox2->document()->defaultFont());
+    bare.resize(window.RichTextBox2->size());
+    bare.move(window.geometry().bottomLeft());
+    bare.show();
+    const qint64 settle = PaintWatch::clock.nsecsElapsed();
+    while (PaintWatch::clock.nsecsElapsed() - settle < 500'000'000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    answer.stop();
+
+    PaintWatch viewWatch(window.RichTextBox2->viewport());
+    PaintWatch bareWatch(bare.viewport());
+    SubjectList *list = window.lstBible;
+    for (BoundView *b : window.findChildren<BoundView *>())
+        if (b->view() == window.RichTextBox2)
+            s_pacer = b->pacer();
+    std::printf("figures in ms, median / worst; cpu = GUI thread CPU time, free of other processes' load\n");
+    std::printf("platform %s, view %dx%d px\n", qPrintable(QGuiApplication::platformName()),
+                window.RichTextBox2->viewport()->width(), window.RichTextBox2->viewport()->height());
+
+    // The floor: what the machine's load alone does to the event loop.
+    std::vector<Sample> idle;
+    for (int i = 0; i < 5; ++i)
+        idle.push_back(measure(viewWatch, [&] { window.RichTextBox2->viewport()->update(); }));
+    report("idle (repaint only)", 0, idle);
+
+    for (int s = 0; s < 3; ++s) {
+        const int first = s * 30;
+        std::vector<Sample> walk, cold, plain;
+        // Walking down the list (the arrow key), neighbours prepared ahead.
+        list->setCurrentRow(first);
+        measure(viewWatch, [] {});
+        for (int row = first + 1; row <= first + 12; ++row)
+            walk.push_back(measure(viewWatch, [&] { list->setCurrentRow(row); }));
+        // Jumps to entries nobody prepared (a mouse pick far away).
+        for (int row = first + 16; row < first + 30; row += 4)
+            cold.push_back(measure(viewWatch, [&] { list->setCurrentRow(row); }));
+        report("lookup, walking the list", sizes[s], walk);
+        report("lookup, far jump (cold)", sizes[s], cold);
+        const auto pacer = s_pacer;
+        s_pacer = nullptr;
+        for (int row = first + 1; row <= first + 12; ++row)
+            plain.push_back(measure(bareWatch, [&] { bare.setPlainText(entries.at(row)); }));
+        s_pacer = pacer;
+        report("bare setPlainText", sizes[s], plain);
+    }
+
+    // Find of the last verse in a 400 KB entry: once the entry has settled,
+    // and straight after the lookup.
+    const int row = 60 + 5;
+    const QString last = entries.at(row).trimmed().section(QLatin1Char('\n'), -1);
+    window.txtTextBox1->setText(last.left(last.indexOf(QLatin1String(" And")) + 4));
+    std::vector<Sample> settled, early;
+    for (int i = 0; i < 5; ++i) {
+        list->setCurrentRow(row + (i % 2 ? 1 : 0));
+        measure(viewWatch, [] {});
+        list->setCurrentRow(row);
+        measure(viewWatch, [] {});
+        window.RichTextBox2->setSelection(0, 0);
+        settled.push_back(measure(viewWatch, [&] { window.rnbFind1->click(); }));
+        if (window.RichTextBox2->SelStart() < entries.at(row).size() - 200)
+            std::printf("Find did not reach the last verse\n");
+    }
+    for (int i = 0; i < 5; ++i) {
+        list->setCurrentRow(row + 1);
+        measure(viewWatch, [] {});
+        viewWatch.arm();
+        list->setCurrentRow(row);
+        while (viewWatch.paintedAt() < 0)
+            QCoreApplication::processEvents();
+        early.push_back(measure(viewWatch, [&] { window.rnbFind1->click(); }));
+    }
+    report("Find last verse (settled)", 400, settled);
+    report("Find last verse (at once)", 400, early);
+    std::printf("resident memory %ld KB\n", rssKb());
+    return 0;
+}
