@@ -39,7 +39,6 @@ QString timesText(int n)
     return n == 1 ? QStringLiteral("once") : QStringLiteral("%1 times").arg(n);
 }
 
-// "Dan also" -> "DAN", "Ashtoreth Karnaim" -> "ASHTORETH KARNAIM".
 // "2 Hebrew words", "1 Greek word", "3 Hebrew and 2 Greek words".
 QString languagesText(const QVector<KjvConcordance::Translation> &translations)
 {
@@ -51,22 +50,6 @@ QString languagesText(const QVector<KjvConcordance::Translation> &translations)
     if (hebrew > 0 && greek > 0)
         return QStringLiteral("%1 Hebrew and %2 Greek %3").arg(hebrew).arg(greek).arg(noun);
     return greek > 0 ? QStringLiteral("%1 Greek %2").arg(greek).arg(noun) : QStringLiteral("%1 Hebrew %2").arg(hebrew).arg(noun);
-}
-
-QString nameHeadword(const QString &rendering)
-{
-    static const QRegularExpression asides(QStringLiteral("\\([^)]*\\)|\\[[^\\]]*\\]?|^(?:X|\\+)\\s+"));
-    static const QRegularExpression edges(QStringLiteral("^[^\\p{L}]+|[^\\p{L}]+$"));
-    QString s = rendering;
-    s.remove(asides);
-    QStringList words;
-    for (QString w : s.simplified().split(QLatin1Char(' '))) {
-        w.remove(edges);
-        if (w.isEmpty() || !w.at(0).isUpper())
-            break;
-        words << w;
-    }
-    return words.join(QLatin1Char(' ')).toUpper();
 }
 
 QString strongsLabel(const StrongsEntry &e)
@@ -131,7 +114,7 @@ void addBibleNames(RecordTexts &records, const QHash<QString, StrongsEntry> &str
         if (!e.renderings.isEmpty() && !e.isProperName())
             continue;
         const QString headword = e.renderings.isEmpty() ? kjvWord.value(number).first
-                                                        : nameHeadword(e.renderings.constFirst());
+                                                        : e.nameHeadword();
         if (!headword.isEmpty())
             names.push_back({headword, number});
     }

@@ -175,3 +175,21 @@ bool StrongsEntry::isProperName() const
     first.remove(markers);
     return !first.isEmpty() && first.at(0).isUpper();
 }
+
+QString StrongsEntry::nameHeadword() const
+{
+    if (renderings.isEmpty())
+        return {};
+    static const QRegularExpression asides(QStringLiteral("\\([^)]*\\)|\\[[^\\]]*\\]?|^(?:X|\\+)\\s+"));
+    static const QRegularExpression edges(QStringLiteral("^[^\\p{L}]+|[^\\p{L}]+$"));
+    QString s = renderings.constFirst();
+    s.remove(asides);
+    QStringList words;
+    for (QString w : s.simplified().split(QLatin1Char(' '))) {
+        w.remove(edges);
+        if (w.isEmpty() || !w.at(0).isUpper())
+            break;
+        words << w;
+    }
+    return words.join(QLatin1Char(' ')).toUpper();
+}

@@ -18,6 +18,11 @@ struct StrongsEntry {
     // common words in lower case ("- father"), after any "X" or "+" markers.
     bool isProperName() const;
 
+    // The name a proper name's entry is listed under: the capitalised words
+    // that open its first rendering, upper-cased ("Dan also" -> "DAN",
+    // "Ashtoreth Karnaim" -> "ASHTORETH KARNAIM"). Empty if there is none.
+    QString nameHeadword() const;
+
     // Parses one raw module entry; testament is 'H' or 'G'. Empty for
     // numbers Strong's marks "Not Used" or entries without a definition.
     static std::optional<StrongsEntry> parse(QChar testament, const QString &key, const QString &raw);

@@ -351,10 +351,20 @@ void TestDictionary::strongsHebrewEntry()
     QVERIFY(!e.isProperName());
     e.renderings = {QStringLiteral("(the) Jehovah"), QStringLiteral("the Lord")};
     QVERIFY(e.isProperName());
+    QCOMPARE(e.nameHeadword(), QStringLiteral("JEHOVAH"));
     e.renderings = {QStringLiteral("Xerxes")};
     QVERIFY(e.isProperName());
+    e.renderings = {QStringLiteral("Dan also")};
+    QCOMPARE(e.nameHeadword(), QStringLiteral("DAN"));
+    e.renderings = {QStringLiteral("Ashtoreth Karnaim")};
+    QCOMPARE(e.nameHeadword(), QStringLiteral("ASHTORETH KARNAIM"));
+    e.renderings = {QStringLiteral("Ishbi-benob [from the margin]")};
+    QCOMPARE(e.nameHeadword(), QStringLiteral("ISHBI-BENOB"));
+    e.renderings = {QStringLiteral("Juda(-h, -s)"), QStringLiteral("Jude")};
+    QCOMPARE(e.nameHeadword(), QStringLiteral("JUDA"));
     e.renderings.clear();
     QVERIFY(!e.isProperName());
+    QVERIFY(e.nameHeadword().isEmpty());
 }
 
 void TestDictionary::strongsGreekEntry()
