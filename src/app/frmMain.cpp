@@ -342,7 +342,9 @@ void frmMain::Form_Load()
     }
 
     TextChanged = false;
-    SkipNextChange = true;
+    // The initial content went in before the document was watched, so no
+    // notification is pending: the user's very first edit counts.
+    SkipNextChange = false;
 
     CommonDialog1->Filter = QStringLiteral("Text files (*.txt )|*.txt") + QStringLiteral("|Batch files (*.bat) | *.bat") +
                             QStringLiteral("|INI FILES (*ini) | *ini") + QStringLiteral("|All Files (*.*)| *.*");

@@ -104,7 +104,7 @@ public:
     QString CurrentFile;
     QString PreviousFile;
     bool TextChanged = false;
-    bool SkipNextChange = true;
+    bool SkipNextChange = false;
 
     // --- subject lookup state: the item last chosen in each list ---
     QString strBibleSubject;
