@@ -7,6 +7,7 @@
 #include "reference/SubjectList.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QLineEdit>
@@ -223,6 +224,10 @@ void tst_Panels::viewsAreReadOnlyButSelectable()
     QTest::keyClick(view, Qt::Key_Home, Qt::ControlModifier);
     QTest::keyClick(view, Qt::Key_End, Qt::ShiftModifier);
     QCOMPARE(view->SelText(), Genesis.section(QLatin1Char('\n'), 0, 0));
+    // And the selection can be copied for the document.
+    QApplication::clipboard()->clear();
+    QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text(), Genesis.section(QLatin1Char('\n'), 0, 0));
 }
 
 void tst_Panels::findRules()
