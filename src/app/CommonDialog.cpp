@@ -1,6 +1,7 @@
 #include "app/CommonDialog.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 
 CommonDialog::CommonDialog(QObject *parent)
     : QObject(parent)
@@ -39,48 +40,44 @@ QStringList CommonDialog::nameFilters() const
     return filters;
 }
 
-static QFileDialog *makeFileDialog(QWidget *parent, const CommonDialog &settings)
+// The file dialogs take only the filter list, the filter index and the last
+// chosen folder from the shared settings: the flags the font command sets
+// never reach them, so the open dialog is never read-only and replacing a
+// file always asks first.
+bool CommonDialog::runFileDialog(QWidget *parent, bool save)
 {
-    auto *dialog = new QFileDialog(parent);
-    dialog->setAttribute(Qt::WA_DeleteOnClose, false);
+    QFileDialog dialog(parent);
     // Qt's own dialog, so that it looks the same everywhere and can be driven in tests.
-    dialog->setOption(QFileDialog::DontUseNativeDialog, true);
-    dialog->setNameFilters(settings.nameFilters());
-    return dialog;
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setOption(QFileDialog::ReadOnly, false);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setWindowTitle(save ? QStringLiteral("Save As") : QStringLiteral("Open"));
+    if (!m_lastFolder.isEmpty() && QFileInfo(m_lastFolder).isDir())
+        dialog.setDirectory(m_lastFolder);
+    const QStringList filters = nameFilters();
+    dialog.setNameFilters(filters);
+    if (FilterIndex >= 1 && FilterIndex <= filters.size())
+        dialog.selectNameFilter(filters.at(FilterIndex - 1));
+
+    FileName.clear();
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+        FileName = dialog.selectedFiles().constFirst();
+        m_lastFolder = QFileInfo(FileName).absolutePath();
+        const qsizetype chosen = filters.indexOf(dialog.selectedNameFilter());
+        if (chosen >= 0)
+            FilterIndex = int(chosen) + 1;
+    }
+    return !FileName.isEmpty();
 }
 
 bool CommonDialog::ShowOpen(QWidget *parent)
 {
-    QFileDialog *dialog = makeFileDialog(parent, *this);
-    dialog->setAcceptMode(QFileDialog::AcceptOpen);
-    dialog->setFileMode(QFileDialog::ExistingFile);
-    const QStringList filters = dialog->nameFilters();
-    if (FilterIndex >= 1 && FilterIndex <= filters.size())
-        dialog->selectNameFilter(filters.at(FilterIndex - 1));
-    FileName.clear();
-    if (dialog->exec() == QDialog::Accepted && !dialog->selectedFiles().isEmpty()) {
-        FileName = dialog->selectedFiles().constFirst();
-        FilterIndex = int(filters.indexOf(dialog->selectedNameFilter())) + 1;
-    }
-    delete dialog;
-    return !FileName.isEmpty();
+    return runFileDialog(parent, false);
 }
 
 bool CommonDialog::ShowSave(QWidget *parent)
 {
-    QFileDialog *dialog = makeFileDialog(parent, *this);
-    dialog->setAcceptMode(QFileDialog::AcceptSave);
-    dialog->setFileMode(QFileDialog::AnyFile);
-    // Replacing a file always asks first.
-    dialog->setOption(QFileDialog::DontConfirmOverwrite, false);
-    const QStringList filters = dialog->nameFilters();
-    if (FilterIndex >= 1 && FilterIndex <= filters.size())
-        dialog->selectNameFilter(filters.at(FilterIndex - 1));
-    FileName.clear();
-    if (dialog->exec() == QDialog::Accepted && !dialog->selectedFiles().isEmpty()) {
-        FileName = dialog->selectedFiles().constFirst();
-        FilterIndex = int(filters.indexOf(dialog->selectedNameFilter())) + 1;
-    }
-    delete dialog;
-    return !FileName.isEmpty();
+    return runFileDialog(parent, true);
 }

@@ -51,4 +51,9 @@ public:
     // Modal font dialog, opened with its previous result. Returns false
     // when cancelled (the font properties then stay as they were).
     bool ShowFont(QWidget *parent);
+
+private:
+    bool runFileDialog(QWidget *parent, bool save);
+
+    QString m_lastFolder; // where the last file was chosen; the next file dialog starts there
 };

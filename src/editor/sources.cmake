@@ -3,6 +3,7 @@ target_sources(vellumor_core PRIVATE
 )
 target_sources(vellumor_core PRIVATE
   editor/frmMainDocument.cpp
+  editor/DocumentFile.cpp editor/DocumentFile.h
   editor/frmMainEdit.cpp
 )
 target_sources(vellumor_core PRIVATE

@@ -1,0 +1,1101 @@
+#include "ModalDriver.h"
+#include "app/AppSetup.h"
+#include "app/CommonDialog.h"
+#include "app/frmMain.h"
+#include "editor/DocumentFile.h"
+#include "editor/RichTextBox.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QPushButton>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTextCursor>
+#include <QtTest>
+
+#include <csignal>
+#include <grp.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <deque>
+#include <memory>
+#include <vector>
+
+namespace {
+
+QByteArray bytesOf(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+bool putBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+// While alive, the system refuses to let any file of this process grow past
+// the limit, the way a full disk refuses bytes.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_old);
+        m_oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = m_old;
+        small.rlim_cur = bytes;
+        m_active = ::setrlimit(RLIMIT_FSIZE, &small) == 0;
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldSignal);
+    }
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+    bool active() const { return m_active; }
+
+private:
+    rlimit m_old{};
+    void (*m_oldSignal)(int) = SIG_DFL;
+    bool m_active = false;
+};
+
+// What a script step saw of one dialog.
+struct Seen {
+    QString kind; // "box", "file", or "unexpected"
+    QString text;
+    QString title;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
+    bool yesIsDefault = false;
+    QFileDialog::AcceptMode acceptMode = QFileDialog::AcceptOpen;
+    bool readOnly = false;
+    bool confirmsOverwrite = false;
+    QStringList nameFilters;
+    QString selectedFilter;
+    bool stayedOpen = false; // the file dialog refused the chosen name
+};
+
+// Answers a run of modal dialogs in order, as a user would, and rejects
+// anything that comes after the expected ones (recorded as "unexpected").
+class DialogScript {
+public:
+    using Step = std::function<void(QDialog *, Seen &)>;
+
+    DialogScript &then(Step step)
+    {
+        m_steps.push_back(std::move(step));
+        return *this;
+    }
+
+    // Runs the action (which opens the dialogs) with the answers armed;
+    // nothing stays armed afterwards to catch another script's dialogs.
+    void run(const std::function<void()> &action)
+    {
+        armStep(0);
+        action();
+        for (auto &d : m_drivers)
+            d->stop();
+    }
+
+    std::deque<Seen> seen; // references stay valid while nested answers add more
+
+    int unexpected() const
+    {
+        return int(std::count_if(seen.begin(), seen.end(), [](const Seen &s) { return s.kind == "unexpected"; }));
+    }
+
+private:
+    // Each answer gets a fresh driver; a dialog that an earlier answer is
+    // still busy with (a file dialog waiting on its own question) is left
+    // to that answer.
+    void armStep(size_t i)
+    {
+        m_drivers.push_back(std::make_unique<ModalDriver>());
+        m_drivers.back()->arm([this, i](QDialog *d) {
+            if (m_busy.contains(d)) {
+                armStep(i);
+                return;
+            }
+            // Armed before acting: acting may open the next dialog at once.
+            armStep(i + 1);
+            m_busy.append(d);
+            seen.push_back(Seen());
+            const size_t mine = seen.size() - 1;
+            if (i < m_steps.size()) {
+                m_steps[i](d, seen[mine]);
+            } else {
+                seen[mine].kind = QStringLiteral("unexpected");
+                seen[mine].title = d->windowTitle();
+                if (auto *box = qobject_cast<QMessageBox *>(d))
+                    seen[mine].text = box->text();
+                d->reject();
+            }
+            m_busy.removeOne(d);
+        });
+    }
+
+    std::vector<Step> m_steps;
+    QList<QDialog *> m_busy;
+    std::vector<std::unique_ptr<ModalDriver>> m_drivers;
+};
+
+DialogScript::Step press(QMessageBox::StandardButton button)
+{
+    return [button](QDialog *d, Seen &s) {
+        auto *box = qobject_cast<QMessageBox *>(d);
+        if (!box) {
+            s.kind = QStringLiteral("unexpected");
+            d->reject();
+            return;
+        }
+        s.kind = QStringLiteral("box");
+        s.text = box->text();
+        s.title = box->windowTitle();
+        s.icon = box->icon();
+        s.buttons = box->standardButtons();
+        s.yesIsDefault = box->defaultButton() &&
+                         static_cast<QAbstractButton *>(box->defaultButton()) == box->button(QMessageBox::Yes);
+        if (QAbstractButton *b = box->button(button))
+            b->click();
+        else
+            box->reject();
+    };
+}
+
+void recordFileDialog(QFileDialog *fd, Seen &s)
+{
+    s.kind = QStringLiteral("file");
+    s.title = fd->windowTitle();
+    s.acceptMode = fd->acceptMode();
+    s.readOnly = fd->testOption(QFileDialog::ReadOnly);
+    s.confirmsOverwrite = !fd->testOption(QFileDialog::DontConfirmOverwrite);
+    s.nameFilters = fd->nameFilters();
+    s.selectedFilter = fd->selectedNameFilter();
+}
+
+// Types the path into the file dialog and presses its accept button.
+DialogScript::Step choose(const QString &path)
+{
+    return [path](QDialog *d, Seen &s) {
+        auto *fd = qobject_cast<QFileDialog *>(d);
+        if (!fd) {
+            s.kind = QStringLiteral("unexpected");
+            d->reject();
+            return;
+        }
+        recordFileDialog(fd, s);
+        // Typed in full right before pressing the button, as the folder
+        // view may still be filling and would reset a selection.
+        auto *name = fd->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        if (!name) {
+            s.kind = QStringLiteral("unexpected");
+            d->reject();
+            return;
+        }
+        name->setText(path);
+        // Through QDialog: the file dialog's own accept checks the name first.
+        static_cast<QDialog *>(fd)->accept();
+        if (fd->isVisible()) {
+            s.stayedOpen = true;
+            fd->reject();
+        }
+    };
+}
+
+DialogScript::Step cancelFileDialog()
+{
+    return [](QDialog *d, Seen &s) {
+        if (auto *fd = qobject_cast<QFileDialog *>(d))
+            recordFileDialog(fd, s);
+        else
+            s.kind = QStringLiteral("unexpected");
+        d->reject();
+    };
+}
+
+// The file checks that need an unprivileged user, one line per case:
+// "<case>|<ok or failed>|<reason>|<bytes of the target afterwards>".
+QStringList unprivilegedFileChecks(const QString &dir)
+{
+    QStringList out;
+    auto row = [&](const char *name, bool ok, const QString &reason, const QString &target) {
+        out << QStringLiteral("%1|%2|%3|%4")
+                   .arg(QLatin1String(name), ok ? QStringLiteral("ok") : QStringLiteral("failed"), reason,
+                        QString::fromUtf8(target.isEmpty() ? QByteArray() : bytesOf(target)));
+    };
+    QString reason;
+    const std::optional<QString> text = DocumentFile::read(dir + "/secret.txt", &reason);
+    row("readUnreadable", text.has_value(), reason, QString());
+    reason.clear();
+    bool ok = DocumentFile::write(dir + "/locked/new.txt", QStringLiteral("new"), &reason);
+    row("writeNewInLockedFolder", ok, reason, QString());
+    reason.clear();
+    ok = DocumentFile::write(dir + "/locked/existing.txt", QStringLiteral("new"), &reason);
+    row("replaceInLockedFolder", ok, reason, dir + "/locked/existing.txt");
+    reason.clear();
+    ok = DocumentFile::write(dir + "/open/readonly.txt", QStringLiteral("new"), &reason);
+    row("replaceReadOnlyFile", ok, reason, dir + "/open/readonly.txt");
+    out << QStringLiteral("entries|%1").arg(QDir(dir + "/locked").entryList(QDir::Files).join(u','));
+    return out;
+}
+
+} // namespace
+
+class TestDocument : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void readsLineEndsAndEncodings_data();
+    void readsLineEndsAndEncodings();
+    void writesUtf8WithCrLf_data();
+    void writesUtf8WithCrLf();
+    void openThenSaveKeepsTheBytes();
+    void readRefusesWhatIsNotADocument_data();
+    void readRefusesWhatIsNotADocument();
+    void writeFailuresLeaveTheOldFile();
+    void permissionFailures();
+
+    void startsUntitledCleanAndCountsTheFirstEdit();
+    void newAsksOnlyWhenChangedAndHonoursTheAnswer();
+    void openLeavesADocumentThatIsCleanUntilEdited();
+    void openReplacesTheWholeDocument();
+    void yesWithoutASaveStopsNewAndOpen();
+    void saveAndSaveAsNameTheDocument();
+    void untitledAfterSaveAsNeverTakesAnOldName();
+    void fileDialogsIgnoreTheFontFlags();
+    void failedSaveKeepsFileNameTitleAndFlag();
+    void failedOpenKeepsTheDocument_data();
+    void failedOpenKeepsTheDocument();
+    void exitAndCloseBoxAskAboutChanges();
+
+    void printsSelectionOrAllWithFormatting();
+    void printWithoutPrinterSaysSo();
+
+private:
+    void type(const QString &keys) { QTest::keyClicks(m_main->RichTextBox1, keys); }
+    void openFile(const QString &path, DialogScript &script);
+    QString path(const QString &name) const { return m_files.filePath(name); }
+    // The four document state values and the title, in one comparable row.
+    QString state() const
+    {
+        return QStringLiteral("file=%1 previous=%2 changed=%3 skip=%4 title=%5")
+            .arg(m_main->CurrentFile, m_main->PreviousFile, m_main->TextChanged ? "yes" : "no",
+                 m_main->SkipNextChange ? "yes" : "no", m_main->windowTitle());
+    }
+
+    std::unique_ptr<frmMain> makeMain();
+
+    QTemporaryDir m_settingsDir;
+    QTemporaryDir m_data;
+    std::unique_ptr<QTemporaryDir> m_filesDir;
+    QDir m_files;
+    std::unique_ptr<frmMain> m_main;
+};
+
+void TestDocument::initTestCase()
+{
+    AppSetup::initResources();
+    AppSetup::installFontSubstitutes();
+    // The window writes its geometry when it closes: not into the real settings.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settingsDir.path());
+}
+
+void TestDocument::init()
+{
+    m_filesDir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_filesDir->isValid());
+    m_files = QDir(m_filesDir->path());
+    m_main = makeMain();
+    QVERIFY(m_main);
+}
+
+std::unique_ptr<frmMain> TestDocument::makeMain()
+{
+    // Without reference databases the window warns once after it is built.
+    ModalDriver warning;
+    warning.answer(QMessageBox::Ok);
+    auto w = std::make_unique<frmMain>(m_data.path());
+    w->show();
+    if (!QTest::qWaitForWindowExposed(w.get()))
+        return nullptr;
+    (void)QTest::qWaitFor([&] { return warning.seen() > 0; }, 3000);
+    warning.stop();
+    return w;
+}
+
+void TestDocument::cleanup()
+{
+    if (m_main) {
+        // Closing must not stop on a question left by the test.
+        m_main->TextChanged = false;
+        m_main.reset();
+    }
+    m_filesDir.reset();
+}
+
+void TestDocument::openFile(const QString &file, DialogScript &script)
+{
+    script.then(choose(file)).run([&] { m_main->mnuFileOpen_Click(); });
+}
+
+// ---------------------------------------------------------------- file format
+
+void TestDocument::readsLineEndsAndEncodings_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("CR LF") << QByteArray("one\r\ntwo\r\n") << QString("one\ntwo\n");
+    QTest::newRow("lone CR") << QByteArray("one\rtwo\r") << QString("one\ntwo\n");
+    QTest::newRow("lone LF") << QByteArray("one\ntwo\n") << QString("one\ntwo\n");
+    QTest::newRow("mixed, blank lines") << QByteArray("a\r\n\r\nb\n\nc\r\rd") << QString("a\n\nb\n\nc\n\nd\n");
+    QTest::newRow("LF CR is two breaks") << QByteArray("a\n\rb") << QString("a\n\nb\n");
+    QTest::newRow("empty file") << QByteArray() << QString();
+    QTest::newRow("only a break") << QByteArray("\r\n") << QString("\n");
+    QTest::newRow("last line without break") << QByteArray("one\r\nlast") << QString("one\nlast\n");
+    QTest::newRow("UTF-8") << QByteArray("gr\xC3\xBC\xC3\x9F \xE2\x80\x9Cverse\xE2\x80\x9D \xF0\x9F\x95\x8A\r\n")
+                           << QString::fromUtf8("grüß “verse” 🕊\n");
+    QTest::newRow("UTF-8 with BOM") << QByteArray("\xEF\xBB\xBFPsalm \xC2\xBD\r\n") << QString::fromUtf8("Psalm ½\n");
+    QTest::newRow("BOM alone") << QByteArray("\xEF\xBB\xBF") << QString();
+    QTest::newRow("Windows-1252") << QByteArray("\x93Grace\x94 \x96 caf\xE9 \x80\x35 \x85\r\n")
+                                  << QString::fromUtf8("“Grace” – café €5 …\n");
+    QTest::newRow("1252 unassigned bytes") << QByteArray("a\x81\x8D\x8F\x90\x9D") << QString::fromUtf8("a\u0081\u008D\u008F\u0090\u009D\n");
+    QTest::newRow("truncated UTF-8 at end is 1252") << QByteArray("ok \xC3") << QString::fromUtf8("ok Ã\n");
+    QTest::newRow("overlong UTF-8 is 1252") << QByteArray("\xC0\xAF") << QString::fromUtf8("À¯\n");
+    QTest::newRow("UTF-16 surrogate in UTF-8 is 1252") << QByteArray("\xED\xBF\xBF") << QString::fromUtf8("í¿¿\n");
+}
+
+void TestDocument::readsLineEndsAndEncodings()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    const QString file = path("in.txt");
+    QVERIFY(putBytes(file, bytes));
+    QString reason;
+    const std::optional<QString> read = DocumentFile::read(file, &reason);
+    QVERIFY2(read.has_value(), qPrintable(reason));
+    QCOMPARE(*read, text);
+
+    // The same file through the window: exactly that text, clean, named.
+    DialogScript script;
+    openFile(file, script);
+    QCOMPARE(script.unexpected(), 0);
+    QCOMPARE(m_main->RichTextBox1->Text(), text);
+    QCOMPARE(state(), QString("file=%1 previous= changed=no skip=no title=Text Editor - %1").arg(file));
+}
+
+void TestDocument::writesUtf8WithCrLf_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("bytes");
+
+    QTest::newRow("lines") << QString("one\ntwo\n") << QByteArray("one\r\ntwo\r\n");
+    QTest::newRow("no final break added") << QString("one\ntwo") << QByteArray("one\r\ntwo");
+    QTest::newRow("empty") << QString() << QByteArray();
+    QTest::newRow("UTF-8, no BOM") << QString::fromUtf8("“Selah” ½ 🕊\n") << QByteArray("\xE2\x80\x9CSelah\xE2\x80\x9D \xC2\xBD \xF0\x9F\x95\x8A\r\n");
+    QTest::newRow("stray CR and CR LF") << QString("a\rb\r\nc") << QByteArray("a\r\nb\r\nc");
+    QTest::newRow("paragraph and line separators")
+        << (QString("a") + QChar(QChar::ParagraphSeparator) + "b" + QChar(QChar::LineSeparator) + "c")
+        << QByteArray("a\r\nb\r\nc");
+}
+
+void TestDocument::writesUtf8WithCrLf()
+{
+    QFETCH(QString, text);
+    QFETCH(QByteArray, bytes);
+    const QString file = path("out.txt");
+    QString reason;
+    QVERIFY2(DocumentFile::write(file, text, &reason), qPrintable(reason));
+    QCOMPARE(bytesOf(file), bytes);
+
+    // Truncates a longer file it replaces.
+    QVERIFY(putBytes(file, QByteArray(4096, 'x')));
+    QVERIFY(DocumentFile::write(file, text, &reason));
+    QCOMPARE(bytesOf(file), bytes);
+}
+
+void TestDocument::openThenSaveKeepsTheBytes()
+{
+    // A CR LF file with a final break survives any number of Open/Save rounds;
+    // other line ends and 1252 come back as UTF-8 with CR LF once.
+    const struct {
+        QByteArray in;
+        QByteArray out;
+    } cases[] = {
+        {"Text\r\n\r\nwith \xE2\x80\x9Cquotes\xE2\x80\x9D\r\n", "Text\r\n\r\nwith \xE2\x80\x9Cquotes\xE2\x80\x9D\r\n"},
+        {"unix\nlines", "unix\r\nlines\r\n"},
+        {"\x93old\x94\r", "\xE2\x80\x9Cold\xE2\x80\x9D\r\n"},
+        {"", ""},
+    };
+    for (const auto &c : cases) {
+        const QString file = path("round.txt");
+        QVERIFY(putBytes(file, c.in));
+        for (int round = 0; round < 2; ++round) {
+            DialogScript script;
+            openFile(file, script);
+            QCOMPARE(script.unexpected(), 0);
+            m_main->mnuSaveFile_Click();
+            QCOMPARE(bytesOf(file), c.out);
+        }
+    }
+}
+
+void TestDocument::readRefusesWhatIsNotADocument_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reasonPart");
+
+    QTest::newRow("missing") << "missing" << "No such file";
+    QTest::newRow("folder") << "folder" << "folder";
+    QTest::newRow("NUL bytes") << "nul" << "NUL";
+    QTest::newRow("over 64 MB") << "big" << "64 MB";
+    QTest::newRow("pipe") << "fifo" << "not a regular file";
+}
+
+void TestDocument::readRefusesWhatIsNotADocument()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, reasonPart);
+    const QString file = path(kind);
+    if (kind == "folder") {
+        QVERIFY(m_files.mkdir(kind));
+    } else if (kind == "nul") {
+        QVERIFY(putBytes(file, QByteArray("M\0Z\0", 4)));
+    } else if (kind == "big") {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QVERIFY(f.resize(DocumentFile::MaxBytes + 1)); // sparse: costs no disk
+    } else if (kind == "fifo") {
+        QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
+    }
+    QString reason;
+    QVERIFY(!DocumentFile::read(file, &reason).has_value());
+    QVERIFY2(reason.contains(reasonPart, Qt::CaseInsensitive), qPrintable(reason));
+
+    // Exactly at the limit is still read.
+    if (kind == "big") {
+        QVERIFY(putBytes(file, QByteArray(int(DocumentFile::MaxBytes), 'a')));
+        const std::optional<QString> text = DocumentFile::read(file, &reason);
+        QVERIFY(text.has_value());
+        QCOMPARE(text->size(), DocumentFile::MaxBytes + 1);
+    }
+}
+
+void TestDocument::writeFailuresLeaveTheOldFile()
+{
+    QString reason;
+
+    // Path is a folder: the folder and its content stay.
+    QVERIFY(m_files.mkpath("folder"));
+    QVERIFY(putBytes(path("folder/inside.txt"), "kept"));
+    QVERIFY(!DocumentFile::write(path("folder"), "text", &reason));
+    QVERIFY2(reason.contains("folder"), qPrintable(reason));
+    QCOMPARE(bytesOf(path("folder/inside.txt")), QByteArray("kept"));
+
+    // The folder in the path is a file.
+    QVERIFY(putBytes(path("plain"), "plain"));
+    reason.clear();
+    QVERIFY(!DocumentFile::write(path("plain/doc.txt"), "text", &reason));
+    QVERIFY(!reason.isEmpty());
+    QCOMPARE(bytesOf(path("plain")), QByteArray("plain"));
+
+    // The disk fills up in the middle of the write: the old file stays
+    // whole and no temporary file is left behind.
+    const QString file = path("doc.txt");
+    QVERIFY(putBytes(file, "the old sermon\r\n"));
+    reason.clear();
+    bool ok = true;
+    {
+        FileSizeLimit full(4096);
+        QVERIFY(full.active());
+        ok = DocumentFile::write(file, QString(200000, u'x'), &reason);
+    }
+    QVERIFY(!ok);
+    QVERIFY(!reason.isEmpty());
+    QCOMPARE(bytesOf(file), QByteArray("the old sermon\r\n"));
+
+    // A short text that the system refuses from the first byte is a
+    // failure too, not an emptied file reported as saved.
+    reason.clear();
+    {
+        FileSizeLimit full(0);
+        ok = DocumentFile::write(file, QStringLiteral("new"), &reason);
+    }
+    QVERIFY(!ok);
+    QVERIFY2(reason.contains("large", Qt::CaseInsensitive), qPrintable(reason));
+    QCOMPARE(bytesOf(file), QByteArray("the old sermon\r\n"));
+    QCOMPARE(m_files.entryList(QDir::Files), QStringList({"doc.txt", "plain"}));
+}
+
+void TestDocument::permissionFailures()
+{
+    QDir dir(m_files.path());
+    QVERIFY(dir.mkdir("locked") && dir.mkdir("open"));
+    QVERIFY(putBytes(path("secret.txt"), "secret"));
+    QVERIFY(putBytes(path("locked/existing.txt"), "kept"));
+    QVERIFY(putBytes(path("open/readonly.txt"), "kept"));
+    auto mode = [&](const char *name, mode_t m) {
+        return ::chmod(QFile::encodeName(path(QString::fromLatin1(name))).constData(), m) == 0;
+    };
+    QVERIFY(mode("secret.txt", 0000) && mode("locked/existing.txt", 0666) && mode("open/readonly.txt", 0444));
+    QVERIFY(mode("open", 0777) && mode("locked", 0555) && mode(".", 0755));
+
+    QStringList rows;
+    if (::geteuid() != 0) {
+        rows = unprivilegedFileChecks(m_files.path());
+    } else {
+        // The owner is root, who may do anything: the checks run in a child
+        // that has given up root for "nobody".
+        QProcess child;
+        child.setProgram(QCoreApplication::applicationFilePath());
+        child.setArguments({"--unprivileged-file-checks", m_files.path()});
+        child.setChildProcessModifier([] {
+            const gid_t nogroup = 65534;
+            if (::setgroups(1, &nogroup) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
+                ::_exit(97);
+        });
+        child.start();
+        QVERIFY(child.waitForFinished(60000));
+        if (child.exitCode() == 97)
+            QSKIP("Running as root and unable to switch to the user nobody for the permission checks.");
+        QCOMPARE(child.exitCode(), 0);
+        rows = QString::fromUtf8(child.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+        QVERIFY2(rows.value(0) == "uid|65534", qPrintable(rows.value(0)));
+        rows.removeFirst();
+    }
+    QCOMPARE(rows.size(), 5);
+    QVERIFY2(rows[0].startsWith("readUnreadable|failed|Permission denied"), qPrintable(rows[0]));
+    QVERIFY2(rows[1].startsWith("writeNewInLockedFolder|failed|") && rows[1].size() > 30, qPrintable(rows[1]));
+    QVERIFY2(rows[2].startsWith("replaceInLockedFolder|failed|") && rows[2].endsWith("|kept"), qPrintable(rows[2]));
+    QVERIFY2(rows[3].startsWith("replaceReadOnlyFile|failed|") && rows[3].endsWith("|kept"), qPrintable(rows[3]));
+    QCOMPARE(rows[4], QString("entries|existing.txt"));
+    mode("locked", 0755);
+}
+
+// -------------------------------------------------------------- state machine
+
+void TestDocument::startsUntitledCleanAndCountsTheFirstEdit()
+{
+    QCOMPARE(state(), QString("file= previous= changed=no skip=no title="));
+    QCOMPARE(m_main->RichTextBox1->Text(), QString(" "));
+    type("I");
+    QCOMPARE(state(), QString("file= previous= changed=yes skip=no title="));
+
+    // That single edit is protected: New asks.
+    DialogScript script;
+    script.then(press(QMessageBox::Cancel)).run([&] { m_main->mnuFileNew_Click(); });
+    QCOMPARE(script.seen.size(), size_t(1));
+    QCOMPARE(m_main->RichTextBox1->Text(), QString(" I"));
+}
+
+void TestDocument::newAsksOnlyWhenChangedAndHonoursTheAnswer()
+{
+    // Clean: no question, the document empties.
+    {
+        DialogScript script;
+        script.run([&] { m_main->mnuFileNew_Click(); });
+        QCOMPARE(script.seen.size(), size_t(0));
+        QCOMPARE(m_main->RichTextBox1->Text(), QString());
+        QCOMPARE(state(), QString("file= previous= changed=no skip=no title=Text Editor - Untitled"));
+    }
+    type("Grace");
+    // Cancel: nothing changes.
+    {
+        DialogScript script;
+        script.then(press(QMessageBox::Cancel)).run([&] { m_main->mnuFileNew_Click(); });
+        QCOMPARE(script.seen.size(), size_t(1));
+        const Seen &q = script.seen[0];
+        QCOMPARE(q.text, QString("Save changes to text?"));
+        QCOMPARE(q.title, QString("Text has changed"));
+        QCOMPARE(q.icon, QMessageBox::Question);
+        QCOMPARE(q.buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        QVERIFY(q.yesIsDefault);
+        QCOMPARE(m_main->RichTextBox1->Text(), QString("Grace"));
+        QCOMPARE(state(), QString("file= previous= changed=yes skip=no title=Text Editor - Untitled"));
+    }
+    // No: discarded without saving.
+    {
+        DialogScript script;
+        script.then(press(QMessageBox::No)).run([&] { m_main->mnuFileNew_Click(); });
+        QCOMPARE(script.seen.size(), size_t(1));
+        QCOMPARE(m_main->RichTextBox1->Text(), QString());
+        QCOMPARE(state(), QString("file= previous= changed=no skip=no title=Text Editor - Untitled"));
+        QCOMPARE(m_files.entryList(QDir::Files), QStringList());
+    }
+    // Yes: saved through the dialog, then cleared; the first edit after New counts.
+    type("Mercy");
+    {
+        DialogScript script;
+        script.then(press(QMessageBox::Yes)).then(choose(path("mercy.txt"))).run([&] { m_main->mnuFileNew_Click(); });
+        QCOMPARE(script.seen.size(), size_t(2));
+        QCOMPARE(script.seen[1].acceptMode, QFileDialog::AcceptSave);
+        QCOMPARE(bytesOf(path("mercy.txt")), QByteArray("Mercy"));
+        QCOMPARE(m_main->RichTextBox1->Text(), QString());
+        QCOMPARE(state(), QString("file= previous= changed=no skip=no title=Text Editor - Untitled"));
+    }
+    type("x");
+    QVERIFY(m_main->TextChanged);
+}
+
+void TestDocument::openLeavesADocumentThatIsCleanUntilEdited()
+{
+    QVERIFY(putBytes(path("a.txt"), "Alpha\r\n"));
+    // The user changed the document, answered No, then opened a file: the
+    // opened document is clean and New asks nothing.
+    type("draft");
+    DialogScript open;
+    open.then(press(QMessageBox::No)).then(choose(path("a.txt"))).run([&] { m_main->mnuFileOpen_Click(); });
+    QCOMPARE(open.seen.size(), size_t(2));
+    QCOMPARE(state(), QString("file=%1 previous= changed=no skip=no title=Text Editor - %1").arg(path("a.txt")));
+
+    DialogScript quiet;
+    quiet.run([&] { m_main->mnuFileNew_Click(); });
+    QCOMPARE(quiet.seen.size(), size_t(0));
+
+    // The first keystroke after an Open counts.
+    DialogScript again;
+    openFile(path("a.txt"), again);
+    QCOMPARE(again.unexpected(), 0);
+    type("!");
+    QVERIFY(m_main->TextChanged);
+    DialogScript asked;
+    asked.then(press(QMessageBox::Cancel)).run([&] { m_main->mnuFileOpen_Click(); });
+    QCOMPARE(asked.seen.size(), size_t(1));
+    QCOMPARE(asked.seen[0].text, QString("Save changes to text?"));
+    QCOMPARE(m_main->RichTextBox1->Text(), QString("!Alpha\n"));
+
+    // Clear All and other program edits count as changes too.
+    DialogScript third;
+    third.then(press(QMessageBox::No)).then(choose(path("a.txt"))).run([&] { m_main->mnuFileOpen_Click(); });
+    QVERIFY(!m_main->TextChanged);
+    m_main->mnuClearAll_Click();
+    QVERIFY(m_main->TextChanged);
+}
+
+void TestDocument::openReplacesTheWholeDocument()
+{
+    QVERIFY(putBytes(path("a.txt"), "Alpha\r\nAleph\r\n"));
+    QVERIFY(putBytes(path("b.txt"), "Beta"));
+    // Formatting is a change too: Open asks first.
+    m_main->RichTextBox1->selectAll();
+    m_main->RichTextBox1->SetSelBold(true);
+    QVERIFY(m_main->TextChanged);
+    DialogScript first;
+    first.then(press(QMessageBox::No)).then(choose(path("a.txt"))).run([&] { m_main->mnuFileOpen_Click(); });
+    QCOMPARE(first.seen.size(), size_t(2));
+    DialogScript second;
+    openFile(path("b.txt"), second);
+    QCOMPARE(first.unexpected() + second.unexpected(), 0);
+    QCOMPARE(m_main->RichTextBox1->Text(), QString("Beta\n"));
+    QCOMPARE(m_main->windowTitle(), "Text Editor - " + path("b.txt"));
+    // The open dialog starts on the first type each time.
+    QCOMPARE(second.seen[0].selectedFilter, second.seen[0].nameFilters.value(0));
+    QCOMPARE(second.seen[0].nameFilters,
+             QStringList({"Text files (*.txt )", "Batch files (*.bat)", "INI FILES (*ini)", "All Files (*.*) (*)"}));
+
+    // Undo after Open brings back the old text; that is an edit.
+    m_main->RichTextBox1->undo();
+    QCOMPARE(m_main->RichTextBox1->Text(), QString("Alpha\nAleph\n"));
+    QVERIFY(m_main->TextChanged);
+
+    // Cancelling the open dialog changes nothing.
+    DialogScript cancelled;
+    const QString before = state();
+    cancelled.then(press(QMessageBox::No)).then(cancelFileDialog()).run([&] { m_main->mnuFileOpen_Click(); });
+    QCOMPARE(cancelled.seen.size(), size_t(2));
+    QCOMPARE(state(), before);
+    QCOMPARE(m_main->RichTextBox1->Text(), QString("Alpha\nAleph\n"));
+}
+
+void TestDocument::yesWithoutASaveStopsNewAndOpen()
+{
+    type("unsaved sermon");
+    const QString before = state();
+    // New: Yes, then Cancel in the save dialog.
+    {
+        DialogScript script;
+        script.then(press(QMessageBox::Yes)).then(cancelFileDialog()).run([&] { m_main->mnuFileNew_Click(); });
+        QCOMPARE(script.seen.size(), size_t(2));
+        QCOMPARE(script.seen[1].kind, QString("file"));
+        QCOMPARE(m_main->RichTextBox1->Text(), QString(" unsaved sermon"));
+        QCOMPARE(state(), before);
+    }
+    // Open: Yes, then Cancel in the save dialog; the open dialog never shows.
+    {
+        DialogScript script;
+        script.then(press(QMessageBox::Yes)).then(cancelFileDialog()).run([&] { m_main->mnuFileOpen_Click(); });
+        QCOMPARE(script.seen.size(), size_t(2));
+        QCOMPARE(script.seen[1].acceptMode, QFileDialog::AcceptSave);
+        QCOMPARE(m_main->RichTextBox1->Text(), QString(" unsaved sermon"));
+        QCOMPARE(state(), before);
+    }
+    // Yes, and the write fails: the message names the file, New stops.
+    {
+        DialogScript script;
+        FileSizeLimit full(0);
+        QVERIFY(full.active());
+        script.then(press(QMessageBox::Yes))
+            .then(choose(path("sermon.txt")))
+            .then(press(QMessageBox::Ok))
+            .run([&] { m_main->mnuFileNew_Click(); });
+        QCOMPARE(script.seen.size(), size_t(3));
+        QVERIFY2(script.seen[2].text.contains(path("sermon.txt")), qPrintable(script.seen[2].text));
+        QCOMPARE(script.seen[2].icon, QMessageBox::Warning);
+        QCOMPARE(m_main->RichTextBox1->Text(), QString(" unsaved sermon"));
+        QCOMPARE(state(), before);
+        QVERIFY(!QFile::exists(path("sermon.txt")));
+    }
+}
+
+void TestDocument::saveAndSaveAsNameTheDocument()
+{
+    type("Line one");
+    QTest::keyClick(m_main->RichTextBox1, Qt::Key_Return);
+    type("Line two");
+    const QString a = path("a.txt");
+    const QString b = path("b.txt");
+
+    // Save of an untitled document shows the dialog.
+    DialogScript save;
+    save.then(choose(a)).run([&] { m_main->mnuSaveFile_Click(); });
+    QCOMPARE(save.seen.size(), size_t(1));
+    QCOMPARE(save.seen[0].acceptMode, QFileDialog::AcceptSave);
+    QCOMPARE(bytesOf(a), QByteArray(" Line one\r\nLine two"));
+    QCOMPARE(state(), QString("file=%1 previous= changed=no skip=no title=Text Editor - %1").arg(a));
+
+    // Save of a named document writes at once.
+    type("!");
+    DialogScript quiet;
+    quiet.run([&] { m_main->mnuSaveFile_Click(); });
+    QCOMPARE(quiet.seen.size(), size_t(0));
+    QCOMPARE(bytesOf(a), QByteArray(" Line one\r\nLine two!"));
+    QCOMPARE(state(), QString("file=%1 previous= changed=no skip=no title=Text Editor - %1").arg(a));
+
+    // Save As, cancelled: the old name, title and flag stay.
+    type("?");
+    DialogScript cancelled;
+    cancelled.then(cancelFileDialog()).run([&] { m_main->mnuFileSaveAs_Click(); });
+    QCOMPARE(cancelled.seen.size(), size_t(1));
+    QCOMPARE(state(), QString("file=%1 previous=%1 changed=yes skip=no title=Text Editor - %1").arg(a));
+
+    // Save As to a new name.
+    DialogScript saveAs;
+    saveAs.then(choose(b)).run([&] { m_main->mnuFileSaveAs_Click(); });
+    QCOMPARE(bytesOf(b), QByteArray(" Line one\r\nLine two!?"));
+    QCOMPARE(bytesOf(a), QByteArray(" Line one\r\nLine two!"));
+    QCOMPARE(state(), QString("file=%2 previous=%1 changed=no skip=no title=Text Editor - %2").arg(a, b));
+
+    // Save As onto an existing file asks first; No keeps the dialog open
+    // and the file as it was.
+    type("#");
+    DialogScript refuse;
+    refuse.then(choose(a)).then(press(QMessageBox::No)).run([&] { m_main->mnuFileSaveAs_Click(); });
+    QCOMPARE(refuse.seen.size(), size_t(2));
+    QVERIFY(refuse.seen[0].stayedOpen);
+    QVERIFY2(refuse.seen[1].text.contains("already exists"), qPrintable(refuse.seen[1].text));
+    QCOMPARE(bytesOf(a), QByteArray(" Line one\r\nLine two!"));
+    QCOMPARE(state(), QString("file=%2 previous=%2 changed=yes skip=no title=Text Editor - %2").arg(b));
+
+    DialogScript replace;
+    replace.then(choose(a)).then(press(QMessageBox::Yes)).run([&] { m_main->mnuFileSaveAs_Click(); });
+    QCOMPARE(replace.seen.size(), size_t(2));
+    QCOMPARE(bytesOf(a), QByteArray(" Line one\r\nLine two!?#"));
+    QCOMPARE(state(), QString("file=%1 previous=%2 changed=no skip=no title=Text Editor - %1").arg(a, b));
+}
+
+void TestDocument::untitledAfterSaveAsNeverTakesAnOldName()
+{
+    const QString a = path("a.txt");
+    QVERIFY(putBytes(a, "Alpha\r\n"));
+    DialogScript open;
+    openFile(a, open);
+    DialogScript saveAs;
+    saveAs.then(choose(path("b.txt"))).run([&] { m_main->mnuFileSaveAs_Click(); });
+    QCOMPARE(m_main->PreviousFile, a);
+
+    DialogScript fresh;
+    fresh.run([&] { m_main->mnuFileNew_Click(); });
+    type("new text");
+    // Save, cancelled: still untitled.
+    DialogScript cancelled;
+    cancelled.then(cancelFileDialog()).run([&] { m_main->mnuSaveFile_Click(); });
+    QCOMPARE(state(), QString("file= previous= changed=yes skip=no title=Text Editor - Untitled"));
+    // So the next Save asks again instead of writing over a.txt.
+    DialogScript again;
+    again.then(cancelFileDialog()).run([&] { m_main->mnuSaveFile_Click(); });
+    QCOMPARE(again.seen.size(), size_t(1));
+    QCOMPARE(bytesOf(a), QByteArray("Alpha\r\n"));
+}
+
+void TestDocument::fileDialogsIgnoreTheFontFlags()
+{
+    // What the font command leaves on the shared dialog layer.
+    m_main->CommonDialog1->Flags = 259;
+    m_main->CommonDialog1->CancelError = true;
+    QVERIFY(putBytes(path("a.txt"), "Alpha"));
+
+    DialogScript open;
+    openFile(path("a.txt"), open);
+    QCOMPARE(open.seen.size(), size_t(1));
+    QVERIFY(!open.seen[0].readOnly);
+    QCOMPARE(m_main->RichTextBox1->Text(), QString("Alpha\n"));
+
+    type("b");
+    DialogScript save;
+    save.then(choose(path("a.txt"))).then(press(QMessageBox::Yes)).run([&] { m_main->mnuFileSaveAs_Click(); });
+    QCOMPARE(save.seen.size(), size_t(2));
+    QVERIFY(save.seen[0].confirmsOverwrite);
+    QCOMPARE(bytesOf(path("a.txt")), QByteArray("bAlpha\r\n"));
+
+    // A cancelled dialog still ends quietly with an empty name.
+    DialogScript cancelled;
+    cancelled.then(cancelFileDialog()).run([&] { QVERIFY(!m_main->CommonDialog1->ShowSave(m_main.get())); });
+    QCOMPARE(m_main->CommonDialog1->FileName, QString());
+
+    // The save dialog starts on the type last in use, and in the last folder.
+    m_main->CommonDialog1->FilterIndex = 3;
+    DialogScript typed;
+    typed.then(cancelFileDialog()).run([&] { m_main->CommonDialog1->ShowSave(m_main.get()); });
+    QCOMPARE(typed.seen[0].selectedFilter, QString("INI FILES (*ini)"));
+}
+
+void TestDocument::failedSaveKeepsFileNameTitleAndFlag()
+{
+    // The named file's place is taken by a folder.
+    const QString doc = path("doc.txt");
+    QVERIFY(putBytes(doc, "Original\r\n"));
+    DialogScript open;
+    openFile(doc, open);
+    type("edit ");
+    QVERIFY(QFile::remove(doc));
+    QVERIFY(m_files.mkdir("doc.txt"));
+    const QString before = state();
+    {
+        DialogScript script;
+        script.then(press(QMessageBox::Ok)).run([&] { m_main->mnuSaveFile_Click(); });
+        QCOMPARE(script.seen.size(), size_t(1));
+        QVERIFY2(script.seen[0].text.contains(doc) && script.seen[0].text.contains("folder"),
+                 qPrintable(script.seen[0].text));
+        QCOMPARE(script.seen[0].icon, QMessageBox::Warning);
+        QCOMPARE(state(), before);
+    }
+    QVERIFY(m_files.rmdir("doc.txt"));
+
+    // Disk full in the middle of the write: the old file stays whole.
+    QVERIFY(putBytes(doc, "Original\r\n"));
+    m_main->RichTextBox1->SetText(QString(100000, u'y'));
+    const QString changed = state();
+    {
+        DialogScript script;
+        script.then(press(QMessageBox::Ok)).run([&] {
+            FileSizeLimit full(4096);
+            m_main->mnuSaveFile_Click();
+        });
+        QCOMPARE(script.seen.size(), size_t(1));
+        QVERIFY2(script.seen[0].text.contains(doc), qPrintable(script.seen[0].text));
+    }
+    QCOMPARE(bytesOf(doc), QByteArray("Original\r\n"));
+    QCOMPARE(state(), changed);
+
+    // Save As whose write fails: the old name and title come back.
+    {
+        DialogScript script;
+        script.then(choose(path("new.txt"))).then(press(QMessageBox::Ok)).run([&] {
+            FileSizeLimit full(0);
+            m_main->mnuFileSaveAs_Click();
+        });
+        QCOMPARE(script.seen.size(), size_t(2));
+        QVERIFY2(script.seen[1].text.contains(path("new.txt")), qPrintable(script.seen[1].text));
+        QCOMPARE(state(), QString(changed).replace("previous= ", "previous=" + doc + " "));
+        QVERIFY(!QFile::exists(path("new.txt")));
+    }
+
+    // New after a failed Yes stops as well.
+    {
+        DialogScript script;
+        QVERIFY(QFile::remove(doc));
+        QVERIFY(m_files.mkdir("doc.txt"));
+        script.then(press(QMessageBox::Yes)).then(press(QMessageBox::Ok)).run([&] { m_main->mnuFileNew_Click(); });
+        QCOMPARE(script.seen.size(), size_t(2));
+        QCOMPARE(m_main->RichTextBox1->Text(), QString(100000, u'y'));
+        QVERIFY(m_main->TextChanged);
+        QCOMPARE(m_main->windowTitle(), "Text Editor - " + doc);
+    }
+}
+
+void TestDocument::failedOpenKeepsTheDocument_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reasonPart");
+    QTest::newRow("NUL bytes") << "nul" << "NUL";
+    QTest::newRow("over 64 MB") << "big" << "64 MB";
+}
+
+void TestDocument::failedOpenKeepsTheDocument()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, reasonPart);
+    QVERIFY(putBytes(path("a.txt"), "Alpha\r\n"));
+    DialogScript first;
+    openFile(path("a.txt"), first);
+    type("edited ");
+    const QString file = path(kind + ".txt");
+    if (kind == "nul") {
+        QVERIFY(putBytes(file, QByteArray("PK\0\0\x03\x04", 6)));
+    } else {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QVERIFY(f.resize(DocumentFile::MaxBytes + 1));
+    }
+    const QString before = state();
+    DialogScript script;
+    script.then(press(QMessageBox::No)).then(choose(file)).then(press(QMessageBox::Ok)).run([&] { m_main->mnuFileOpen_Click(); });
+    QCOMPARE(script.seen.size(), size_t(3));
+    QVERIFY2(script.seen[2].text.contains(file) && script.seen[2].text.contains(reasonPart),
+             qPrintable(script.seen[2].text));
+    QCOMPARE(m_main->RichTextBox1->Text(), QString("edited Alpha\n"));
+    QCOMPARE(state(), before);
+}
+
+void TestDocument::exitAndCloseBoxAskAboutChanges()
+{
+    type("last words");
+    const QString before = state();
+    // Exit, Cancel: the program runs on, nothing changed.
+    {
+        DialogScript script;
+        script.then(press(QMessageBox::Cancel)).run([&] { m_main->mnuFileExit_Click(); });
+        QCOMPARE(script.seen.size(), size_t(1));
+        QCOMPARE(script.seen[0].text, QString("Save changes to text?"));
+        QVERIFY(m_main->isVisible());
+        QCOMPARE(state(), before);
+    }
+    // Close box, Yes, save dialog cancelled: still open.
+    {
+        DialogScript script;
+        script.then(press(QMessageBox::Yes)).then(cancelFileDialog()).run([&] { QVERIFY(!m_main->close()); });
+        QCOMPARE(script.seen.size(), size_t(2));
+        QVERIFY(m_main->isVisible());
+        QCOMPARE(m_main->RichTextBox1->Text(), QString(" last words"));
+        QCOMPARE(state(), before);
+    }
+    // Close box, Cancel.
+    {
+        DialogScript script;
+        script.then(press(QMessageBox::Cancel)).run([&] { QVERIFY(!m_main->close()); });
+        QVERIFY(m_main->isVisible());
+    }
+    // Exit, Yes with a save: written, asked once, then closed.
+    {
+        DialogScript script;
+        script.then(press(QMessageBox::Yes)).then(choose(path("last.txt"))).run([&] { m_main->mnuFileExit_Click(); });
+        QCOMPARE(script.seen.size(), size_t(2));
+        QCOMPARE(bytesOf(path("last.txt")), QByteArray(" last words"));
+        QVERIFY(!m_main->isVisible());
+    }
+    // A clean document closes without a question; No closes too.
+    m_main = makeMain();
+    QVERIFY(m_main);
+    {
+        DialogScript script;
+        script.run([&] { QVERIFY(m_main->close()); });
+        QCOMPARE(script.seen.size(), size_t(0));
+    }
+    m_main = makeMain();
+    QVERIFY(m_main);
+    type("x");
+    {
+        DialogScript script;
+        script.then(press(QMessageBox::No)).run([&] { QVERIFY(m_main->close()); });
+        QCOMPARE(script.seen.size(), size_t(1));
+    }
+}
+
+// ------------------------------------------------------------------- printing
+
+void TestDocument::printsSelectionOrAllWithFormatting()
+{
+    const QString pdftotext = QStandardPaths::findExecutable("pdftotext");
+    const QString pdffonts = QStandardPaths::findExecutable("pdffonts");
+    if (pdftotext.isEmpty() || pdffonts.isEmpty())
+        QSKIP("pdftotext and pdffonts (poppler-utils) are needed to read the printed pages back.");
+    auto run = [](const QString &program, const QStringList &args) {
+        QProcess p;
+        p.start(program, args);
+        p.waitForFinished(60000);
+        return QString::fromUtf8(p.readAllStandardOutput());
+    };
+    auto print = [&](const QString &name) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(path(name));
+        m_main->RichTextBox1->SelPrint(&printer);
+        return path(name);
+    };
+
+    m_main->RichTextBox1->SetText("The Lord is my shepherd\nI shall not want\nHe maketh me to lie down");
+    m_main->TextChanged = true;
+    m_main->RichTextBox1->setSelection(4, 4);
+    m_main->RichTextBox1->SetSelBold(true);
+    m_main->RichTextBox1->setSelection(0, 0);
+    // The editor's printout numbers its pages: the text, then "1".
+    const QString all = run(pdftotext, {print("all.pdf"), "-"}).simplified();
+    QCOMPARE(all, QString("The Lord is my shepherd I shall not want He maketh me to lie down 1"));
+    QVERIFY2(run(pdffonts, {path("all.pdf")}).contains("Bold"), "the bold word lost its weight");
+
+    m_main->RichTextBox1->setSelection(24, 16);
+    const QString part = run(pdftotext, {print("part.pdf"), "-"}).simplified();
+    QCOMPARE(part, QString("I shall not want 1"));
+    QVERIFY(!run(pdffonts, {path("part.pdf")}).contains("Bold"));
+    // Printing leaves the selection and the document state alone.
+    QCOMPARE(m_main->RichTextBox1->SelStart(), 24);
+    QCOMPARE(m_main->RichTextBox1->SelLength(), 16);
+    QVERIFY(m_main->TextChanged);
+}
+
+void TestDocument::printWithoutPrinterSaysSo()
+{
+    // main() points the print system at a server that does not exist.
+    type("x");
+    DialogScript script;
+    script.then(press(QMessageBox::Ok)).run([&] { m_main->mnuFilePrint_Click(); });
+    QCOMPARE(script.seen.size(), size_t(1));
+    QCOMPARE(script.seen[0].text, QString("No printer is installed."));
+    QVERIFY(m_main->TextChanged);
+}
+
+int main(int argc, char **argv)
+{
+    // No printer for this run, whatever the machine has: the print test
+    // then knows what to expect.
+    qputenv("CUPS_SERVER", "/nonexistent/vellumor-test/cups.sock");
+    qunsetenv("PRINTER");
+    qunsetenv("LPDEST");
+    if (argc == 3 && qstrcmp(argv[1], "--unprivileged-file-checks") == 0) {
+        QCoreApplication app(argc, argv);
+        QTextStream out(stdout);
+        out << "uid|" << ::geteuid() << '\n';
+        for (const QString &line : unprivilegedFileChecks(QString::fromLocal8Bit(argv[2])))
+            out << line << '\n';
+        return 0;
+    }
+    QApplication app(argc, argv);
+    TestDocument test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_document.moc"
