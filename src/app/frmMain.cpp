@@ -29,11 +29,6 @@ namespace {
 const QColor BorderColour(40, 56, 88);
 const QColor WindowColour(255, 255, 255);
 
-void place(QWidget *w, int left, int top, int width, int height)
-{
-    w->setGeometry(Twips::toPx(left), Twips::toPx(top), Twips::toPx(width), Twips::toPx(height));
-}
-
 QFont makeFont(const QString &family, double points, bool bold = false)
 {
     QFont f(family);
@@ -101,8 +96,8 @@ void frmMain::createControls()
     cmdLowerCase = imageButton("cmdLowerCase", QStringLiteral("lowercase"), QStringLiteral("lowercase"));
     for (QPushButton *b : {cmdUpperCase, cmdLowerCase})
         setBackground(b, QColor(255, 255, 0));
-    place(cmdUpperCase, 240, 120, 315, 315);
-    place(cmdLowerCase, 600, 120, 315, 315);
+    Twips::place(cmdUpperCase, 240, 120, 315, 315);
+    Twips::place(cmdLowerCase, 600, 120, 315, 315);
     connect(cmdUpperCase, &QPushButton::clicked, this, [this] { cmdUpperCase_Click(0); });
     connect(cmdLowerCase, &QPushButton::clicked, this, [this] { cmdLowerCase_Click(1); });
 
@@ -117,7 +112,7 @@ void frmMain::createControls()
         QPushButton *b = imageButton("", QString::fromLatin1(a.icon), QString::fromLatin1(a.tip));
         b->setObjectName(QStringLiteral("optAlign(%1)").arg(a.index));
         b->setCheckable(true);
-        place(b, a.left, 120, 315, 315);
+        Twips::place(b, a.left, 120, 315, 315);
         optAlign[size_t(a.index)] = b;
         // One exclusive group, kept by hand: a QButtonGroup would take the
         // unselected buttons out of the Tab order, and each is a Tab stop.
@@ -147,11 +142,11 @@ void frmMain::createControls()
     const QFont normal = makeFont(QStringLiteral("Arial"), 9.75);
 
     txtTextBox3 = findBox("txtTextBox3");
-    place(txtTextBox3, 2520, 120, 1215, 360);
+    Twips::place(txtTextBox3, 2520, 120, 1215, 360);
     rnbFind3 = findButton("rnbFind3", false, normal);
-    place(rnbFind3, 3840, 120, 1095, 255);
+    Twips::place(rnbFind3, 3840, 120, 1095, 255);
     rnbFindNext3 = findButton("rnbFindNext3", true, normal);
-    place(rnbFindNext3, 3840, 360, 1095, 255);
+    Twips::place(rnbFindNext3, 3840, 360, 1095, 255);
     for (QWidget *w : {static_cast<QWidget *>(txtTextBox3), static_cast<QWidget *>(rnbFind3),
                        static_cast<QWidget *>(rnbFindNext3)})
         w->setVisible(false);
@@ -163,12 +158,12 @@ void frmMain::createControls()
     QPalette lp = Label6->palette();
     lp.setColor(QPalette::WindowText, QColor(255, 255, 0));
     Label6->setPalette(lp);
-    place(Label6, 840, 480, 3255, 255);
+    Twips::place(Label6, 840, 480, 3255, 255);
 
     RichTextBox1 = new RichTextBox(QStringLiteral("MS Sans Serif"), client);
     RichTextBox1->setObjectName(QStringLiteral("RichTextBox1"));
     setBackground(RichTextBox1, WindowColour);
-    place(RichTextBox1, 120, 720, 5175, 7455);
+    Twips::place(RichTextBox1, 120, 720, 5175, 7455);
     connect(RichTextBox1, &RichTextBox::Change, this, &frmMain::RichTextBox1_Change);
 
     auto frame = [&](const char *name, const QString &caption, QWidget *parent) {
@@ -185,13 +180,13 @@ void frmMain::createControls()
     frmBibleKJ = frame("frmBibleKJ",
                        QStringLiteral("King James Bible   Select Main Book, Highlight it, Cursor Down, or Do Search For Verse"),
                        client);
-    place(frmBibleKJ, 5400, 120, 6375, 2895);
+    Twips::place(frmBibleKJ, 5400, 120, 6375, 2895);
     frameSermonType = frame("frameSermonType", QStringLiteral("Sermon Type And Samples"), client);
-    place(frameSermonType, 5400, 3120, 2655, 2655);
+    Twips::place(frameSermonType, 5400, 3120, 2655, 2655);
     frameQuotation = frame("frameQuotation", QStringLiteral("Quotes, Poetry, History, Last Words, Epitaths, + "), client);
-    place(frameQuotation, 8160, 3120, 3615, 2655);
+    Twips::place(frameQuotation, 8160, 3120, 3615, 2655);
     frmHumor = frame("frmHumor", QStringLiteral("Dictionary, Word Usage, Bible Names, Topical Index"), client);
-    place(frmHumor, 5400, 5760, 6375, 2415);
+    Twips::place(frmHumor, 5400, 5760, 6375, 2415);
 
     auto list = [&](const char *name, const QColor &background, QWidget *parent) {
         auto *l = new SubjectList(parent);
@@ -202,18 +197,18 @@ void frmMain::createControls()
         return l;
     };
     lstBible = list("lstBible", QColor(192, 192, 255), client);
-    place(lstBible, 5520, 360, 2895, 270);
+    Twips::place(lstBible, 5520, 360, 2895, 270);
     lstSermonType = list("lstSermonType", QColor(192, 255, 255), frameSermonType);
     lstSermonType->setFont(makeFont(QStringLiteral("MS Sans Serif"), 8.25));
     QPalette sp = lstSermonType->palette();
     sp.setColor(QPalette::Text, QColor(64, 0, 64));
     lstSermonType->setPalette(sp);
     lstSermonType->sortItems(Qt::AscendingOrder);
-    place(lstSermonType, 120, 240, 2415, 255);
+    Twips::place(lstSermonType, 120, 240, 2415, 255);
     LstQuote = list("LstQuote", QColor(255, 255, 192), client);
-    place(LstQuote, 8280, 3360, 3255, 270);
+    Twips::place(LstQuote, 8280, 3360, 3255, 270);
     lstJoke = list("lstJoke", QColor(255, 192, 255), client);
-    place(lstJoke, 5520, 6000, 3015, 270);
+    Twips::place(lstJoke, 5520, 6000, 3015, 270);
     connect(lstBible, &QListWidget::currentRowChanged, this, &frmMain::lstBible_Click);
     connect(lstSermonType, &QListWidget::currentRowChanged, this, &frmMain::lstSermonType_Click);
     connect(LstQuote, &QListWidget::currentRowChanged, this, &frmMain::LstQuote_Click);
@@ -226,28 +221,28 @@ void frmMain::createControls()
         return v;
     };
     RichTextBox2 = view("RichTextBox2");
-    place(RichTextBox2, 5520, 720, 6135, 2175);
+    Twips::place(RichTextBox2, 5520, 720, 6135, 2175);
     RichTextBox4 = view("RichTextBox4");
-    place(RichTextBox4, 5520, 3720, 2415, 1935);
+    Twips::place(RichTextBox4, 5520, 3720, 2415, 1935);
     RichTextBox3 = view("RichTextBox3");
-    place(RichTextBox3, 8280, 3720, 3375, 1935);
+    Twips::place(RichTextBox3, 8280, 3720, 3375, 1935);
     RichTextBox5 = view("RichTextBox5");
-    place(RichTextBox5, 5520, 6360, 6135, 1695);
+    Twips::place(RichTextBox5, 5520, 6360, 6135, 1695);
 
     txtTextBox1 = findBox("txtTextBox1");
     txtTextBox1->setFont(small);
-    place(txtTextBox1, 8520, 360, 1215, 330);
+    Twips::place(txtTextBox1, 8520, 360, 1215, 330);
     rnbFind1 = findButton("rnbFind1", false, small);
-    place(rnbFind1, 9840, 360, 855, 255);
+    Twips::place(rnbFind1, 9840, 360, 855, 255);
     rnbFindNext1 = findButton("rnbFindNext1", true, small);
-    place(rnbFindNext1, 10800, 360, 855, 255);
+    Twips::place(rnbFindNext1, 10800, 360, 855, 255);
     txtTextBox2 = findBox("txtTextBox2");
     txtTextBox2->setFont(small);
-    place(txtTextBox2, 8640, 6000, 1335, 330);
+    Twips::place(txtTextBox2, 8640, 6000, 1335, 330);
     rnbFind2 = findButton("rnbFind2", false, small);
-    place(rnbFind2, 10080, 6000, 735, 255);
+    Twips::place(rnbFind2, 10080, 6000, 735, 255);
     rnbFindNext2 = findButton("rnbFindNext2", true, small);
-    place(rnbFindNext2, 10920, 6000, 735, 255);
+    Twips::place(rnbFindNext2, 10920, 6000, 735, 255);
     txtTextBox3->setFont(normal);
 
     connect(rnbFind1, &RainButton::clicked, this, &frmMain::rnbFind1_Click);

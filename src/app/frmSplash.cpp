@@ -16,11 +16,6 @@
 
 namespace {
 
-void place(QWidget *w, int left, int top, int width, int height)
-{
-    w->setGeometry(Twips::toPx(left), Twips::toPx(top), Twips::toPx(width), Twips::toPx(height));
-}
-
 QSizeF primaryScreenPixels()
 {
     const QScreen *screen = QGuiApplication::primaryScreen();
@@ -59,7 +54,7 @@ frmSplash::frmSplash(MainFactory makeMain, QWidget *parent)
     RainButton1->setTextColor(QColor(128, 255, 128));
     RainButton1->setGradientColor(QColor(0, 0, 255));
     RainButton1->setMouseTrack(true);
-    place(RainButton1, 1200, 2520, 1815, 615);
+    Twips::place(RainButton1, 1200, 2520, 1815, 615);
     connect(RainButton1, &RainButton::clicked, this, &frmSplash::RainButton1_Click);
 
     auto label = [this](const char *name, const QString &text, const QColor &colour, const QFont &font,
@@ -84,34 +79,34 @@ frmSplash::frmSplash(MainFactory makeMain, QWidget *parent)
     };
     const QFont plain = font();
     Label1 = label("Label1", QStringLiteral("VELLUMOR"), QColor(0, 255, 255), makeFont(QStringLiteral("Poster"), 18, true));
-    place(Label1, 1680, 360, 4815, 495);
+    Twips::place(Label1, 1680, 360, 4815, 495);
     Label2 = label("Label2", QStringLiteral("WIN95/98"), QColor(255, 255, 0),
                    makeFont(QStringLiteral("Times New Roman"), 12, true));
-    place(Label2, 4800, 3960, 1455, 255);
+    Twips::place(Label2, 4800, 3960, 1455, 255);
     Label3 = label("Label3", QStringLiteral("VER 1.36"), QColor(255, 255, 0),
                    makeFont(QStringLiteral("Times New Roman"), 12, true));
-    place(Label3, 4800, 4320, 1215, 495);
+    Twips::place(Label3, 4800, 4320, 1215, 495);
     Label4 = label("Label4",
                    QStringLiteral("This program is free: you may copy it and give it away to anyone, "
                                   "but you may not sell it."),
                    QColor(255, 255, 255), plain);
-    place(Label4, 600, 3360, 3375, 1095);
+    Twips::place(Label4, 600, 3360, 3375, 1095);
     Label5 = label("Label5",
                    QStringLiteral(" Jesus did many other things as well. If every one of them were written down, "
                                   "I suppose that even the whole world would not have room for the books that "
                                   "would be written. "),
                    QColor(255, 255, 0), plain, Qt::AlignRight | Qt::AlignTop);
-    place(Label5, 2280, 840, 3135, 975);
+    Twips::place(Label5, 2280, 840, 3135, 975);
     Label6 = label("Label6", QStringLiteral("John 21:25 "), QColor(0, 255, 0), plain, Qt::AlignHCenter | Qt::AlignTop);
-    place(Label6, 3120, 1680, 1215, 255);
+    Twips::place(Label6, 3120, 1680, 1215, 255);
     Label7 = label("Label7", QStringLiteral("Press ENTER to begin writing."), QColor(0, 255, 0), plain,
                    Qt::AlignHCenter | Qt::AlignTop);
-    place(Label7, 600, 4440, 2775, 495);
+    Twips::place(Label7, 600, 4440, 2775, 495);
 
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setPixmap(Pictures::pixmap(QStringLiteral("emblem"), QSize(78, 102)));
-    place(Image1, 360, 480, 1170, 1530);
+    Twips::place(Image1, 360, 480, 1170, 1530);
 
     RainButton1->setFocus();
     Form_Load();
