@@ -22,9 +22,10 @@ RichTextBox::RichTextBox(const QString &defaultFamily, QWidget *parent)
     setCurrentCharFormat(initial);
     document()->clearUndoRedoStacks();
     document()->setModified(false);
-    // contentsChanged fires once per edit block, after the change is made,
-    // and only for real content or format changes (not for selection moves).
-    connect(document(), &QTextDocument::contentsChanged, this, &RichTextBox::Change);
+    // textChanged relays the document's contentsChanged: once per edit block,
+    // after the change is made, only for real content or format changes, and
+    // it follows the view when another document is swapped in.
+    connect(this, &QTextEdit::textChanged, this, &RichTextBox::Change);
 }
 
 QString RichTextBox::Text() const

@@ -65,6 +65,15 @@ void TestRichTextBox::changeRaisedOncePerWriteBeforeItReturns()
     QTest::keyClicks(&box, QStringLiteral("ab"));
     QCOMPARE(changes, 7);
 
+    // A document swapped in is watched too.
+    auto *other = new QTextDocument(&box);
+    box.setDocument(other);
+    const int before = changes;
+    QTextCursor(other).insertText(QStringLiteral("x"));
+    QCOMPARE(changes, before + 1);
+    box.setDocument(new QTextDocument(&box));
+    box.SetText(QStringLiteral("peaceab"));
+
     // A whole-text write stays undoable.
     box.SetText(QStringLiteral("new"));
     box.undo();
