@@ -19,6 +19,8 @@ packages=(
   fonts-liberation fonts-dejavu-core
   # headless tests and checks
   xvfb xauth poppler-utils
+  # a private print server with a PDF printer proves the printing path
+  cups printer-driver-cups-pdf
 )
 
 missing=()

@@ -30,7 +30,13 @@ RichTextBox::RichTextBox(const QString &defaultFamily, QWidget *parent)
 
 QString RichTextBox::Text() const
 {
-    return toPlainText();
+    // Not toPlainText(): that turns non-breaking spaces into plain ones.
+    QString text = document()->toRawText();
+    for (QChar &c : text) {
+        if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator)
+            c = QLatin1Char('\n');
+    }
+    return text;
 }
 
 void RichTextBox::SetText(const QString &text)
@@ -201,7 +207,7 @@ int RichTextBox::Find(const QString &text, std::optional<int> start)
 {
     if (text.isEmpty())
         return -1;
-    const QString all = toPlainText();
+    const QString all = Text();
     int from = 0;
     int to = int(all.size());
     if (start) {

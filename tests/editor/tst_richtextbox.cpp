@@ -94,6 +94,12 @@ void TestRichTextBox::textAndSelection()
     QCOMPARE(box.SelLength(), 0);
     QCOMPARE(box.SelStart(), 3);
     QCOMPARE(box.SelText(), QString());
+    // Non-breaking spaces and line breaks inside a paragraph survive.
+    const QString nbsp = QStringLiteral("St.\u00a0John\nverse");
+    box.SetText(nbsp);
+    QCOMPARE(box.Text(), nbsp);
+    QTextCursor(box.document()).insertText(QString(QChar::LineSeparator));
+    QCOMPARE(box.Text(), QStringLiteral("\n") + nbsp);
     // Out-of-range selections are clamped, not refused.
     box.setSelection(500, 3);
     QCOMPARE(box.SelStart(), box.Text().size());
