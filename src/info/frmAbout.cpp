@@ -87,7 +87,7 @@ frmAbout::frmAbout(QWidget *owner, SystemInfoLocator::Places places)
         return l;
     };
 
-    Label1 = label("Label1", QStringLiteral("email questions or comments to: vellumor-help@vellumor.org"),
+    Label1 = label("Label1", QStringLiteral("email questions or comments to: help@vellumor.org"),
                    QColor(255, 255, 0), Qt::AlignHCenter | Qt::AlignTop);
     place(Label1, 480, 3840, 3135, 495);
     lblDescription = label("lblDescription",

@@ -51,12 +51,13 @@ frmHelp::frmHelp(QWidget *parent)
     Label1 = new QLabel(this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setText(QStringLiteral("Vellumor is free: you may copy it and give it away to anyone, but you may "
-                                   "not sell it. It comes with no warranty. The full notice is at the end of "
-                                   "the help text."));
+                                   "not sell it. It comes with no warranty of any kind; the full notice is at "
+                                   "the end of the help text.\n\nQuestions and comments: help@vellumor.org"));
     Label1->setTextFormat(Qt::PlainText);
     Label1->setWordWrap(true);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label1->setFrameStyle(QFrame::Box | QFrame::Plain);
+    Label1->setMargin(2);
     Label1->setLineWidth(1);
     Label1->setAutoFillBackground(true);
     QPalette labelPalette = Label1->palette();

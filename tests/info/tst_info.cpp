@@ -432,7 +432,7 @@ void TestInfo::aboutLayout()
         {about->picIcon, 240, 240, 990, 1545, QString()},
         {about->cmdOK, 4245, 2625, 1467, 345, QStringLiteral("OK")},
         {about->cmdSysInfo, 4260, 3075, 1452, 345, QStringLiteral("&System Info...")},
-        {about->Label1, 480, 3840, 3135, 495, QStringLiteral("email questions or comments to: vellumor-help@vellumor.org")},
+        {about->Label1, 480, 3840, 3135, 495, QStringLiteral("email questions or comments to: help@vellumor.org")},
         {about->lblDescription, 1410, 1125, 3735, 1170,
          QStringLiteral("The Vellumor software was designed to help Ministers develop sermons, teach Sunday School,  "
                         "or direct bible study by providing a massive amount of material that is a simple cut and "
