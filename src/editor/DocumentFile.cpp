@@ -1,19 +1,13 @@
 #include "editor/DocumentFile.h"
 
+#include "editor/Cp1252.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
 
 namespace {
-
-// Bytes 0x80 to 0x9F; the rest of Windows-1252 equals Latin-1.
-constexpr char16_t Cp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
 
 std::optional<QString> strictUtf8(QByteArrayView bytes)
 {
@@ -40,7 +34,9 @@ QString DocumentFile::fromWindows1252(const QByteArray &bytes)
     QChar *out = text.data();
     for (const char c : bytes) {
         const auto b = static_cast<unsigned char>(c);
-        *out++ = (b >= 0x80 && b < 0xA0) ? QChar(Cp1252High[b - 0x80]) : QChar(b);
+        // The unassigned bytes keep their value, as Windows reads them.
+        const char16_t ch = Cp1252::toUnicode(b);
+        *out++ = QChar(ch == 0xFFFD ? char16_t(b) : ch);
     }
     return text;
 }

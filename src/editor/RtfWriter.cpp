@@ -1,5 +1,7 @@
 #include "editor/RtfWriter.h"
 
+#include "editor/Cp1252.h"
+
 #include <QColor>
 #include <QFont>
 #include <QHash>
@@ -10,14 +12,6 @@
 #include <QTextFragment>
 
 namespace {
-
-// Bytes 0x80-0x9F of Windows-1252; 0xFFFD marks the unassigned ones.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
-    0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178,
-};
 
 constexpr char kHex[] = "0123456789abcdef";
 
@@ -162,20 +156,12 @@ private:
 
 int RtfWriter::cp1252Byte(char16_t ch)
 {
-    if (ch < 0x80 || (ch >= 0xA0 && ch <= 0xFF))
-        return ch;
-    for (int i = 0; i < 32; ++i) {
-        if (kCp1252High[i] == ch && ch != 0xFFFD)
-            return 0x80 + i;
-    }
-    return -1;
+    return Cp1252::fromUnicode(ch);
 }
 
 char16_t RtfWriter::cp1252Char(unsigned char byte)
 {
-    if (byte >= 0x80 && byte < 0xA0)
-        return kCp1252High[byte - 0x80];
-    return byte;
+    return Cp1252::toUnicode(byte);
 }
 
 QString RtfWriter::write(const QTextCursor &selection)

@@ -1,4 +1,5 @@
 target_sources(vellumor_core PRIVATE
+  editor/Cp1252.h
   editor/RichTextBox.cpp editor/RichTextBox.h
 )
 target_sources(vellumor_core PRIVATE
