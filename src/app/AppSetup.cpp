@@ -52,4 +52,12 @@ QIcon programIcon()
     return icon;
 }
 
+QFont designFont(const QString &family, double points, bool bold)
+{
+    QFont f(family);
+    f.setPointSizeF(points);
+    f.setBold(bold);
+    return f;
+}
+
 } // namespace AppSetup

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QIcon>
 
 class QApplication;
@@ -15,5 +16,7 @@ void installFontSubstitutes();
 // Both of the above plus the application's names and icon.
 void prepare(QApplication &app);
 QIcon programIcon();
+// A font as the windows' designs name it: family, points, bold.
+QFont designFont(const QString &family, double points, bool bold = false);
 
 } // namespace AppSetup

@@ -29,14 +29,6 @@ namespace {
 const QColor BorderColour(40, 56, 88);
 const QColor WindowColour(255, 255, 255);
 
-QFont makeFont(const QString &family, double points, bool bold = false)
-{
-    QFont f(family);
-    f.setPointSizeF(points);
-    f.setBold(bold);
-    return f;
-}
-
 void setBackground(QWidget *w, const QColor &colour)
 {
     QPalette p = w->palette();
@@ -56,7 +48,7 @@ frmMain::frmMain(const QString &dataDir, QWidget *parent)
     AppSetup::initResources();
     setObjectName(QStringLiteral("frmMain"));
     setWindowIcon(AppSetup::programIcon());
-    setFont(makeFont(QStringLiteral("Arial"), 9.75));
+    setFont(AppSetup::designFont(QStringLiteral("Arial"), 9.75));
 
     auto *client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
@@ -138,8 +130,8 @@ void frmMain::createControls()
         b->setMouseTrack(true);
         return b;
     };
-    const QFont small = makeFont(QStringLiteral("Arial"), 8.25);
-    const QFont normal = makeFont(QStringLiteral("Arial"), 9.75);
+    const QFont small = AppSetup::designFont(QStringLiteral("Arial"), 8.25);
+    const QFont normal = AppSetup::designFont(QStringLiteral("Arial"), 9.75);
 
     txtTextBox3 = findBox("txtTextBox3");
     Twips::place(txtTextBox3, 2520, 120, 1215, 360);
@@ -169,7 +161,7 @@ void frmMain::createControls()
     auto frame = [&](const char *name, const QString &caption, QWidget *parent) {
         auto *g = new QGroupBox(caption, parent);
         g->setObjectName(QString::fromLatin1(name));
-        g->setFont(makeFont(QStringLiteral("MS Sans Serif"), 8.25));
+        g->setFont(AppSetup::designFont(QStringLiteral("MS Sans Serif"), 8.25));
         g->setFocusPolicy(Qt::NoFocus);
         QPalette gp = g->palette();
         gp.setColor(QPalette::WindowText, QColor(255, 255, 0));
@@ -191,7 +183,7 @@ void frmMain::createControls()
     auto list = [&](const char *name, const QColor &background, QWidget *parent) {
         auto *l = new SubjectList(parent);
         l->setObjectName(QString::fromLatin1(name));
-        l->setFont(makeFont(QStringLiteral("Arial"), 8.25));
+        l->setFont(AppSetup::designFont(QStringLiteral("Arial"), 8.25));
         setBackground(l, background);
         l->addItems(SubjectLists::load(QString::fromLatin1(name)));
         return l;
@@ -199,7 +191,7 @@ void frmMain::createControls()
     lstBible = list("lstBible", QColor(192, 192, 255), client);
     Twips::place(lstBible, 5520, 360, 2895, 270);
     lstSermonType = list("lstSermonType", QColor(192, 255, 255), frameSermonType);
-    lstSermonType->setFont(makeFont(QStringLiteral("MS Sans Serif"), 8.25));
+    lstSermonType->setFont(AppSetup::designFont(QStringLiteral("MS Sans Serif"), 8.25));
     QPalette sp = lstSermonType->palette();
     sp.setColor(QPalette::Text, QColor(64, 0, 64));
     lstSermonType->setPalette(sp);

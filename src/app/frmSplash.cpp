@@ -71,20 +71,14 @@ frmSplash::frmSplash(MainFactory makeMain, QWidget *parent)
         l->setWordWrap(true);
         return l;
     };
-    auto makeFont = [](const QString &family, double points, bool bold) {
-        QFont f(family);
-        f.setPointSizeF(points);
-        f.setBold(bold);
-        return f;
-    };
     const QFont plain = font();
-    Label1 = label("Label1", QStringLiteral("VELLUMOR"), QColor(0, 255, 255), makeFont(QStringLiteral("Poster"), 18, true));
+    Label1 = label("Label1", QStringLiteral("VELLUMOR"), QColor(0, 255, 255), AppSetup::designFont(QStringLiteral("Poster"), 18, true));
     Twips::place(Label1, 1680, 360, 4815, 495);
     Label2 = label("Label2", QStringLiteral("WIN95/98"), QColor(255, 255, 0),
-                   makeFont(QStringLiteral("Times New Roman"), 12, true));
+                   AppSetup::designFont(QStringLiteral("Times New Roman"), 12, true));
     Twips::place(Label2, 4800, 3960, 1455, 255);
     Label3 = label("Label3", QStringLiteral("VER 1.36"), QColor(255, 255, 0),
-                   makeFont(QStringLiteral("Times New Roman"), 12, true));
+                   AppSetup::designFont(QStringLiteral("Times New Roman"), 12, true));
     Twips::place(Label3, 4800, 4320, 1215, 495);
     Label4 = label("Label4",
                    QStringLiteral("This program is free: you may copy it and give it away to anyone, "

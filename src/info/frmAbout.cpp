@@ -14,23 +14,6 @@
 #include <QPushButton>
 #include <QScreen>
 
-namespace {
-
-void place(QWidget *w, int left, int top, int width, int height)
-{
-    w->setGeometry(Twips::toPx(left), Twips::toPx(top), Twips::toPx(width), Twips::toPx(height));
-}
-
-QFont makeFont(const QString &family, double points, bool bold = false)
-{
-    QFont f(family);
-    f.setPointSizeF(points);
-    f.setBold(bold);
-    return f;
-}
-
-} // namespace
-
 frmAbout::frmAbout(QWidget *owner, SystemInfoLocator::Places places)
     : QDialog(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
     , m_locator(std::move(places))
@@ -40,7 +23,7 @@ frmAbout::frmAbout(QWidget *owner, SystemInfoLocator::Places places)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Vellumor"));
     setWindowIcon(AppSetup::programIcon());
-    setFont(makeFont(QStringLiteral("MS Sans Serif"), 8.25));
+    setFont(AppSetup::designFont(QStringLiteral("MS Sans Serif"), 8.25));
     setSizeGripEnabled(false);
     resize(Twips::toPx(5865), Twips::toPx(4620));
     m_background = Pictures::pixmap(QStringLiteral("splash"), QSize(768, 512));
@@ -55,7 +38,7 @@ frmAbout::frmAbout(QWidget *owner, SystemInfoLocator::Places places)
     iconPalette.setColor(QPalette::Window, QColor(255, 192, 255));
     picIcon->setPalette(iconPalette);
     picIcon->setPixmap(Pictures::pixmap(QStringLiteral("about"), QSize(62, 99)));
-    place(picIcon, 240, 240, 990, 1545);
+    Twips::place(picIcon, 240, 240, 990, 1545);
 
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
@@ -63,12 +46,12 @@ frmAbout::frmAbout(QWidget *owner, SystemInfoLocator::Places places)
     okPalette.setColor(QPalette::Button, QColor(255, 0, 255));
     cmdOK->setPalette(okPalette);
     cmdOK->setDefault(true);
-    place(cmdOK, 4245, 2625, 1467, 345);
+    Twips::place(cmdOK, 4245, 2625, 1467, 345);
     connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
 
     cmdSysInfo = new QPushButton(QStringLiteral("&System Info..."), this);
     cmdSysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
-    place(cmdSysInfo, 4260, 3075, 1452, 345);
+    Twips::place(cmdSysInfo, 4260, 3075, 1452, 345);
     connect(cmdSysInfo, &QPushButton::clicked, this, &frmAbout::cmdSysInfo_Click);
 
     // Labels are transparent so the background picture shows through them.
@@ -89,25 +72,25 @@ frmAbout::frmAbout(QWidget *owner, SystemInfoLocator::Places places)
 
     Label1 = label("Label1", QStringLiteral("email questions or comments to: help@vellumor.org"),
                    QColor(255, 255, 0), Qt::AlignHCenter | Qt::AlignTop);
-    place(Label1, 480, 3840, 3135, 495);
+    Twips::place(Label1, 480, 3840, 3135, 495);
     lblDescription = label("lblDescription",
                            QStringLiteral("The Vellumor software was designed to help Ministers develop sermons, "
                                           "teach Sunday School,  or direct bible study by providing a massive "
                                           "amount of material that is a simple cut and paste away.   "),
                            QColor(255, 192, 255));
-    place(lblDescription, 1410, 1125, 3735, 1170);
+    Twips::place(lblDescription, 1410, 1125, 3735, 1170);
     lblTitle = label("lblTitle", QStringLiteral("Application Title"), QColor(255, 255, 255));
-    lblTitle->setFont(makeFont(QStringLiteral("Times New Roman"), 18, true));
-    place(lblTitle, 1410, 240, 3735, 480);
+    lblTitle->setFont(AppSetup::designFont(QStringLiteral("Times New Roman"), 18, true));
+    Twips::place(lblTitle, 1410, 240, 3735, 480);
     lblVersion = label("lblVersion", QStringLiteral("Version"), QColor(128, 255, 255));
-    lblVersion->setFont(makeFont(QStringLiteral("Times New Roman"), 8.25));
-    place(lblVersion, 1410, 780, 3735, 225);
+    lblVersion->setFont(AppSetup::designFont(QStringLiteral("Times New Roman"), 8.25));
+    Twips::place(lblVersion, 1410, 780, 3735, 225);
     lblDisclaimer = label("lblDisclaimer",
                           QStringLiteral("Vellumor is free: you may copy it and give it away to anyone, but you "
                                          "may not sell it. It comes with no warranty of any kind; the notice at "
                                          "the end of the help text tells more."),
                           QColor(255, 192, 255));
-    place(lblDisclaimer, 480, 2625, 3510, 1065);
+    Twips::place(lblDisclaimer, 480, 2625, 3510, 1065);
 
     setTabOrder(cmdOK, cmdSysInfo);
     cmdOK->setFocus();

@@ -10,15 +10,6 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 
-namespace {
-
-void place(QWidget *w, int left, int top, int width, int height)
-{
-    w->setGeometry(Twips::toPx(left), Twips::toPx(top), Twips::toPx(width), Twips::toPx(height));
-}
-
-} // namespace
-
 frmHelp::frmHelp(QWidget *parent)
     : QWidget(parent, Qt::Window)
 {
@@ -46,7 +37,7 @@ frmHelp::frmHelp(QWidget *parent)
     Text1->setPalette(QGuiApplication::palette());
     Text1->setPlainText(HelpText::contents());
     Text1->moveCursor(QTextCursor::Start);
-    place(Text1, 120, 2040, 4815, 4095);
+    Twips::place(Text1, 120, 2040, 4815, 4095);
 
     Label1 = new QLabel(this);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -68,7 +59,7 @@ frmHelp::frmHelp(QWidget *parent)
     labelFont.setPointSizeF(9);
     labelFont.setBold(true);
     Label1->setFont(labelFont);
-    place(Label1, 1560, 120, 3375, 1815);
+    Twips::place(Label1, 1560, 120, 3375, 1815);
 
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));
@@ -76,7 +67,7 @@ frmHelp::frmHelp(QWidget *parent)
     Image1->setLineWidth(1);
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Image1->setPixmap(Pictures::pixmap(QStringLiteral("emblem"), QSize(78, 102)));
-    place(Image1, 120, 240, 1230, 1590);
+    Twips::place(Image1, 120, 240, 1230, 1590);
 
     Text1->setFocus();
     Form_Load();
