@@ -559,8 +559,16 @@ void TestDocument::permissionFailures()
     } else {
         // The owner is root, who may do anything: the checks run in a child
         // that has given up root for "nobody".
+        // A copy of this program where "nobody" may run it: the build
+        // folder itself may be closed to other users.
+        QTemporaryDir runDir;
+        QVERIFY(runDir.isValid());
+        const QString copy = runDir.filePath(QStringLiteral("checks"));
+        QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), copy));
+        QVERIFY(::chmod(QFile::encodeName(runDir.path()).constData(), 0755) == 0);
+        QVERIFY(::chmod(QFile::encodeName(copy).constData(), 0755) == 0);
         QProcess child;
-        child.setProgram(QCoreApplication::applicationFilePath());
+        child.setProgram(copy);
         child.setArguments({"--unprivileged-file-checks", m_files.path()});
         child.setChildProcessModifier([] {
             const gid_t nogroup = 65534;
