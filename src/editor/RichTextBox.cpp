@@ -17,6 +17,7 @@ RichTextBox::RichTextBox(const QString &defaultFamily, QWidget *parent)
     QTextCharFormat initial;
     initial.setFontFamilies({defaultFamily});
     initial.setFontPointSize(8.5);
+    m_defaultFormat = initial;
     QTextCursor cursor(document());
     cursor.insertText(QStringLiteral(" "), initial);
     setCurrentCharFormat(initial);
@@ -50,6 +51,35 @@ void RichTextBox::SetText(const QString &text)
     cursor.endEditBlock();
     cursor.setPosition(0);
     setTextCursor(cursor);
+}
+
+QTextCursor RichTextBox::beginReplacement()
+{
+    QTextCursor cursor(document());
+    cursor.beginEditBlock();
+    cursor.select(QTextCursor::Document);
+    cursor.removeSelectedText();
+    cursor.setBlockFormat(QTextBlockFormat());
+    cursor.setBlockCharFormat(m_defaultFormat);
+    cursor.setCharFormat(m_defaultFormat);
+    return cursor;
+}
+
+void RichTextBox::endReplacement(QTextCursor &cursor)
+{
+    cursor.endEditBlock();
+    document()->clearUndoRedoStacks();
+    cursor.setPosition(0);
+    setTextCursor(cursor);
+    if (document()->isEmpty())
+        setCurrentCharFormat(m_defaultFormat);
+}
+
+void RichTextBox::LoadText(const QString &text)
+{
+    QTextCursor cursor = beginReplacement();
+    cursor.insertText(text, m_defaultFormat);
+    endReplacement(cursor);
 }
 
 int RichTextBox::SelStart() const

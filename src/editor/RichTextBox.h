@@ -23,6 +23,16 @@ public:
     QString Text() const;             // whole content as plain text, "\n" between paragraphs
     void SetText(const QString &text); // replaces everything (undoable); "" empties
 
+    // The program's own replacement of the whole document (initial content,
+    // New, Open, recovery): the content starts in the control's default
+    // character format with left-aligned paragraphs and a fresh undo history,
+    // so nothing of the previous document can come back. Raises Change once.
+    // LoadRtf takes an RTF document and keeps its formatting.
+    void LoadText(const QString &text);
+    void LoadRtf(const QString &rtf);
+    // The character format of the initial content (design font, 8.5 pt).
+    QTextCharFormat defaultCharFormat() const { return m_defaultFormat; }
+
     int SelStart() const;
     int SelLength() const;
     QString SelText() const;
@@ -64,6 +74,12 @@ signals:
     void Change();
 
 private:
+    // Empties the document into its initial formats and returns a cursor
+    // inside one edit block, ready for the new content.
+    QTextCursor beginReplacement();
+    void endReplacement(QTextCursor &cursor);
+
+    QTextCharFormat m_defaultFormat;
     Tri readAttribute(bool (*test)(const QTextCharFormat &)) const;
     void mergeSelectionFormat(const QTextCharFormat &format);
 };

@@ -17,3 +17,10 @@ void RichTextBox::SetSelRTF(const QString &rtf)
     RtfReader::insert(cursor, rtf);
     setTextCursor(cursor);
 }
+
+void RichTextBox::LoadRtf(const QString &rtf)
+{
+    QTextCursor cursor = beginReplacement();
+    RtfReader::insert(cursor, rtf);
+    endReplacement(cursor);
+}

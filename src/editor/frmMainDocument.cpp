@@ -24,7 +24,7 @@ QString documentTitle(const QString &path)
 void replaceDocumentText(frmMain &w, const QString &text)
 {
     w.SkipNextChange = true;
-    w.RichTextBox1->SetText(text);
+    w.RichTextBox1->LoadText(text);
     w.SkipNextChange = false;
 }
 
