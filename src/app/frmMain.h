@@ -40,6 +40,10 @@ public:
     // Document commands.
     bool SaveChanges();
     void SaveDocument();
+    // Opens the file as File, Open does after its dialog (the unsaved-changes
+    // question is the caller's): the same failure messages. False when the
+    // file could not be opened; the document is then as it was.
+    bool openDocumentFile(const QString &path);
 
     // --- controls (objectName = member name) ---
     QPushButton *cmdUpperCase = nullptr;

@@ -133,16 +133,22 @@ void frmMain::mnuFileOpen_Click()
     const QString path = CommonDialog1->FileName;
     if (path.isEmpty())
         return;
+    openDocumentFile(path);
+}
+
+bool frmMain::openDocumentFile(const QString &path)
+{
     QString reason;
     const std::optional<QString> text = DocumentFile::read(path, &reason);
     if (!text) {
         reportFileProblem(this, QStringLiteral("The document could not be opened from"), path, reason);
-        return;
+        return false;
     }
     replaceDocumentText(*this, *text);
     CurrentFile = path;
     setWindowTitle(documentTitle(CurrentFile));
     TextChanged = false;
+    return true;
 }
 
 void frmMain::mnuFilePrint_Click()
