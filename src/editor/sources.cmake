@@ -1,6 +1,8 @@
 target_sources(vellumor_core PRIVATE
   editor/Cp1252.h
   editor/RichTextBox.cpp editor/RichTextBox.h
+  editor/LayoutBudget.cpp editor/LayoutBudget.h
+  editor/BusyScope.cpp editor/BusyScope.h
 )
 target_sources(vellumor_core PRIVATE
   editor/frmMainDocument.cpp
