@@ -1,5 +1,7 @@
 // libFuzzer entry for the RTF reader: any input must read without a crash,
-// and whatever was read must survive a write and a second read unchanged.
+// the same whether read at once or in steps (as long pastes are), and
+// whatever was read must survive a write and a second read unchanged.
+#include "editor/LayoutBudget.h"
 #include "editor/RtfReader.h"
 #include "editor/RtfWriter.h"
 
@@ -28,6 +30,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     (void)RtfWriter::toLower(input);
     if (!RtfReader::isRtf(input))
         return 0;
+
+    QTextDocument stepped;
+    QTextCursor steppedCursor(&stepped);
+    RtfReader reader(steppedCursor, input);
+    const qsizetype step = qsizetype(size % 13) + 1;
+    while (reader.step(step)) {
+    }
+    reader.finish();
+    if (stepped.toRawText() != document.toRawText())
+        __builtin_trap();
+    LayoutBudget budget(300, 96);
+    RtfReader::measure(input, budget);
 
     QTextCursor all(&document);
     all.select(QTextCursor::Document);

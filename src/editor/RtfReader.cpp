@@ -1,5 +1,6 @@
 #include "editor/RtfReader.h"
 
+#include "editor/LayoutBudget.h"
 #include "editor/RtfWriter.h"
 
 #include <QFontDatabase>
@@ -17,6 +18,8 @@ namespace {
 constexpr int kMaxParam = 1000000;
 // Longer control words are unknown to us anyway.
 constexpr qsizetype kMaxWord = 32;
+// Carries a run's font family as a plain string (see formatFor()).
+constexpr int FamilyKeyProperty = QTextFormat::UserProperty + 0x52;
 
 enum class Cmd {
     Unknown,
@@ -190,7 +193,9 @@ void RtfReader::insert(QTextCursor &cursor, QStringView rtf)
 {
     if (isRtf(rtf)) {
         RtfReader reader(cursor, rtf);
-        reader.run();
+        reader.m_ownEditBlock = true;
+        reader.step(rtf.size());
+        reader.finish();
         return;
     }
     if (rtf.isEmpty() && !cursor.hasSelection())
@@ -201,33 +206,55 @@ void RtfReader::insert(QTextCursor &cursor, QStringView rtf)
     cursor.endEditBlock();
 }
 
+void RtfReader::measure(QStringView rtf, LayoutBudget &budget)
+{
+    RtfReader reader(budget, rtf);
+    reader.step(rtf.size());
+    reader.finish();
+}
+
+RtfReader::RtfReader(LayoutBudget &budget, QStringView rtf)
+    : m_budget(&budget), m_in(rtf)
+{
+}
+
 RtfReader::RtfReader(QTextCursor &cursor, QStringView rtf)
-    : m_cursor(cursor), m_in(rtf)
+    : m_cursor(&cursor), m_in(rtf)
 {
 }
 
 void RtfReader::beginEdit()
 {
+    m_changed = true;
     // Opened at the first real change: an empty edit block would still
     // report the document as changed.
-    if (m_editing)
+    if (m_editing || !m_ownEditBlock)
         return;
     m_editing = true;
-    m_cursor.beginEditBlock();
+    m_cursor->beginEditBlock();
 }
 
-void RtfReader::run()
+void RtfReader::start()
 {
-    if (m_cursor.hasSelection()) {
+    m_started = true;
+    if (!m_cursor)
+        return;
+    if (m_cursor->hasSelection()) {
         beginEdit();
-        m_cursor.removeSelectedText();
+        m_cursor->removeSelectedText();
     }
-    m_targetBlockFormat = m_cursor.blockFormat();
-    m_targetBlockCharFormat = m_cursor.blockCharFormat();
-    m_startedAtBlockStart = m_cursor.atBlockStart();
+    m_targetBlockFormat = m_cursor->blockFormat();
+    m_targetBlockCharFormat = m_cursor->blockCharFormat();
+    m_startedAtBlockStart = m_cursor->atBlockStart();
+}
 
+bool RtfReader::step(qsizetype characters)
+{
+    if (!m_started)
+        start();
     const qsizetype n = m_in.size();
-    while (m_pos < n && !m_done) {
+    const qsizetype stop = characters >= n - m_pos ? n : m_pos + characters;
+    while (m_pos < stop && !m_done) {
         const QChar c = m_in[m_pos];
         if (c == u'\\') {
             readControl();
@@ -247,30 +274,49 @@ void RtfReader::run()
             readText();
         }
     }
-    if (!m_done)
-        m_finalAlignment = m_state.alignment; // truncated: take what was read
-    finish();
+    // A step ends with its text in the document, but for what may still
+    // combine with the next step's input: bytes of a multi-byte character
+    // and the first half of a surrogate pair.
+    if (!m_runText.isEmpty() && m_runText.back().isHighSurrogate()) {
+        const QChar half = m_runText.back();
+        m_runText.chop(1);
+        flushRun();
+        m_runText = half;
+    } else {
+        flushRun();
+    }
+    return m_pos < n && !m_done;
 }
 
 void RtfReader::finish()
 {
+    if (!m_started)
+        start();
+    if (!m_done)
+        m_finalAlignment = m_state.alignment; // truncated: take what was read
     flushBytes();
     flushRun();
+    if (!m_cursor)
+        return;
     // The last paragraph has no paragraph mark of its own; its alignment is
     // applied only where it fills its paragraph, so a pasted fragment does
-    // not realign the text it lands in.
+    // not realign the text it lands in. A paragraph begun by the reader
+    // otherwise keeps the format of the text that followed the insertion
+    // point (see paragraphBreak()).
     const bool ownsParagraph = m_paragraphHasText && (m_paragraphs > 0 || m_startedAtBlockStart)
-        && m_cursor.atBlockEnd();
-    if (ownsParagraph) {
-        QTextBlockFormat format = m_cursor.blockFormat();
+        && m_cursor->atBlockEnd();
+    QTextBlockFormat format = m_cursor->blockFormat();
+    if (ownsParagraph)
         format.setAlignment(m_finalAlignment);
-        if (format != m_cursor.blockFormat()) {
-            beginEdit();
-            m_cursor.setBlockFormat(format);
-        }
+    else if (m_paragraphs > 0)
+        format = m_targetBlockFormat;
+    if (format != m_cursor->blockFormat()) {
+        beginEdit();
+        m_cursor->setBlockFormat(format);
     }
     if (m_editing)
-        m_cursor.endEditBlock();
+        m_cursor->endEditBlock();
+    m_editing = false;
 }
 
 void RtfReader::openGroup()
@@ -348,7 +394,7 @@ void RtfReader::decodedText(QStringView text, bool literal)
         for (const QChar c : text) {
             if (literal && c == u';')
                 commitFont();
-            else
+            else if (m_fontName.size() < MaxFontName)
                 m_fontName += c;
         }
         return;
@@ -474,6 +520,9 @@ void RtfReader::controlWord(QStringView word, bool hasParam, int param)
         case Cmd::Font:
             commitFont();
             m_fontEntry = qMax(0, param);
+            // Past the cap, entries are read and dropped.
+            if (m_fonts.size() >= MaxFonts && !m_fonts.contains(m_fontEntry))
+                m_fontEntry = -1;
             return;
         case Cmd::FontCharset:
             if (m_fontEntry >= 0)
@@ -513,7 +562,7 @@ void RtfReader::controlWord(QStringView word, bool hasParam, int param)
     case Cmd::Pc: m_codepage = 437; return;
     case Cmd::Pca: m_codepage = 850; return;
     case Cmd::AnsiCpg: if (hasParam) m_codepage = qBound(0, param, 65535); return;
-    case Cmd::Deff: m_defaultFont = qMax(0, param); return;
+    case Cmd::Deff: m_defaultFont = qMax(0, param); m_formats.clear(); return;
     case Cmd::FontTable:
         m_state.destination = Destination::FontTable;
         m_fontEntry = -1;
@@ -522,6 +571,7 @@ void RtfReader::controlWord(QStringView word, bool hasParam, int param)
     case Cmd::ColourTable:
         m_state.destination = Destination::ColourTable;
         m_colours.clear();
+        m_formats.clear();
         m_colourSet = false;
         m_red = m_green = m_blue = 0;
         return;
@@ -628,12 +678,15 @@ void RtfReader::commitFont()
     if (m_fontEntry < 0 || name.isEmpty())
         return;
     Font &font = m_fonts[m_fontEntry];
-    if (font.name.isEmpty())
+    if (font.name.isEmpty()) {
         font.name = name;
+        m_formats.clear(); // runs in this font read differently from now on
+    }
 }
 
 void RtfReader::commitColour()
 {
+    m_formats.clear();
     m_colours.append(m_colourSet ? QColor(m_red, m_green, m_blue) : QColor());
     m_colourSet = false;
     m_red = m_green = m_blue = 0;
@@ -647,22 +700,43 @@ void RtfReader::flushRun()
     m_runText.clear();
     if (text.isEmpty())
         return;
-    beginEdit();
-    m_cursor.insertText(text, formatFor(m_runProps));
     m_paragraphHasText = true;
+    if (!m_cursor) {
+        m_budget->addText(text, m_runProps.halfPoints / 2.0);
+        return;
+    }
+    beginEdit();
+    m_cursor->insertText(text, formatFor(m_runProps));
 }
 
 void RtfReader::paragraphBreak()
 {
     flushBytes();
     flushRun();
+    if (!m_cursor) {
+        m_budget->endParagraph(m_state.chars.halfPoints / 2.0);
+        ++m_paragraphs;
+        m_paragraphHasText = false;
+        return;
+    }
     beginEdit();
-    QTextBlockFormat format = m_cursor.blockFormat();
-    format.setAlignment(m_state.alignment);
-    m_cursor.setBlockFormat(format);
-    // The paragraph after the break starts with the target's own format: it
-    // holds whatever followed the insertion point.
-    m_cursor.insertBlock(m_targetBlockFormat, m_targetBlockCharFormat);
+    const Qt::Alignment alignment = m_state.alignment;
+    if (!m_paragraphs || alignment != m_nextFormat.alignment()) {
+        QTextBlockFormat format = m_cursor->blockFormat();
+        format.setAlignment(alignment);
+        if (format != m_cursor->blockFormat())
+            m_cursor->setBlockFormat(format);
+    }
+    // The paragraph after the break holds whatever followed the insertion
+    // point, so it takes the target's own format. It goes in with the
+    // alignment in force, which its own break most often keeps (one format
+    // object for all of them keeps Qt's work per paragraph small); finish()
+    // gives the last one the target's format back.
+    if (!m_paragraphs || alignment != m_nextFormat.alignment()) {
+        m_nextFormat = m_targetBlockFormat;
+        m_nextFormat.setAlignment(alignment);
+    }
+    m_cursor->insertBlock(m_nextFormat, m_targetBlockCharFormat);
     ++m_paragraphs;
     m_paragraphHasText = false;
 }
@@ -681,7 +755,7 @@ QString RtfReader::resolveFamily(const QString &name)
         const QStringList installed = QFontDatabase::families();
         for (auto it = installed.crbegin(); it != installed.crend(); ++it)
             add(*it);
-        if (const QTextDocument *doc = m_cursor.document()) {
+        if (const QTextDocument *doc = m_cursor ? m_cursor->document() : nullptr) {
             const QList<QTextFormat> formats = doc->allFormats();
             for (const QTextFormat &format : formats) {
                 if (format.hasProperty(QTextFormat::FontFamily))
@@ -700,12 +774,22 @@ QString RtfReader::resolveFamily(const QString &name)
 
 QTextCharFormat RtfReader::formatFor(const CharProps &props)
 {
+    const auto cached = m_formats.constFind(props);
+    if (cached != m_formats.constEnd())
+        return *cached;
     QTextCharFormat format;
     const int fontIndex = props.font >= 0 ? props.font : m_defaultFont;
-    const auto font = m_fonts.constFind(fontIndex);
-    if (font != m_fonts.constEnd() && !font->name.isEmpty()) {
-        const QString family = resolveFamily(font->name);
-        format.setFontFamilies(QStringList{family});
+    const auto font = m_fonts.find(fontIndex);
+    if (font != m_fonts.end() && !font->name.isEmpty()) {
+        if (!font->resolved) {
+            font->family = resolveFamily(font->name);
+            font->resolved = true;
+        }
+        format.setFontFamilies(QStringList{font->family});
+        // Qt hashes every family list alike, so formats that differ only in
+        // their font would all land in one bucket of the document's format
+        // table; the family as a string of its own keeps them apart.
+        format.setProperty(FamilyKeyProperty, font->family);
     }
     format.setFontPointSize(props.halfPoints / 2.0);
     if (props.colour < m_colours.size() && m_colours.at(props.colour).isValid())
@@ -714,5 +798,6 @@ QTextCharFormat RtfReader::formatFor(const CharProps &props)
     format.setFontItalic(props.italic);
     format.setFontUnderline(props.underline);
     format.setFontStrikeOut(props.strike);
+    m_formats.insert(props, format);
     return format;
 }

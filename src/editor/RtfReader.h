@@ -14,12 +14,19 @@
 // paragraphs with their alignment, and runs with font, size, colour, bold,
 // italic, underline and strike-through. Built for text from other programs
 // and from the clipboard, so any input is safe: nesting is limited, numbers
-// are clamped, truncated documents are taken as far as they go, and the work
-// is linear in the length of the input.
+// are clamped, font names and font tables are capped, truncated documents
+// are taken as far as they go, and the work is linear in the length of the
+// input.
+class LayoutBudget;
+
 class RtfReader {
 public:
     // Groups nested deeper than this are skipped with their content.
     static constexpr int MaxDepth = 100;
+    // Longer font names are cut; fonts numbered past the first MaxFonts
+    // entries of the font table read as the document's default font.
+    static constexpr qsizetype MaxFontName = 128;
+    static constexpr int MaxFonts = 1000;
 
     // True when the text begins with "{\rtf".
     static bool isRtf(QStringView text);
@@ -28,6 +35,23 @@ public:
     // undo step; the cursor ends after the inserted content. Text that is
     // not RTF goes in as plain text in the cursor's character format.
     static void insert(QTextCursor &cursor, QStringView rtf);
+
+    // Feeds the document's text, in its sizes and paragraphs, to budget
+    // without inserting it anywhere.
+    static void measure(QStringView rtf, LayoutBudget &budget);
+
+    // The same in steps, for long input: the caller runs each step() and
+    // the final finish() inside an edit block of its own (joined to the
+    // first for one undo step), and may let events through between them.
+    // rtf must be RTF and stay alive until finish().
+    RtfReader(QTextCursor &cursor, QStringView rtf);
+    // Reads about the given number of input characters more; false once
+    // the input is used up.
+    bool step(qsizetype characters);
+    void finish();
+    qsizetype position() const { return m_pos; }
+    // Whether the document has been changed so far.
+    bool changed() const { return m_changed; }
 
 private:
     enum class Destination { Text, FontTable, ColourTable, Skip };
@@ -54,12 +78,18 @@ private:
     struct Font {
         QString name;
         int codepage = 0; // 0: the document's code page
+        QString family;   // name resolved against the known families
+        bool resolved = false;
     };
 
-    RtfReader(QTextCursor &cursor, QStringView rtf);
-    void run();
+    friend size_t qHash(const CharProps &p, size_t seed) noexcept
+    {
+        return qHashMulti(seed, p.font, p.halfPoints, p.colour, p.bold, p.italic, p.underline, p.strike);
+    }
+
+    RtfReader(LayoutBudget &budget, QStringView rtf);
+    void start();
     void beginEdit();
-    void finish();
 
     void openGroup();
     bool closeGroup(); // false once the outermost group has closed
@@ -83,7 +113,8 @@ private:
     QString resolveFamily(const QString &name);
     QTextCharFormat formatFor(const CharProps &props);
 
-    QTextCursor &m_cursor;
+    QTextCursor *m_cursor = nullptr; // null when only measuring
+    LayoutBudget *m_budget = nullptr;
     QStringView m_in;
     qsizetype m_pos = 0;
 
@@ -91,7 +122,10 @@ private:
     State m_state;
     int m_overflowDepth = 0;
     bool m_done = false;
+    bool m_started = false;
+    bool m_ownEditBlock = false; // one-shot insert(): the reader opens the block
     bool m_editing = false;
+    bool m_changed = false;
 
     int m_codepage = 1252;
     int m_defaultFont = -1;
@@ -111,8 +145,11 @@ private:
     QString m_runText;
     CharProps m_runProps;
 
+    QHash<CharProps, QTextCharFormat> m_formats;
+
     QTextBlockFormat m_targetBlockFormat;
     QTextCharFormat m_targetBlockCharFormat;
+    QTextBlockFormat m_nextFormat; // of the paragraphs the reader begins
     bool m_startedAtBlockStart = false;
     int m_paragraphs = 0;
     bool m_paragraphHasText = false;

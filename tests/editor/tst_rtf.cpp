@@ -226,6 +226,8 @@ private slots:
     void readsOtherCodePagesAndUnicode();
     void hostileInputs();
     void hostileInputsStayLinear();
+    void fontNamesAndFontTablesAreCapped();
+    void readingInStepsGivesTheSameDocument();
     void everyCorpusFileReads();
     void plainTextAndEmptyStrings();
     void editorSelRtfIsOneUndoStepAndOneChange();
@@ -506,6 +508,71 @@ void TestRtf::hostileInputsStayLinear()
         QVERIFY2(timer.elapsed() < 5000, qPrintable(input.left(40)));
         QVERIFY(doc->characterCount() <= input.size() + 1);
         delete doc;
+    }
+}
+
+void TestRtf::fontNamesAndFontTablesAreCapped()
+{
+    // A name is cut at the cap.
+    const QString longName(RtfReader::MaxFontName + 50, QLatin1Char('N'));
+    const QList<Paragraph> named = readInto(QStringLiteral("{\\rtf1{\\fonttbl{\\f0 %1;}}\\f0 x}").arg(longName), this);
+    QCOMPARE(named.first().chars.first().family, longName.left(RtfReader::MaxFontName));
+
+    // Fonts numbered past the first MaxFonts entries read as the default.
+    QString table;
+    for (int i = 0; i <= RtfReader::MaxFonts; ++i)
+        table += QStringLiteral("{\\f%1 Font%1;}").arg(i);
+    const QList<Paragraph> many = readInto(QStringLiteral("{\\rtf1{\\fonttbl%1}\\f%2 a\\f%3 b}")
+                                               .arg(table)
+                                               .arg(RtfReader::MaxFonts - 1)
+                                               .arg(RtfReader::MaxFonts),
+                                           this);
+    QCOMPARE(many.first().chars.at(0).family, QStringLiteral("Font%1").arg(RtfReader::MaxFonts - 1));
+    QCOMPARE(many.first().chars.at(1).family, QStringLiteral("MS Sans Serif"));
+}
+
+void TestRtf::readingInStepsGivesTheSameDocument()
+{
+    // Long pastes are read a slice at a time; any cut must read the same.
+    QStringList inputs;
+    const QDir dir(QStringLiteral(VELLUMOR_RTF_CORPUS));
+    for (const QString &name : dir.entryList(QDir::Files))
+        inputs << readCorpus(name);
+    QRandomGenerator rng(17);
+    for (int i = 0; i < 20; ++i) {
+        QTextDocument *doc = newDocument(this);
+        generate(doc, rng);
+        QTextCursor all(doc);
+        all.select(QTextCursor::Document);
+        inputs << RtfWriter::write(all);
+    }
+    for (const QString &input : std::as_const(inputs)) {
+        // Into the middle of bold, right-aligned text, as a paste lands.
+        const auto target = [this] {
+            QTextDocument *doc = newDocument(this);
+            QTextCursor c(doc);
+            QTextBlockFormat right;
+            right.setAlignment(Qt::AlignRight | Qt::AlignAbsolute);
+            c.setBlockFormat(right);
+            QTextCharFormat bold;
+            bold.setFontWeight(QFont::Bold);
+            c.insertText(QStringLiteral("beforeafter"), bold);
+            c.setPosition(6);
+            return c;
+        };
+        QTextCursor whole = target();
+        RtfReader::insert(whole, input);
+        QTextCursor stepped = target();
+        RtfReader reader(stepped, input);
+        stepped.beginEditBlock();
+        while (reader.step(7)) {
+            stepped.endEditBlock();
+            stepped.joinPreviousEditBlock();
+        }
+        reader.finish();
+        stepped.endEditBlock();
+        QCOMPARE(describe(contentOf(*stepped.document())), describe(contentOf(*whole.document())));
+        QCOMPARE(stepped.position(), whole.position());
     }
 }
 
