@@ -49,6 +49,14 @@ bool BusyScope::eventFilter(QObject *watched, QEvent *event)
     return false;
 }
 
+void BusyScope::closeDialog()
+{
+    delete m_dialog;
+    m_dialogLabel = nullptr;
+    m_bar = nullptr;
+    m_clock.invalidate(); // not shown again
+}
+
 void BusyScope::setLabel(const QString &label)
 {
     m_label = label;
@@ -58,7 +66,7 @@ void BusyScope::setLabel(const QString &label)
 
 void BusyScope::showProgress(qreal fraction)
 {
-    if (!m_dialog && m_clock.elapsed() >= ShowAfterMs && m_window) {
+    if (!m_dialog && m_clock.isValid() && m_clock.elapsed() >= ShowAfterMs && m_window) {
         auto *dialog = new QDialog(m_window, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
         dialog->setWindowTitle(QStringLiteral("Vellumor"));
         dialog->setWindowModality(Qt::WindowModal);

@@ -35,8 +35,9 @@ public:
     // job may report its progress in thousandths.
     void runOnWorker(const std::function<void(std::atomic<int> &permille)> &job);
 
+    // Takes the progress dialog down, for a message to show in its place.
+    void closeDialog();
     bool dialogShown() const { return m_dialog != nullptr; }
-    qint64 elapsedMs() const { return m_clock.elapsed(); }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

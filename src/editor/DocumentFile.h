@@ -9,7 +9,7 @@
 class DocumentFile {
 public:
     // Larger files are refused rather than loaded into the editor.
-    static constexpr qint64 MaxBytes = qint64(64) * 1024 * 1024;
+    static constexpr qint64 MaxBytes = qint64(32) * 1024 * 1024;
 
     // The file's text, every line followed by "\n"; an empty file gives "".
     // On failure returns nullopt and sets *reason to a sentence for the user.

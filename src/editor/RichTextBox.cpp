@@ -6,6 +6,8 @@
 #include <QTextDocument>
 #include <QTextDocumentFragment>
 
+#include <memory>
+
 RichTextBox::RichTextBox(const QString &defaultFamily, QWidget *parent)
     : QTextEdit(parent)
 {
@@ -23,10 +25,18 @@ RichTextBox::RichTextBox(const QString &defaultFamily, QWidget *parent)
     setCurrentCharFormat(initial);
     document()->clearUndoRedoStacks();
     document()->setModified(false);
+    m_normalWrap = wordWrapMode();
+    watchLayout();
     // textChanged relays the document's contentsChanged: once per edit block,
     // after the change is made, only for real content or format changes, and
-    // it follows the view when another document is swapped in.
-    connect(this, &QTextEdit::textChanged, this, &RichTextBox::Change);
+    // it follows the view when another document is swapped in. Work done in
+    // slices holds it back and raises it once at the end.
+    connect(this, &QTextEdit::textChanged, this, [this] {
+        if (m_holdChange)
+            m_changeHeld = true;
+        else
+            emit Change();
+    });
 }
 
 QString RichTextBox::Text() const
@@ -45,41 +55,21 @@ void RichTextBox::SetText(const QString &text)
     // Through a cursor rather than setPlainText so that the replacement can
     // be undone and the current character format carries on.
     QTextCursor cursor(document());
-    cursor.beginEditBlock();
     cursor.select(QTextCursor::Document);
-    cursor.insertText(text);
-    cursor.endEditBlock();
+    if (!insertPlain(cursor, text, true, QStringLiteral("Replacing the text\u2026")))
+        return;
     cursor.setPosition(0);
     setTextCursor(cursor);
 }
 
-QTextCursor RichTextBox::beginReplacement()
+bool RichTextBox::LoadText(const QString &text, QString *reason)
 {
-    QTextCursor cursor(document());
-    cursor.beginEditBlock();
-    cursor.select(QTextCursor::Document);
-    cursor.removeSelectedText();
-    cursor.setBlockFormat(QTextBlockFormat());
-    cursor.setBlockCharFormat(m_defaultFormat);
-    cursor.setCharFormat(m_defaultFormat);
-    return cursor;
+    return loadDocument(text, false, reason);
 }
 
-void RichTextBox::endReplacement(QTextCursor &cursor)
+bool RichTextBox::LoadRtf(const QString &rtf, QString *reason)
 {
-    cursor.endEditBlock();
-    document()->clearUndoRedoStacks();
-    cursor.setPosition(0);
-    setTextCursor(cursor);
-    if (document()->isEmpty())
-        setCurrentCharFormat(m_defaultFormat);
-}
-
-void RichTextBox::LoadText(const QString &text)
-{
-    QTextCursor cursor = beginReplacement();
-    cursor.insertText(text, m_defaultFormat);
-    endReplacement(cursor);
+    return loadDocument(rtf, true, reason);
 }
 
 int RichTextBox::SelStart() const
@@ -104,8 +94,8 @@ QString RichTextBox::SelText() const
 void RichTextBox::SetSelText(const QString &text)
 {
     QTextCursor c = textCursor();
-    c.insertText(text);
-    setTextCursor(c);
+    if (insertPlain(c, text, false, QStringLiteral("Replacing the selection\u2026")))
+        setTextCursor(c);
 }
 
 RichTextBox::Tri RichTextBox::readAttribute(bool (*test)(const QTextCharFormat &)) const
@@ -153,16 +143,16 @@ RichTextBox::Tri RichTextBox::SelUnderline() const
 
 void RichTextBox::mergeSelectionFormat(const QTextCharFormat &format)
 {
-    QTextCursor c = textCursor();
-    if (c.hasSelection()) {
-        c.beginEditBlock();
-        c.mergeCharFormat(format);
-        c.endEditBlock();
-        setTextCursor(c);
-    } else {
+    if (!textCursor().hasSelection()) {
         // With nothing selected this sets the format of the text typed next.
         mergeCurrentCharFormat(format);
+        return;
     }
+    if (m_group) {
+        m_group->merge(format);
+        return;
+    }
+    applyCharFormat(format);
 }
 
 void RichTextBox::SetSelBold(bool on)
@@ -205,7 +195,7 @@ void RichTextBox::SetSelFontSize(float points)
     if (!(points > 0))
         return;
     QTextCharFormat f;
-    f.setFontPointSize(points);
+    f.setFontPointSize(qMin(points, MaxFontSize));
     mergeSelectionFormat(f);
 }
 
@@ -225,12 +215,9 @@ void RichTextBox::SetSelAlignment(int alignment)
     case 2: a = Qt::AlignHCenter; break;
     default: return;
     }
-    QTextCursor c = textCursor();
     QTextBlockFormat f;
     f.setAlignment(a);
-    c.beginEditBlock();
-    c.mergeBlockFormat(f);
-    c.endEditBlock();
+    applyBlockFormat(f);
 }
 
 int RichTextBox::Find(const QString &text, std::optional<int> start)
@@ -281,7 +268,11 @@ void RichTextBox::SelPrint(QPrinter *printer) const
 {
     const QTextCursor c = textCursor();
     if (!c.hasSelection()) {
-        document()->print(printer);
+        // A copy without the screen's bounded pages, which print would
+        // otherwise take for paper pages.
+        const std::unique_ptr<QTextDocument> all(document()->clone());
+        all->setPageSize(QSizeF(-1, -1));
+        all->print(printer);
         return;
     }
     QTextDocument part;

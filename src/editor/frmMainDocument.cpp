@@ -20,12 +20,14 @@ QString documentTitle(const QString &path)
 
 // The program's own replacement of the whole text is not an edit: exactly
 // its notification is skipped, and none is left pending for the user's next
-// keystroke should the editor have raised nothing.
-void replaceDocumentText(frmMain &w, const QString &text)
+// keystroke should the editor have raised nothing. False (with the reason)
+// when the editor cannot hold the text; the document is then unchanged.
+bool replaceDocumentText(frmMain &w, const QString &text, QString *reason = nullptr)
 {
     w.SkipNextChange = true;
-    w.RichTextBox1->LoadText(text);
+    const bool loaded = w.RichTextBox1->LoadText(text, reason);
     w.SkipNextChange = false;
+    return loaded;
 }
 
 void reportFileProblem(QWidget *parent, const QString &what, const QString &path, const QString &reason)
@@ -144,7 +146,10 @@ bool frmMain::openDocumentFile(const QString &path)
         reportFileProblem(this, QStringLiteral("The document could not be opened from"), path, reason);
         return false;
     }
-    replaceDocumentText(*this, *text);
+    if (!replaceDocumentText(*this, *text, &reason)) {
+        reportFileProblem(this, QStringLiteral("The document could not be opened from"), path, reason);
+        return false;
+    }
     CurrentFile = path;
     setWindowTitle(documentTitle(CurrentFile));
     TextChanged = false;

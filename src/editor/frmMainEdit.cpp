@@ -8,8 +8,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMimeData>
-#include <QTextCursor>
 
 #include <memory>
 
@@ -41,6 +41,11 @@ void frmMain::setUpEditCommands()
         }
     });
     router->setObjectName(QStringLiteral("editShortcutRouter"));
+    // A paste or format the document cannot hold is refused by the editor.
+    connect(RichTextBox1, &RichTextBox::Refused, this, [this](const QString &message) {
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Vellumor"), message, QMessageBox::Ok, this);
+        box.exec();
+    });
     for (QWidget *w : {static_cast<QWidget *>(RichTextBox2), static_cast<QWidget *>(RichTextBox3),
                        static_cast<QWidget *>(RichTextBox4), static_cast<QWidget *>(RichTextBox5),
                        static_cast<QWidget *>(txtTextBox1), static_cast<QWidget *>(txtTextBox2),
@@ -124,9 +129,8 @@ void frmMain::mnuFont_Click()
     CommonDialog1->Flags = kFontDialogFlags;
     if (!CommonDialog1->ShowFont(this))
         return;
-    // One undo step for the whole choice.
-    QTextCursor block(RichTextBox1->document());
-    block.beginEditBlock();
+    // One undo step and one pass over the selection for the whole choice.
+    const RichTextBox::FormatGroup group(*RichTextBox1);
     RichTextBox1->SetSelFontName(CommonDialog1->FontName);
     RichTextBox1->SetSelFontSize(CommonDialog1->FontSize);
     RichTextBox1->SetSelColor(CommonDialog1->Color);
@@ -134,7 +138,6 @@ void frmMain::mnuFont_Click()
     RichTextBox1->SetSelItalic(CommonDialog1->FontItalic);
     RichTextBox1->SetSelUnderline(CommonDialog1->FontUnderline);
     RichTextBox1->SetSelStrikeThru(CommonDialog1->FontStrikethru);
-    block.endEditBlock();
 }
 
 void frmMain::optAlign_Click(int Index)

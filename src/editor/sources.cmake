@@ -10,7 +10,7 @@ target_sources(vellumor_core PRIVATE
   editor/frmMainEdit.cpp
 )
 target_sources(vellumor_core PRIVATE
-  editor/RichTextBoxRtf.cpp
+  editor/RichTextBoxRtf.cpp editor/RichTextBoxLarge.cpp
   editor/RtfReader.cpp editor/RtfReader.h
   editor/RtfWriter.cpp editor/RtfWriter.h
   editor/FontDialog.cpp editor/FontDialog.h

@@ -461,7 +461,7 @@ void TestDocument::readRefusesWhatIsNotADocument_data()
     QTest::newRow("missing") << "missing" << "No such file";
     QTest::newRow("folder") << "folder" << "folder";
     QTest::newRow("NUL bytes") << "nul" << "NUL";
-    QTest::newRow("over 64 MB") << "big" << "64 MB";
+    QTest::newRow("over the limit") << "big" << QString::number(DocumentFile::MaxBytes / (1024 * 1024)) + " MB";
     QTest::newRow("pipe") << "fifo" << "not a regular file";
 }
 
@@ -956,7 +956,8 @@ void TestDocument::failedOpenKeepsTheDocument_data()
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("reasonPart");
     QTest::newRow("NUL bytes") << "nul" << "NUL";
-    QTest::newRow("over 64 MB") << "big" << "64 MB";
+    QTest::newRow("over the limit") << "big" << QString::number(DocumentFile::MaxBytes / (1024 * 1024)) + " MB";
+    QTest::newRow("taller than the editor holds") << "tall" << "more than the editor can hold";
 }
 
 void TestDocument::failedOpenKeepsTheDocument()
@@ -970,6 +971,8 @@ void TestDocument::failedOpenKeepsTheDocument()
     const QString file = path(kind + ".txt");
     if (kind == "nul") {
         QVERIFY(putBytes(file, QByteArray("PK\0\0\x03\x04", 6)));
+    } else if (kind == "tall") {
+        QVERIFY(putBytes(file, QByteArray("\r\n").repeated(2'000'000)));
     } else {
         QFile f(file);
         QVERIFY(f.open(QIODevice::WriteOnly));

@@ -1,0 +1,306 @@
+// Times what the user does with large content in the document editor, at
+// 1, 2, 4, 8, 16 and 32 MB: Open (the file read and LoadText), Paste of
+// plain text and of RTF (SetSelRTF) at the end of a short document, and the
+// Font command (size, name, effects) over a selection of everything.
+// Beside it, a bare QTextEdit doing the same with Qt's plain calls
+// (setPlainText, insertText, mergeCharFormat), run in a child process that
+// is given up on after a time limit, since it may never finish.
+//
+// For each: the time until the call returned and until the view had
+// painted, and the longest time the event loop did not turn (the window
+// not answering) from the start until a second after the call. Wall
+// clock, median of the runs; on a loaded machine the stalls grow with the
+// load. Run under a real X server (Xvfb) for figures that include painting.
+//
+//   bench_large_documents [runs=3] [largest MB=32] [operation...]
+//   operations: open paste-text paste-rtf format
+
+#include "app/AppSetup.h"
+#include "editor/DocumentFile.h"
+#include "editor/RichTextBox.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextCursor>
+#include <QTextEdit>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+
+// The editor's design size in the main window, in pixels.
+constexpr int EditorWidth = 345;
+constexpr int EditorHeight = 497;
+constexpr int BaselineLimitSeconds = 60;
+
+QString textOf(qsizetype bytes)
+{
+    const QString line = QStringLiteral("And God said, Let there be light: and there was light. 1:3\n");
+    return line.repeated(bytes / line.size() + 1).left(bytes);
+}
+
+QString rtfOf(qsizetype bytes)
+{
+    // A paragraph mark per line and some runs in bold, as copied text has.
+    const QString line = QStringLiteral("And God said, {\\b Let there be light}: and there was light.\\par\n");
+    return QStringLiteral("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 ") + line.repeated(bytes / line.size() + 1)
+        + QLatin1Char('}');
+}
+
+// Notes when a widget has painted, and the longest gap between turns of
+// the event loop.
+class Watch : public QObject {
+public:
+    explicit Watch(QWidget *viewport)
+        : m_viewport(viewport)
+    {
+        viewport->installEventFilter(this);
+        m_tick.setTimerType(Qt::PreciseTimer);
+        m_tick.setInterval(1);
+        connect(&m_tick, &QTimer::timeout, this, [this] {
+            const qint64 now = m_clock.nsecsElapsed();
+            m_stall = std::max(m_stall, now - m_last);
+            m_last = now;
+        });
+    }
+    void start()
+    {
+        m_clock.start();
+        m_last = 0;
+        m_stall = 0;
+        m_painted = -1;
+        m_tick.start();
+    }
+    double ms() const { return double(m_clock.nsecsElapsed()) / 1e6; }
+    double paintedMs() const { return double(m_painted) / 1e6; }
+    // Paints before this count for the content shown before the action.
+    void returned() { m_painted = -1; }
+    double stallMs()
+    {
+        const qint64 now = m_clock.nsecsElapsed();
+        return double(std::max(m_stall, now - m_last)) / 1e6;
+    }
+    // Lets events run until painted, then for another second.
+    void settle()
+    {
+        while (m_painted < 0 && m_clock.elapsed() < 120'000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
+        const qint64 until = m_clock.elapsed() + 1000;
+        while (m_clock.elapsed() < until)
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
+        m_tick.stop();
+    }
+
+protected:
+    bool eventFilter(QObject *o, QEvent *e) override
+    {
+        if (o == m_viewport && e->type() == QEvent::Paint && m_painted < 0 && m_clock.isValid())
+            m_painted = m_clock.nsecsElapsed();
+        return false;
+    }
+
+private:
+    QWidget *m_viewport;
+    QTimer m_tick;
+    QElapsedTimer m_clock;
+    qint64 m_last = 0;
+    qint64 m_stall = 0;
+    qint64 m_painted = -1;
+};
+
+struct Sample {
+    double returned = 0;
+    double painted = 0;
+    double stall = 0;
+};
+
+// Prepares the editor (not timed), then times action.
+Sample measure(QTextEdit &edit, const std::function<void()> &prepare, const std::function<void()> &action)
+{
+    prepare();
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents();
+    Watch watch(edit.viewport());
+    watch.start();
+    action();
+    Sample s;
+    s.returned = watch.ms();
+    watch.returned();
+    edit.viewport()->update();
+    watch.settle();
+    s.painted = watch.paintedMs();
+    s.stall = watch.stallMs();
+    return s;
+}
+
+using Operation = std::function<Sample(QTextEdit &edit, qsizetype bytes, const QString &file)>;
+
+Sample runVellumor(const QString &op, QTextEdit &edit, qsizetype bytes, const QString &file)
+{
+    auto &box = static_cast<RichTextBox &>(edit);
+    if (op == QLatin1String("open")) {
+        return measure(
+            edit, [&] { box.LoadText(QString()); },
+            [&] {
+                QString reason;
+                const std::optional<QString> text = DocumentFile::read(file, &reason);
+                if (!text || !box.LoadText(*text, &reason))
+                    std::fprintf(stderr, "open refused: %s\n", qPrintable(reason));
+            });
+    }
+    if (op == QLatin1String("paste-text") || op == QLatin1String("paste-rtf")) {
+        const QString content = op == QLatin1String("paste-text") ? textOf(bytes) : rtfOf(bytes);
+        return measure(
+            edit,
+            [&] {
+                box.LoadText(QStringLiteral("In the beginning\n"));
+                box.setSelection(box.Text().size(), 0);
+            },
+            [&] { box.SetSelRTF(content); });
+    }
+    // format: the Font command over everything.
+    const QString text = textOf(bytes);
+    return measure(
+        edit,
+        [&] {
+            box.LoadText(text);
+            box.setSelection(0, int(text.size()));
+        },
+        [&] {
+            const RichTextBox::FormatGroup group(box);
+            box.SetSelFontName(QStringLiteral("Arial"));
+            box.SetSelFontSize(12);
+            box.SetSelBold(true);
+            box.SetSelItalic(false);
+        });
+}
+
+Sample runBaseline(const QString &op, QTextEdit &edit, qsizetype bytes, const QString &file)
+{
+    if (op == QLatin1String("open")) {
+        return measure(
+            edit, [&] { edit.clear(); },
+            [&] {
+                QFile f(file);
+                if (f.open(QIODevice::ReadOnly))
+                    edit.setPlainText(QString::fromUtf8(f.readAll()));
+            });
+    }
+    if (op == QLatin1String("paste-text") || op == QLatin1String("paste-rtf")) {
+        // Qt has no RTF reader: the baseline pastes the same amount of text.
+        const QString content = textOf(bytes);
+        return measure(
+            edit, [&] { edit.setPlainText(QStringLiteral("In the beginning\n")); edit.moveCursor(QTextCursor::End); },
+            [&] { edit.textCursor().insertText(content); });
+    }
+    const QString text = textOf(bytes);
+    return measure(
+        edit, [&] { edit.setPlainText(text); edit.selectAll(); },
+        [&] {
+            QTextCharFormat f;
+            f.setFontFamilies({QStringLiteral("Arial")});
+            f.setFontPointSize(12);
+            f.setFontWeight(QFont::Bold);
+            f.setFontItalic(false);
+            edit.textCursor().mergeCharFormat(f);
+        });
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+QString writeFile(const QTemporaryDir &dir, qsizetype bytes)
+{
+    const QString path = dir.filePath(QStringLiteral("%1.txt").arg(bytes));
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(textOf(bytes).toUtf8());
+    return path;
+}
+
+// In the child: one baseline run, its figures on stdout.
+int childMain(const QString &op, qsizetype bytes, const QString &file)
+{
+    QTextEdit edit;
+    edit.setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    edit.resize(EditorWidth, EditorHeight);
+    edit.show();
+    const Sample s = runBaseline(op, edit, bytes, file);
+    std::printf("%.0f %.0f %.0f\n", s.returned, s.painted, s.stall);
+    return 0;
+}
+
+QString baselineInChild(const char *self, const QString &op, qsizetype bytes, const QString &file)
+{
+    QProcess child;
+    child.start(QString::fromLocal8Bit(self),
+                {QStringLiteral("--child"), op, QString::number(bytes), file});
+    if (!child.waitForFinished(BaselineLimitSeconds * 1000)) {
+        child.kill();
+        child.waitForFinished();
+        return QStringLiteral("no answer in %1 s").arg(BaselineLimitSeconds);
+    }
+    const QStringList f = QString::fromLatin1(child.readAllStandardOutput()).split(QLatin1Char(' '));
+    if (f.size() != 3)
+        return QStringLiteral("failed");
+    return QStringLiteral("%1 / %2 / %3").arg(f[0], f[1], f[2].trimmed());
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    AppSetup::installFontSubstitutes();
+    if (argc == 5 && QByteArray(argv[1]) == "--child")
+        return childMain(QString::fromLatin1(argv[2]), QByteArray(argv[3]).toLongLong(), QString::fromLocal8Bit(argv[4]));
+
+    const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 3;
+    const int largest = argc > 2 ? std::max(1, atoi(argv[2])) : 32;
+    QStringList ops;
+    for (int i = 3; i < argc; ++i)
+        ops << QString::fromLatin1(argv[i]);
+    if (ops.isEmpty())
+        ops = {QStringLiteral("open"), QStringLiteral("paste-text"), QStringLiteral("paste-rtf"), QStringLiteral("format")};
+
+    QTemporaryDir dir;
+    RichTextBox box(QStringLiteral("MS Sans Serif"));
+    box.resize(EditorWidth, EditorHeight);
+    box.show();
+
+    std::printf("ms, wall clock, median of %d: returned / painted / longest stall\n", runs);
+    for (const QString &op : ops) {
+        std::printf("\n%s\n%6s  %-28s %s\n", qPrintable(op), "MB", "Vellumor", "bare QTextEdit (one run)");
+        for (int mb = 1; mb <= largest; mb *= 2) {
+            const qsizetype bytes = qsizetype(mb) * 1024 * 1024;
+            const QString file = writeFile(dir, bytes);
+            std::vector<double> returned, painted, stall;
+            for (int r = 0; r < runs; ++r) {
+                const Sample s = runVellumor(op, box, bytes, file);
+                returned.push_back(s.returned);
+                painted.push_back(s.painted);
+                stall.push_back(s.stall);
+            }
+            const QString ours = QStringLiteral("%1 / %2 / %3")
+                                     .arg(median(returned), 0, 'f', 0)
+                                     .arg(median(painted), 0, 'f', 0)
+                                     .arg(median(stall), 0, 'f', 0);
+            std::printf("%6d  %-28s ", mb, qPrintable(ours));
+            std::fflush(stdout);
+            std::printf("%s\n", qPrintable(baselineInChild(argv[0], op, bytes, file)));
+            std::fflush(stdout);
+            QFile::remove(file);
+        }
+    }
+    return 0;
+}
