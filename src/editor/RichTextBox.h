@@ -110,6 +110,9 @@ public:
     // Selects [start, start + length), clamped to the text.
     void setSelection(int start, int length);
 
+    using QTextEdit::inputMethodQuery;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+
 signals:
     // Raised synchronously for every content change, programmatic writes included.
     void Change();
@@ -133,10 +136,10 @@ private:
     // Runs step until it returns false, each call in an edit block of its
     // own joined into one undo step, letting events through between calls.
     // step gets the number of characters to work on and sets the fraction
-    // done. from and length: where the writing starts and about how much
-    // it covers. Change is held back meanwhile; returns whether the
-    // document reported one, for the caller to raise once.
-    bool runSliced(BusyScope &busy, QTextCursor &cursor, int from, qsizetype length,
+    // done. from: where the writing starts. Change is held back meanwhile;
+    // returns whether the document reported one, for the caller to raise
+    // once.
+    bool runSliced(BusyScope &busy, QTextCursor &cursor, int from,
                    const std::function<bool(QTextCursor &, int, qreal &)> &step);
     // Lays the document out down to target, in slices.
     void layOutPaced(BusyScope &busy, int target);

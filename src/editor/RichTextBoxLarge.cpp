@@ -13,7 +13,6 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <QTextLayout>
 #include <QThread>
 
 #include <memory>
@@ -23,15 +22,13 @@ namespace {
 // Content longer than this is read or built on a worker thread.
 constexpr qsizetype WorkerCharacters = 1 << 20;
 // A slice of work aims at about this many milliseconds, its layout included.
-constexpr qint64 SliceMs = 100;
+constexpr qint64 SliceMs = 150;
 constexpr int LargestSlice = 1 << 24;
 // Wrap width assumed while the control has never been shown.
 constexpr qreal AssumedTextWidth = 320;
 // Writes that add less than this estimated height skip the whole-document
 // check: far less than what separates the limit from the hazard.
 constexpr qreal SmallHeight = 10'000;
-// Laying a paragraph out costs about this many times moving it down.
-constexpr qint64 LayoutPerMove = 10;
 
 // Where a slice of text may end: never inside a CR LF or a surrogate pair.
 qsizetype sliceEnd(QStringView text, qsizetype from, qsizetype length)
@@ -43,15 +40,37 @@ qsizetype sliceEnd(QStringView text, qsizetype from, qsizetype length)
     return end;
 }
 
-// Adapts the size of the next slice to the time the last one took.
-int nextSlice(int chars, qint64 ms)
-{
-    if (ms < SliceMs / 2 && chars < LargestSlice)
-        return chars * 2;
-    if (ms > SliceMs * 2 && chars > 1024)
-        return chars / 2;
-    return chars;
-}
+// Sizes slices of work from the time they take. A slice costs a part that
+// grows with its size and a part that does not: Qt's layout walks every
+// paragraph below a change. Slices aim at SliceMs, or at twice the fixed
+// part when that alone is more, so that most of each slice is work.
+class SliceSizer {
+public:
+    int chars() const { return m_chars; }
+    void took(qint64 ms)
+    {
+        double next = m_chars;
+        if (m_lastChars > 0 && m_lastChars != m_chars) {
+            const double perChar = qMax(1e-7, double(ms - m_lastMs) / (m_chars - m_lastChars));
+            const double fixed = qMax(0.0, ms - perChar * m_chars);
+            next = (qMax(double(SliceMs), 2 * fixed) - fixed) / perChar;
+        } else if (ms < SliceMs) {
+            next = m_chars * 2.0;
+        } else if (ms > 2 * SliceMs) {
+            next = m_chars / 2.0;
+        }
+        // Measurements are noisy: change by a factor of four at most.
+        next = qBound(m_chars / 4.0, next, m_chars * 4.0);
+        m_lastChars = m_chars;
+        m_lastMs = ms;
+        m_chars = int(qBound(1024.0, next, double(LargestSlice)));
+    }
+
+private:
+    int m_chars = RichTextBox::SliceCharacters;
+    int m_lastChars = 0;
+    qint64 m_lastMs = 0;
+};
 
 // Sets a flag for as long as it lives.
 class FlagScope {
@@ -291,14 +310,14 @@ void RichTextBox::layOutPaced(BusyScope &busy, int target)
 {
     QTextDocument *doc = document();
     QAbstractTextDocumentLayout *layout = doc->documentLayout();
-    int chars = SliceCharacters;
+    SliceSizer sizer;
     for (int position = 0; position < target;) {
         QElapsedTimer clock;
         clock.start();
-        position = qMin(target, position + chars);
+        position = qMin(target, position + sizer.chars());
         // Asking for a paragraph's place lays the document out down to it.
         layout->blockBoundingRect(doc->findBlock(position));
-        chars = nextSlice(chars, clock.elapsed());
+        sizer.took(clock.elapsed());
         busy.progress(qreal(position) / target);
     }
 }
@@ -322,6 +341,17 @@ void RichTextBox::resizeEvent(QResizeEvent *event)
     keepPageHeight();
 }
 
+QVariant RichTextBox::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    // Input methods ask after every change, slices included, for the caret's
+    // place and the selected text: with the caret at the end of a long
+    // selection, that would lay the document out down to it and copy the
+    // selection each time. They learn nothing until the work is done.
+    if (m_busy)
+        return {};
+    return QTextEdit::inputMethodQuery(query);
+}
+
 void RichTextBox::watchLayout()
 {
     // Connected after the view's own handler, which may have just set
@@ -330,7 +360,7 @@ void RichTextBox::watchLayout()
             &RichTextBox::keepPageHeight, Qt::UniqueConnection);
 }
 
-bool RichTextBox::runSliced(BusyScope &busy, QTextCursor &cursor, int from, qsizetype length,
+bool RichTextBox::runSliced(BusyScope &busy, QTextCursor &cursor, int from,
                             const std::function<bool(QTextCursor &, int, qreal &)> &step)
 {
     const FlagScope busyFlag(m_busy);
@@ -339,23 +369,12 @@ bool RichTextBox::runSliced(BusyScope &busy, QTextCursor &cursor, int from, qsiz
     QTextDocument *doc = document();
     const QuietLayout quiet(doc->documentLayout(), viewport());
 
-    // Each slice is laid out as it goes in, and the paragraphs below it,
-    // if laid out already, move down. When those are many and the slices
-    // too, laying the document out again from the top costs less: then
-    // the paragraphs below are laid out once, later, between events.
-    const QTextBlock last = doc->lastBlock();
-    const bool laidOutBelow = last.layout() && last.layout()->lineCount() > 0;
-    const qint64 below = doc->blockCount() - doc->findBlock(from).blockNumber();
-    const qint64 above = doc->findBlock(from).blockNumber();
-    const qint64 slices = 1 + length / (SliceCharacters * 4);
-    if (laidOutBelow && slices * below > LayoutPerMove * above)
-        doc->setPageSize(doc->pageSize());
     // Laid out down to where the writing starts, in slices.
     layOutPaced(busy, from);
 
     const int stepsBefore = doc->availableUndoSteps();
     bool joined = false;
-    int chars = SliceCharacters;
+    SliceSizer sizer;
     for (bool more = true; more;) {
         QElapsedTimer clock;
         clock.start();
@@ -366,10 +385,10 @@ bool RichTextBox::runSliced(BusyScope &busy, QTextCursor &cursor, int from, qsiz
         else
             cursor.beginEditBlock();
         qreal fraction = 0;
-        more = step(cursor, chars, fraction);
+        more = step(cursor, sizer.chars(), fraction);
         cursor.endEditBlock(); // the slice is laid out here
         joined = joined || doc->availableUndoSteps() > stepsBefore;
-        chars = nextSlice(chars, clock.elapsed());
+        sizer.took(clock.elapsed());
         if (more)
             busy.progress(fraction);
     }
@@ -408,7 +427,7 @@ bool RichTextBox::insertPlain(QTextCursor &cursor, const QString &text, bool who
     }
     qsizetype done = 0;
     const bool changed =
-        runSliced(busy, cursor, cursor.selectionStart(), text.size(), [&](QTextCursor &c, int chars, qreal &fraction) {
+        runSliced(busy, cursor, cursor.selectionStart(), [&](QTextCursor &c, int chars, qreal &fraction) {
             const qsizetype end = sliceEnd(text, done, chars);
             c.insertText(text.mid(done, end - done)); // the first slice replaces the selection
             done = end;
@@ -444,7 +463,7 @@ void RichTextBox::applyCharFormat(const QTextCharFormat &format)
     }
     QTextCursor work(document());
     int position = from;
-    const bool changed = runSliced(busy, work, from, to - from, [&](QTextCursor &w, int chars, qreal &fraction) {
+    const bool changed = runSliced(busy, work, from, [&](QTextCursor &w, int chars, qreal &fraction) {
         const int end = qMin(to, position + chars);
         w.setPosition(position);
         w.setPosition(end, QTextCursor::KeepAnchor);
@@ -474,7 +493,7 @@ void RichTextBox::applyBlockFormat(const QTextBlockFormat &format)
     BusyScope busy(this, QStringLiteral("Formatting\u2026"));
     QTextCursor work(document());
     int position = from;
-    const bool changed = runSliced(busy, work, from, to - from, [&](QTextCursor &w, int chars, qreal &fraction) {
+    const bool changed = runSliced(busy, work, from, [&](QTextCursor &w, int chars, qreal &fraction) {
         const int end = qMin(to, position + chars);
         w.setPosition(position);
         w.setPosition(end, QTextCursor::KeepAnchor);

@@ -50,7 +50,7 @@ void RichTextBox::SetSelRTF(const QString &rtf)
     }
     RtfReader reader(cursor, rtf);
     const bool reported =
-        runSliced(busy, cursor, cursor.selectionStart(), rtf.size(), [&](QTextCursor &, int chars, qreal &fraction) {
+        runSliced(busy, cursor, cursor.selectionStart(), [&](QTextCursor &, int chars, qreal &fraction) {
             const bool more = reader.step(chars);
             if (!more)
                 reader.finish();
