@@ -46,6 +46,7 @@ private slots:
     void alignmentIndexMapping();
     void fontDialogCancelChangesNothing();
     void fontDialogAppliesEveryResultAndRemembersIt();
+    void fontDialogListsTakingFocusKeepTheChoice();
     void shortcutsRouteToDocumentOrNatively();
 
 private:
@@ -402,6 +403,34 @@ void TestEditCommands::fontDialogAppliesEveryResultAndRemembersIt()
     m_main->mnuFont_Click();
     QCOMPARE(warnings, 1);
     QCOMPARE(cd->FontSize, 14.0f);
+}
+
+void TestEditCommands::fontDialogListsTakingFocusKeepTheChoice()
+{
+    // A name and a size that neither list holds, so the lists start on no row.
+    FontDialog::Choice initial;
+    initial.name = QStringLiteral("MS Sans Serif");
+    initial.size = 8.5f;
+    FontDialog dialog(initial, true);
+    auto *names = dialog.findChild<QListWidget *>(QStringLiteral("lstFontName"));
+    auto *sizes = dialog.findChild<QListWidget *>(QStringLiteral("lstFontSize"));
+    QVERIFY(names->findItems(initial.name, Qt::MatchFixedString).isEmpty());
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+
+    for (QListWidget *list : {names, sizes}) {
+        list->setFocus(Qt::TabFocusReason);
+        QVERIFY(list->hasFocus());
+    }
+    QCOMPARE(dialog.choice().name, initial.name);
+    QCOMPARE(dialog.choice().size, initial.size);
+
+    // A row the user moves to is still taken.
+    names->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(names, Qt::Key_Down);
+    QVERIFY(names->currentItem());
+    QCOMPARE(dialog.choice().name, names->currentItem()->text());
 }
 
 void TestEditCommands::shortcutsRouteToDocumentOrNatively()
