@@ -38,7 +38,8 @@ private slots:
     void pasteWithEmptyClipboardDeletesSelection();
     void editMenuEnabling();
     void clearAllEmptiesAndUndoes();
-    void upperCaseFlattensFormat();
+    void upperCaseTakesFirstCharacterFormat_data();
+    void upperCaseTakesFirstCharacterFormat();
     void lowerCaseKeepsFormat();
     void emptySelectionCaseCommandsChangeNothing();
     void togglesOnEmptySelectionAffectTypedText();
@@ -192,19 +193,40 @@ void TestEditCommands::clearAllEmptiesAndUndoes()
     QCOMPARE(doc()->SelBold(), Tri::On);
 }
 
-void TestEditCommands::upperCaseFlattensFormat()
+void TestEditCommands::upperCaseTakesFirstCharacterFormat_data()
 {
-    graceAndPeace();
-    m_main->mnuAllCaps_Click();
-    QCOMPARE(doc()->Text(), QStringLiteral("GRACE AND PEACE"));
-    doc()->setSelection(0, 15);
-    QVERIFY(doc()->SelBold() != Tri::Mixed);
+    QTest::addColumn<int>("boldStart"); // the bold word of "Grace and Peace"
+    QTest::addColumn<bool>("backwards"); // selected from right to left
+    QTest::addColumn<bool>("button");   // cmdUpperCase instead of All Caps
+    QTest::addColumn<Tri>("expected");
 
-    graceAndPeace();
-    m_main->cmdUpperCase_Click(0);
+    QTest::newRow("last word bold, left to right") << 10 << false << false << Tri::Off;
+    QTest::newRow("last word bold, right to left") << 10 << true << true << Tri::Off;
+    QTest::newRow("first word bold, left to right") << 0 << false << true << Tri::On;
+    QTest::newRow("first word bold, right to left") << 0 << true << false << Tri::On;
+}
+
+void TestEditCommands::upperCaseTakesFirstCharacterFormat()
+{
+    QFETCH(int, boldStart);
+    QFETCH(bool, backwards);
+    QFETCH(bool, button);
+    QFETCH(Tri, expected);
+
+    doc()->SetText(QStringLiteral("Grace and Peace"));
+    doc()->setSelection(boldStart, 5);
+    doc()->SetSelBold(true);
+    QTextCursor c(doc()->document());
+    c.setPosition(backwards ? 15 : 0);
+    c.setPosition(backwards ? 0 : 15, QTextCursor::KeepAnchor);
+    doc()->setTextCursor(c);
+    if (button)
+        m_main->cmdUpperCase_Click(0);
+    else
+        m_main->mnuAllCaps_Click();
     QCOMPARE(doc()->Text(), QStringLiteral("GRACE AND PEACE"));
     doc()->setSelection(0, 15);
-    QVERIFY(doc()->SelBold() != Tri::Mixed);
+    QCOMPARE(doc()->SelBold(), expected);
 }
 
 void TestEditCommands::lowerCaseKeepsFormat()
