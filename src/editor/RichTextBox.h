@@ -4,6 +4,7 @@
 #include <QTextEdit>
 #include <optional>
 
+class QMimeData;
 class QPrinter;
 
 // The rich text control used for the sermon document and the reference
@@ -43,6 +44,16 @@ public:
     QString SelRTF() const;
     void SetSelRTF(const QString &rtf);
 
+    // The selection for the clipboard or a drag: its plain text and, unless
+    // the control is read-only, its RTF document (SelRTF) under the RTF
+    // types, so that it pastes back formatted here and in word processors.
+    // A read-only view's passages go into the document as plain text.
+    QMimeData *SelMimeData() const;
+    // What pasting `source` writes to SelRTF: its RTF flavour when that holds
+    // an RTF document, otherwise its plain text (read as RTF when it is an
+    // RTF document). Nothing when it holds neither, say an image only.
+    static std::optional<QString> pasteText(const QMimeData *source);
+
     Tri SelBold() const;
     Tri SelItalic() const;
     Tri SelUnderline() const;
@@ -72,6 +83,13 @@ public:
 signals:
     // Raised synchronously for every content change, programmatic writes included.
     void Change();
+
+protected:
+    // Every way text enters the control (context menu, Shift+Insert, the
+    // X11 selection, drag and drop) follows the rule of pasteText.
+    bool canInsertFromMimeData(const QMimeData *source) const override;
+    void insertFromMimeData(const QMimeData *source) override;
+    QMimeData *createMimeDataFromSelection() const override;
 
 private:
     // Empties the document into its initial formats and returns a cursor

@@ -11,22 +11,10 @@
 #include <QMimeData>
 #include <QTextCursor>
 
-#include <memory>
-
 namespace {
 
 // The font dialog's flags: screen and printer fonts, effects.
 constexpr int kFontDialogFlags = 259;
-
-// The RTF travels as plain text (what Paste reads back) and under its own
-// type, so that word processors paste it formatted.
-void putRtfOnClipboard(const QString &rtf)
-{
-    auto mime = std::make_unique<QMimeData>();
-    mime->setText(rtf);
-    mime->setData(QStringLiteral("text/rtf"), rtf.toUtf8());
-    QGuiApplication::clipboard()->setMimeData(mime.release());
-}
 
 } // namespace
 
@@ -50,7 +38,7 @@ void frmMain::setUpEditCommands()
 
 void frmMain::mnuEdit_Click()
 {
-    mnuEditPaste->setEnabled(!QGuiApplication::clipboard()->text().isEmpty());
+    mnuEditPaste->setEnabled(RichTextBox::pasteText(QGuiApplication::clipboard()->mimeData()).has_value());
     const bool selection = RichTextBox1->SelLength() != 0;
     mnuEditCopy->setEnabled(selection);
     mnuEditCut->setEnabled(selection);
@@ -67,7 +55,7 @@ void frmMain::mnuEditCut_Click()
         QApplication::beep();
         return;
     }
-    putRtfOnClipboard(RichTextBox1->SelRTF());
+    QGuiApplication::clipboard()->setMimeData(RichTextBox1->SelMimeData());
     RichTextBox1->SetSelRTF(QString());
 }
 
@@ -77,12 +65,13 @@ void frmMain::mnuEditCopy_Click()
         QApplication::beep();
         return;
     }
-    putRtfOnClipboard(RichTextBox1->SelRTF());
+    QGuiApplication::clipboard()->setMimeData(RichTextBox1->SelMimeData());
 }
 
 void frmMain::mnuEditPaste_Click()
 {
-    RichTextBox1->SetSelRTF(QGuiApplication::clipboard()->text());
+    // With nothing pasteable the selection is replaced by nothing.
+    RichTextBox1->SetSelRTF(RichTextBox::pasteText(QGuiApplication::clipboard()->mimeData()).value_or(QString()));
 }
 
 void frmMain::mnuAllCaps_Click()
