@@ -25,8 +25,15 @@ void frmMain::setUpEditCommands()
         switch (command) {
         case EditShortcutRouter::Command::Cut: mnuEditCut_Click(); break;
         case EditShortcutRouter::Command::Copy: mnuEditCopy_Click(); break;
-        case EditShortcutRouter::Command::Paste: mnuEditPaste_Click(); break;
+        case EditShortcutRouter::Command::Paste:
+            // Paste over nothing pasteable would delete the selection: the
+            // key goes on to the focused control, which has nothing to insert.
+            if (!mnuEditPaste->isEnabled())
+                return false;
+            mnuEditPaste_Click();
+            break;
         }
+        return true;
     });
     router->setObjectName(QStringLiteral("editShortcutRouter"));
     for (QWidget *w : {static_cast<QWidget *>(RichTextBox2), static_cast<QWidget *>(RichTextBox3),

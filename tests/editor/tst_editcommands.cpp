@@ -50,6 +50,8 @@ private slots:
     void fontDialogAppliesEveryResultAndRemembersIt();
     void fontDialogListsTakingFocusKeepTheChoice();
     void shortcutsRouteToDocumentOrNatively();
+    void ctrlVWithNothingPasteableKeepsSelection_data();
+    void ctrlVWithNothingPasteableKeepsSelection();
 
 private:
     // "Grace and Peace" with the last word bold, the whole text selected.
@@ -529,6 +531,40 @@ void TestEditCommands::shortcutsRouteToDocumentOrNatively()
     QTest::keyClick(m_main->cmdUpperCase, Qt::Key_X, Qt::ControlModifier);
     QCOMPARE(doc()->Text(), QStringLiteral("and Peacebeginning"));
     QCOMPARE(clipboard()->text(), QStringLiteral("Grace "));
+}
+
+void TestEditCommands::ctrlVWithNothingPasteableKeepsSelection_data()
+{
+    QTest::addColumn<QString>("format"); // empty: a cleared clipboard; "image": a picture
+    QTest::addColumn<QByteArray>("data");
+    QTest::newRow("empty") << QString() << QByteArray();
+    QTest::newRow("image only") << "image" << QByteArray();
+    QTest::newRow("HTML only") << "text/html" << QByteArray("<b>bold</b>");
+}
+
+void TestEditCommands::ctrlVWithNothingPasteableKeepsSelection()
+{
+    QFETCH(QString, format);
+    QFETCH(QByteArray, data);
+    m_main->show();
+    QApplication::setActiveWindow(m_main.get());
+    QVERIFY(QTest::qWaitForWindowActive(m_main.get()));
+    graceAndPeace();
+    if (!format.isEmpty()) {
+        auto *mime = new QMimeData;
+        if (format == QLatin1String("image"))
+            mime->setImageData(QImage(4, 4, QImage::Format_RGB32));
+        else
+            mime->setData(format, data);
+        clipboard()->setMimeData(mime);
+    }
+    doc()->setFocus();
+    doc()->setSelection(6, 4);
+    QSignalSpy changes(doc(), &RichTextBox::Change);
+    QTest::keyClick(doc(), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(doc()->Text(), QStringLiteral("Grace and Peace"));
+    QCOMPARE(doc()->SelLength(), 4);
+    QCOMPARE(changes.count(), 0);
 }
 
 QTEST_MAIN(TestEditCommands)
