@@ -142,7 +142,9 @@ sleep 1
 import -window root "$build/splash.png"
 echo "splash window $splash; screenshot $build/splash.png"
 # X11 docks match windows to the menu entry by StartupWMClass.
-xprop -id "$splash" WM_CLASS | tee /dev/stderr | grep -q '"Vellumor"$' || fail "WM_CLASS is not the entry's StartupWMClass"
+wm_class="$(xprop -id "$splash" WM_CLASS)"
+echo "$wm_class"
+[[ "$wm_class" == *'"Vellumor"' ]] || fail "WM_CLASS is not the entry's StartupWMClass"
 
 # ENTER, clicked as a user would: the button's middle, 140,188 px in the window.
 xdotool windowactivate --sync "$splash" mousemove --window "$splash" 140 188 click 1

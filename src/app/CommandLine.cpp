@@ -25,8 +25,7 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.setApplicationDescription(
         QStringLiteral("Vellumor, a writing aid for sermons and Bible studies. It starts with its splash\n"
-                       "window; after ENTER the main window opens FILE, a plain text document, as\n"
-                       "File, Open does."));
+                       "window; after ENTER the main window opens FILE as File, Open does."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help and exit."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
