@@ -1,5 +1,6 @@
 target_sources(vellumor_core PRIVATE
   app/AppSetup.cpp app/AppSetup.h
+  app/CommandLine.cpp app/CommandLine.h
   app/CommonDialog.cpp app/CommonDialog.h
   app/CoolClose.cpp app/CoolClose.h
   app/GeometrySettings.cpp app/GeometrySettings.h
