@@ -69,16 +69,29 @@ int main(int argc, char *argv[])
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Builds bible.db, joke.db, quote.db and sermon.db from the installed SWORD modules, "
-        "the fortune files, The Devil's Dictionary and Vellumor's sermon guides."));
+        "Builds bible.db, joke.db, quote.db and sermon.db from the installed SWORD modules (the KJV, "
+        "Strong's, Nave's and The Treasury of David), the fortune files, The Devil's Dictionary and "
+        "Vellumor's sermon guides."));
     parser.addHelpOption();
     const QCommandLineOption outOption(QStringLiteral("out"), QStringLiteral("Folder to write the databases into."),
                                        QStringLiteral("DIR"));
     parser.addOption(outOption);
+    const QCommandLineOption candidatesOption(
+        QStringLiteral("quotation-candidates"),
+        QStringLiteral("Instead of building, list every saying the quotation curation may choose from."),
+        QStringLiteral("FILE"));
+    parser.addOption(candidatesOption);
     parser.process(app);
 
     QTextStream out(stdout);
     QTextStream err(stderr);
+    if (parser.isSet(candidatesOption)) {
+        SwordSource sword;
+        QString error;
+        if (!sword.open(&error) || !QuoteBuilder::writeCandidates(sword, parser.value(candidatesOption), &error))
+            return fail(err, error);
+        return 0;
+    }
     if (!parser.isSet(outOption) || parser.value(outOption).isEmpty())
         return fail(err, QStringLiteral("give the output folder with --out DIR"));
     const QDir outDir(parser.value(outOption));
@@ -99,7 +112,7 @@ int main(int argc, char *argv[])
          BibleBuilder::sources()},
         {ReferenceSchema::Joke, [&](QString *e) { return DictionaryBuilder::build(sword, e); },
          DictionaryBuilder::sources()},
-        {ReferenceSchema::Quote, [&](QString *e) { return QuoteBuilder::build(sword.kjv(), e); },
+        {ReferenceSchema::Quote, [&](QString *e) { return QuoteBuilder::build(sword, e); },
          QuoteBuilder::sources()},
         {ReferenceSchema::Sermon, [](QString *e) { return SermonBuilder::build(e); }, SermonBuilder::sources()},
     };

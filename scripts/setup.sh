@@ -14,6 +14,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 libsqlite3-dev libgl-dev
   # reference library sources
   libsword-dev sword-text-kjv sword-dict-naves sword-dict-strongs-hebrew sword-dict-strongs-greek
+  sword-comm-tdavid
   fortunes fortunes-min dict-devil zlib1g-dev
   # fonts that stand in for the classic Windows faces
   fonts-liberation fonts-dejavu-core
