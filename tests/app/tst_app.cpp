@@ -244,7 +244,7 @@ void TestApp::initialStates()
     QVERIFY(m_main->windowTitle().isEmpty());
     QCOMPARE(m_main->CommonDialog1->Filter,
              QStringLiteral("Text files (*.txt )|*.txt|Batch files (*.bat) | *.bat|INI FILES (*ini) | *ini|All Files "
-                            "(*.*)| *.*"));
+                            "(*.*)| *.*|Rich Text Format (*.rtf)|*.rtf"));
     QVERIFY(m_main->windowFlags().testFlag(Qt::Tool));
 
     QCOMPARE(m_main->lstBible->count(), 117);
