@@ -14,10 +14,10 @@ int main(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false);
 
     frmSplash splash([] {
-        auto main = std::make_unique<frmMain>(QStringLiteral(VELLUMOR_DATA_DIR));
+        auto window = std::make_unique<frmMain>(QStringLiteral(VELLUMOR_DATA_DIR));
         // Unsaved work survives a crash; what a crash left is offered once the window is up.
-        main->enableRecovery();
-        return main;
+        window->enableRecovery();
+        return window;
     });
     splash.show();
     return QApplication::exec();

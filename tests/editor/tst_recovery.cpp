@@ -80,6 +80,7 @@ private slots:
     void readsOnlyWholeRecoveryFiles_data();
     void readsOnlyWholeRecoveryFiles();
     void runningProgramsKeepTheirFiles();
+    void saysOnceWhenWorkCannotBeKept();
     void offersEachLeftFileNewestFirst();
     void recoversAfterTheProgramIsKilled();
 
@@ -284,6 +285,32 @@ void TestRecovery::runningProgramsKeepTheirFiles()
     BareDocument third;
     QVERIFY(third.doc.startRecovery(folder(), &reason));
     QVERIFY(third.doc.recovery()->takeOrphans().empty());
+}
+
+void TestRecovery::saysOnceWhenWorkCannotBeKept()
+{
+    DialogScript script;
+    std::unique_ptr<frmMain> w;
+    // The warning about the missing reference databases, then ours, once.
+    script.then(press(QMessageBox::Ok)).then(press(QMessageBox::Ok)).run([&] {
+        w = makeMain([](frmMain &m) { m.enableRecovery(); });
+        QVERIFY(w);
+        DocumentRecovery *recovery = w->Document->recovery();
+        recovery->setDelays(50ms, 200ms);
+        // Its place is taken by a folder, so no copy can be written there.
+        QVERIFY(QDir().mkpath(recovery->filePath()));
+        for (int i = 0; i < 3; ++i) {
+            QTest::keyClicks(w->RichTextBox1, "x");
+            QTest::qWait(400);
+        }
+    });
+    QCOMPARE(script.unexpected(), 0);
+    QCOMPARE(script.seen.size(), size_t(2));
+    QVERIFY2(script.seen[1].text.startsWith("Unsaved changes could not be kept for recovery after a crash.")
+                 && script.seen[1].text.contains("folder"),
+             qPrintable(script.seen[1].text));
+    QDir(w->Document->recovery()->filePath()).removeRecursively();
+    w->TextChanged = false;
 }
 
 // ------------------------------------------------------------- next start
