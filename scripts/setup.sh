@@ -23,6 +23,12 @@ packages=(
   # a private print server with a PDF printer proves the printing path
   cups printer-driver-cups-pdf
 )
+# LibreOffice Writer proves that RTF travels both ways between Vellumor and
+# word processors. It is large (about 80 MB to fetch), so only CI and those
+# who ask for it install it; the test says it skipped elsewhere.
+if [ "${CI:-}" = "true" ] || [ -n "${VELLUMOR_WITH_LIBREOFFICE:-}" ]; then
+  packages+=(libreoffice-writer-nogui)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -66,6 +66,7 @@ frmMain::frmMain(const QString &dataDir, QWidget *parent)
     createMenus();
     setFocusOrder();
     setUpEditCommands();
+    setUpDocument();
     setUpReferencePanels();
     Form_Load();
 }
@@ -333,8 +334,7 @@ void frmMain::Form_Load()
     // notification is pending: the user's very first edit counts.
     SkipNextChange = false;
 
-    CommonDialog1->Filter = QStringLiteral("Text files (*.txt )|*.txt") + QStringLiteral("|Batch files (*.bat) | *.bat") +
-                            QStringLiteral("|INI FILES (*ini) | *ini") + QStringLiteral("|All Files (*.*)| *.*");
+    CommonDialog1->Filter = SermonDocument::fileFilter();
 }
 
 void frmMain::Form_Unload()

@@ -33,7 +33,12 @@ int main(int argc, char *argv[])
     // the help screen must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    frmSplash splash([] { return std::make_unique<frmMain>(QStringLiteral(VELLUMOR_DATA_DIR)); });
+    frmSplash splash([] {
+        auto window = std::make_unique<frmMain>(QStringLiteral(VELLUMOR_DATA_DIR));
+        // Unsaved work survives a crash; what a crash left is offered once the window is up.
+        window->enableRecovery();
+        return window;
+    });
     commandLine.openFileAfterEnter(splash);
     splash.show();
     return QApplication::exec();

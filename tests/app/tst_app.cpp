@@ -244,7 +244,7 @@ void TestApp::initialStates()
     QVERIFY(m_main->windowTitle().isEmpty());
     QCOMPARE(m_main->CommonDialog1->Filter,
              QStringLiteral("Text files (*.txt )|*.txt|Batch files (*.bat) | *.bat|INI FILES (*ini) | *ini|All Files "
-                            "(*.*)| *.*"));
+                            "(*.*)| *.*|Rich Text Format (*.rtf)|*.rtf"));
     QVERIFY(m_main->windowFlags().testFlag(Qt::Tool));
 
     QCOMPARE(m_main->lstBible->count(), 117);
@@ -564,8 +564,9 @@ void TestApp::commonDialogFilterEntries()
     CommonDialog d;
     d.Filter = m_main->CommonDialog1->Filter;
     const auto entries = d.filterEntries();
-    QCOMPARE(entries.size(), 4);
+    QCOMPARE(entries.size(), 5);
     QCOMPARE(entries.at(1).description, QStringLiteral("Batch files (*.bat) "));
+    QCOMPARE(entries.at(4).pattern, QStringLiteral("*.rtf"));
     QCOMPARE(entries.at(2).pattern, QStringLiteral(" *ini"));
     const QStringList filters = d.nameFilters();
     QCOMPARE(filters.at(0), QStringLiteral("Text files (*.txt )"));
