@@ -243,6 +243,10 @@ void frmMain::createControls()
     connect(rnbFindNext2, &RainButton::clicked, this, &frmMain::rnbFindNext2_Click);
     connect(rnbFind3, &RainButton::clicked, this, &frmMain::rnbFind3_Click);
     connect(rnbFindNext3, &RainButton::clicked, this, &frmMain::rnbFindNext3_Click);
+    // Return in a find box runs that box's Find, as in any search box.
+    connect(txtTextBox1, &QLineEdit::returnPressed, this, &frmMain::rnbFind1_Click);
+    connect(txtTextBox2, &QLineEdit::returnPressed, this, &frmMain::rnbFind2_Click);
+    connect(txtTextBox3, &QLineEdit::returnPressed, this, &frmMain::rnbFind3_Click);
 
     // Frames lie behind the lists, views and search controls drawn on them.
     for (QGroupBox *g : {frmBibleKJ, frameSermonType, frameQuotation, frmHumor})

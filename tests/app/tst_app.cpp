@@ -7,9 +7,12 @@
 #include "app/frmMain.h"
 #include "app/frmSplash.h"
 #include "editor/RichTextBox.h"
+#include "info/frmAbout.h"
+#include "info/frmHelp.h"
 #include "reference/ReferenceFixture.h"
 #include "reference/SubjectList.h"
 
+#include <QAccessible>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,6 +20,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSettings>
+#include <QStyleOptionGroupBox>
 #include <QTemporaryDir>
 #include <QVBoxLayout>
 #include <QtTest>
@@ -49,6 +53,11 @@ private slots:
     void unloadClosesOtherWindowsNewestFirst();
     void rainButtonHighlightAndClick();
     void commonDialogFilterEntries();
+
+    void returnActivatesFocusedImageButton_data();
+    void returnActivatesFocusedImageButton();
+    void returnInFindBoxRunsItsFind_data();
+    void returnInFindBoxRunsItsFind();
 
 private:
     std::unique_ptr<frmMain> makeMain() { return std::make_unique<frmMain>(m_data.path()); }
@@ -572,6 +581,65 @@ void TestApp::commonDialogFilterEntries()
     QVERIFY(filters.at(2).startsWith(QStringLiteral("INI FILES (*ini)")));
     d.Filter = QStringLiteral("Only a description");
     QVERIFY(d.filterEntries().isEmpty());
+}
+
+void TestApp::returnActivatesFocusedImageButton_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("key");
+    QTest::newRow("splash ENTER, Return") << "RainButton1" << int(Qt::Key_Return);
+    QTest::newRow("splash ENTER, keypad Enter") << "RainButton1" << int(Qt::Key_Enter);
+    QTest::newRow("Find, Return") << "rnbFind1" << int(Qt::Key_Return);
+    QTest::newRow("Fnd/Nxt, keypad Enter") << "rnbFindNext2" << int(Qt::Key_Enter);
+}
+
+void TestApp::returnActivatesFocusedImageButton()
+{
+    QFETCH(QString, button);
+    QFETCH(int, key);
+    frmSplash splash([this] { return makeMain(); });
+    splash.setScreenSize([] { return QSizeF(800, 600); });
+    QWidget *window = button == QStringLiteral("RainButton1") ? static_cast<QWidget *>(&splash) : m_main.get();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    m_main->txtTextBox1->setText(QStringLiteral("entry"));
+    auto *b = window->findChild<RainButton *>(button);
+    QVERIFY(b);
+    b->setFocus();
+    QSignalSpy clicks(b, &QAbstractButton::clicked);
+    QTest::keyClick(b, Qt::Key(key));
+    QCOMPARE(clicks.count(), 1);
+    if (window == &splash)
+        QVERIFY(splash.mainWindow() && splash.mainWindow()->isVisible());
+}
+
+void TestApp::returnInFindBoxRunsItsFind_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("view");
+    QTest::addColumn<int>("key");
+    QTest::newRow("Bible") << "txtTextBox1" << "RichTextBox2" << int(Qt::Key_Return);
+    QTest::newRow("dictionary") << "txtTextBox2" << "RichTextBox5" << int(Qt::Key_Return);
+    QTest::newRow("document, keypad Enter") << "txtTextBox3" << "RichTextBox1" << int(Qt::Key_Enter);
+}
+
+void TestApp::returnInFindBoxRunsItsFind()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, view);
+    QFETCH(int, key);
+    m_main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+    m_main->RichTextBox1->LoadText(QStringLiteral("an entry"));
+    m_main->mnuFindText3->trigger();
+    auto *edit = m_main->findChild<QLineEdit *>(box);
+    auto *searched = m_main->findChild<RichTextBox *>(view);
+    searched->setSelection(0, 0);
+    edit->setText(QStringLiteral(" NTR"));
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key(key));
+    QCOMPARE(searched->SelText(), QStringLiteral("ntr"));
+    QCOMPARE(QApplication::focusWidget(), searched);
 }
 
 QTEST_MAIN(TestApp)
