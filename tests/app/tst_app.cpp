@@ -58,6 +58,9 @@ private slots:
     void returnActivatesFocusedImageButton();
     void returnInFindBoxRunsItsFind_data();
     void returnInFindBoxRunsItsFind();
+    void wheelMovesSelectionLikeArrowKeys_data();
+    void wheelMovesSelectionLikeArrowKeys();
+    void tabIntoListWithNothingSelectedLooksNothingUp();
 
 private:
     std::unique_ptr<frmMain> makeMain() { return std::make_unique<frmMain>(m_data.path()); }
@@ -640,6 +643,71 @@ void TestApp::returnInFindBoxRunsItsFind()
     QTest::keyClick(edit, Qt::Key(key));
     QCOMPARE(searched->SelText(), QStringLiteral("ntr"));
     QCOMPARE(QApplication::focusWidget(), searched);
+}
+
+void TestApp::wheelMovesSelectionLikeArrowKeys_data()
+{
+    QTest::addColumn<int>("start");
+    QTest::addColumn<QList<int>>("deltas");
+    QTest::addColumn<bool>("overScrollBar");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("lookups");
+    QTest::newRow("one notch down") << 5 << QList<int>{-120} << false << 6 << 1;
+    QTest::newRow("one notch up") << 5 << QList<int>{120} << false << 4 << 1;
+    QTest::newRow("two notches at once") << 5 << QList<int>{-240} << false << 7 << 2;
+    QTest::newRow("a fine wheel's quarter notches") << 5 << QList<int>{-30, -30, -30, -30} << false << 6 << 1;
+    QTest::newRow("half a notch") << 5 << QList<int>{-60} << false << 5 << 0;
+    QTest::newRow("over the scroll bar") << 5 << QList<int>{-120} << true << 6 << 1;
+    QTest::newRow("past the last subject") << 116 << QList<int>{-120} << false << 116 << 0;
+    QTest::newRow("nothing selected yet") << -1 << QList<int>{-120} << false << 0 << 1;
+}
+
+void TestApp::wheelMovesSelectionLikeArrowKeys()
+{
+    QFETCH(int, start);
+    QFETCH(QList<int>, deltas);
+    QFETCH(bool, overScrollBar);
+    QFETCH(int, row);
+    QFETCH(int, lookups);
+    m_main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+    SubjectList *list = m_main->lstBible;
+    if (start >= 0)
+        list->setCurrentRow(start);
+    QSignalSpy spy(list, &QListWidget::currentRowChanged);
+    QWidget *target = overScrollBar ? static_cast<QWidget *>(list->verticalScrollBar()) : list->viewport();
+    const QPointF at(target->width() / 2.0, target->height() / 2.0);
+    for (int delta : deltas) {
+        QWheelEvent wheel(at, target->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(target, &wheel);
+    }
+    QCOMPARE(list->currentRow(), row);
+    QCOMPARE(spy.count(), lookups);
+    // The list shows the subject the view holds, selected.
+    QCOMPARE(list->verticalScrollBar()->value(), row);
+    QCOMPARE(list->selectedText(), list->item(row)->text());
+    QCOMPARE(m_main->strBibleSubject, list->item(row)->text());
+}
+
+void TestApp::tabIntoListWithNothingSelectedLooksNothingUp()
+{
+    m_main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+    m_main->activateWindow();
+    m_main->RichTextBox1->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), m_main->RichTextBox1);
+    SubjectList *list = m_main->lstSermonType;
+    QSignalSpy spy(list, &QListWidget::currentRowChanged);
+    QTest::keyClick(m_main->RichTextBox1, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), list);
+    QCOMPARE(spy.count(), 0);
+    QVERIFY(m_main->strSermonSubject.isEmpty());
+    // The first move of the arrow key selects the first subject and looks it up.
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(list->currentRow(), 0);
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(m_main->strSermonSubject, list->item(0)->text());
 }
 
 QTEST_MAIN(TestApp)
