@@ -28,13 +28,26 @@ namespace {
 // enough for the yellow captions to read well.
 const QColor BorderColour(40, 56, 88);
 const QColor WindowColour(255, 255, 255);
+// Selections in the classic colours, readable on every background we fix
+// (the desktop's own selection colour need not be).
+const QColor SelectionColour(0, 0, 128);
+const QColor SelectionTextColour(255, 255, 255);
+// Face of the picture buttons that have no colour of their own: light, so
+// that their black pictures show under a dark desktop palette too.
+const QColor ButtonFaceColour(239, 239, 239);
 
-void setBackground(QWidget *w, const QColor &colour)
+// A fixed background comes with a fixed text colour and fixed selection
+// colours: a dark or high-contrast desktop palette would otherwise put its
+// light text on our light backgrounds.
+void setBackground(QWidget *w, const QColor &colour, const QColor &text = Qt::black)
 {
     QPalette p = w->palette();
-    p.setColor(QPalette::Base, colour);
-    p.setColor(QPalette::Button, colour);
-    p.setColor(QPalette::Window, colour);
+    for (const auto role : {QPalette::Base, QPalette::Button, QPalette::Window})
+        p.setColor(role, colour);
+    for (const auto role : {QPalette::Text, QPalette::ButtonText, QPalette::WindowText})
+        p.setColor(role, text);
+    p.setColor(QPalette::Highlight, SelectionColour);
+    p.setColor(QPalette::HighlightedText, SelectionTextColour);
     w->setPalette(p);
     w->setAutoFillBackground(true);
 }
@@ -105,6 +118,10 @@ void frmMain::createControls()
         b->setObjectName(QStringLiteral("optAlign(%1)").arg(a.index));
         b->setCheckable(true);
         Twips::place(b, a.left, 120, 315, 315);
+        QPalette face = b->palette();
+        face.setColor(QPalette::Button, ButtonFaceColour);
+        face.setColor(QPalette::ButtonText, Qt::black);
+        b->setPalette(face);
         optAlign[size_t(a.index)] = b;
         // One exclusive group, kept by hand: a QButtonGroup would take the
         // unselected buttons out of the Tab order, and each is a Tab stop.
@@ -192,9 +209,7 @@ void frmMain::createControls()
     Twips::place(lstBible, 5520, 360, 2895, 270);
     lstSermonType = list("lstSermonType", QColor(192, 255, 255), frameSermonType);
     lstSermonType->setFont(AppSetup::designFont(QStringLiteral("MS Sans Serif"), 8.25));
-    QPalette sp = lstSermonType->palette();
-    sp.setColor(QPalette::Text, QColor(64, 0, 64));
-    lstSermonType->setPalette(sp);
+    setBackground(lstSermonType, QColor(192, 255, 255), QColor(64, 0, 64));
     lstSermonType->sortItems(Qt::AscendingOrder);
     Twips::place(lstSermonType, 120, 240, 2415, 255);
     LstQuote = list("LstQuote", QColor(255, 255, 192), client);

@@ -44,6 +44,8 @@ frmAbout::frmAbout(QWidget *owner, SystemInfoLocator::Places places)
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     QPalette okPalette = cmdOK->palette();
     okPalette.setColor(QPalette::Button, QColor(255, 0, 255));
+    // Black reads on the magenta face whatever the desktop's button text colour.
+    okPalette.setColor(QPalette::ButtonText, Qt::black);
     cmdOK->setPalette(okPalette);
     cmdOK->setDefault(true);
     Twips::place(cmdOK, 4245, 2625, 1467, 345);

@@ -25,6 +25,143 @@
 #include <QVBoxLayout>
 #include <QtTest>
 
+namespace {
+
+// Relative luminance and contrast ratio as WCAG defines them.
+double luminance(const QColor &c)
+{
+    auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+
+double contrast(const QColor &a, const QColor &b)
+{
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The colour a window shows in a rectangle (window coordinates): the median
+// by luminance of its pixels, so that the few pixels of a text drawn there
+// do not count.
+QColor shownAt(const QImage &window, const QRect &rect)
+{
+    QList<QColor> pixels;
+    const QRect r = rect.intersected(window.rect());
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            pixels << window.pixelColor(x, y);
+    if (pixels.isEmpty())
+        return {};
+    std::sort(pixels.begin(), pixels.end(),
+              [](const QColor &a, const QColor &b) { return luminance(a) < luminance(b); });
+    return pixels.at(pixels.size() / 2);
+}
+
+// Of a picture's opaque pixels, the one that stands out most from background.
+QColor inkOf(const QImage &picture, const QColor &background)
+{
+    QColor ink = background;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) {
+            const QColor c = picture.pixelColor(x, y);
+            if (c.alpha() > 200 && contrast(c, background) > contrast(ink, background))
+                ink = c;
+        }
+    return ink;
+}
+
+struct TextOn {
+    QString what;
+    QColor text;
+    QColor background;
+};
+
+// Every text and picture a window draws, with the colour it is drawn in and
+// the colour behind it, as the window shows them.
+QList<TextOn> textsOf(QWidget *window)
+{
+    const QImage shot = window->grab().toImage();
+    auto inWindow = [window](QWidget *w, const QRect &r) { return QRect(w->mapTo(window, r.topLeft()), r.size()); };
+    QList<TextOn> texts;
+    QList<QWidget *> widgets = window->findChildren<QWidget *>();
+    widgets.prepend(window);
+    for (QWidget *w : widgets) {
+        if (w->window() != window)
+            continue; // an owned window (the About box of the main window)
+        const QString name = w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className()) : w->objectName();
+        for (const auto group : {QPalette::Active, QPalette::Inactive}) {
+            const QPalette p = w->palette();
+            auto colour = [&](QPalette::ColorRole role) { return p.color(group, role); };
+            const QString state = group == QPalette::Active ? QStringLiteral(" (active)") : QStringLiteral(" (inactive)");
+            if (auto *b = qobject_cast<RainButton *>(w)) {
+                // The caption sits in the middle of a gradient.
+                const QColor face = b->hasGradient() ? QColor((b->faceColor().red() + b->gradientColor().red()) / 2,
+                                                              (b->faceColor().green() + b->gradientColor().green()) / 2,
+                                                              (b->faceColor().blue() + b->gradientColor().blue()) / 2)
+                                                     : b->faceColor();
+                texts.append({name, b->textColor(), face});
+            } else if (qobject_cast<QLineEdit *>(w) || qobject_cast<QAbstractScrollArea *>(w)) {
+                texts.append({name + QStringLiteral(" text") + state, colour(QPalette::Text), colour(QPalette::Base)});
+                texts.append({name + QStringLiteral(" selection") + state, colour(QPalette::HighlightedText),
+                              colour(QPalette::Highlight)});
+            } else if (auto *b = qobject_cast<QPushButton *>(w)) {
+                if (!b->text().isEmpty())
+                    texts.append({name + state, colour(QPalette::ButtonText), colour(QPalette::Button)});
+                if (!b->icon().isNull())
+                    texts.append({name + QStringLiteral(" picture") + state,
+                                  inkOf(b->icon().pixmap(b->iconSize()).toImage(), colour(QPalette::Button)),
+                                  colour(QPalette::Button)});
+            } else if (auto *g = qobject_cast<QGroupBox *>(w)) {
+                QStyleOptionGroupBox opt;
+                opt.initFrom(g);
+                opt.text = g->title();
+                opt.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+                const QRect label = g->style()->subControlRect(QStyle::CC_GroupBox, &opt, QStyle::SC_GroupBoxLabel, g);
+                texts.append({name + state, colour(QPalette::WindowText), shownAt(shot, inWindow(g, label))});
+            } else if (auto *l = qobject_cast<QLabel *>(w); l && !l->text().isEmpty()) {
+                texts.append({name + state, colour(QPalette::WindowText),
+                              l->autoFillBackground() ? colour(QPalette::Window) : shownAt(shot, inWindow(l, l->rect()))});
+            } else if (qobject_cast<QMenuBar *>(w)) {
+                texts.append({QStringLiteral("menu bar") + state, colour(QPalette::ButtonText), colour(QPalette::Window)});
+            }
+            if (qobject_cast<RainButton *>(w))
+                break;
+        }
+    }
+    return texts;
+}
+
+QPalette darkPalette()
+{
+    QPalette p(QColor(53, 53, 53), QColor(53, 53, 53));
+    p.setColor(QPalette::WindowText, Qt::white);
+    p.setColor(QPalette::Base, QColor(35, 35, 35));
+    p.setColor(QPalette::AlternateBase, QColor(53, 53, 53));
+    p.setColor(QPalette::Text, Qt::white);
+    p.setColor(QPalette::ButtonText, Qt::white);
+    p.setColor(QPalette::Highlight, QColor(42, 130, 218));
+    p.setColor(QPalette::HighlightedText, Qt::black);
+    p.setColor(QPalette::ToolTipBase, QColor(35, 35, 35));
+    p.setColor(QPalette::ToolTipText, Qt::white);
+    return p;
+}
+
+// As a high-contrast desktop theme sets it: white and yellow on black.
+QPalette highContrastPalette()
+{
+    QPalette p(Qt::black, Qt::black);
+    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText, QPalette::BrightText})
+        p.setColor(role, Qt::white);
+    p.setColor(QPalette::Base, Qt::black);
+    p.setColor(QPalette::Highlight, QColor(26, 235, 255));
+    p.setColor(QPalette::HighlightedText, Qt::black);
+    p.setColor(QPalette::Link, Qt::yellow);
+    return p;
+}
+
+} // namespace
+
 class TestApp : public QObject {
     Q_OBJECT
 
@@ -54,6 +191,8 @@ private slots:
     void rainButtonHighlightAndClick();
     void commonDialogFilterEntries();
 
+    void textReadableUnderPalette_data();
+    void textReadableUnderPalette();
     void returnActivatesFocusedImageButton_data();
     void returnActivatesFocusedImageButton();
     void returnInFindBoxRunsItsFind_data();
@@ -584,6 +723,43 @@ void TestApp::commonDialogFilterEntries()
     QVERIFY(filters.at(2).startsWith(QStringLiteral("INI FILES (*ini)")));
     d.Filter = QStringLiteral("Only a description");
     QVERIFY(d.filterEntries().isEmpty());
+}
+
+void TestApp::textReadableUnderPalette_data()
+{
+    QTest::addColumn<QPalette>("palette");
+    QTest::newRow("light") << QApplication::style()->standardPalette();
+    QTest::newRow("dark") << darkPalette();
+    QTest::newRow("high contrast") << highContrastPalette();
+}
+
+void TestApp::textReadableUnderPalette()
+{
+    QFETCH(QPalette, palette);
+    m_main.reset();
+    const QPalette before = QApplication::palette();
+    QApplication::setPalette(palette);
+    auto restore = qScopeGuard([&] { QApplication::setPalette(before); });
+
+    frmSplash splash([this] { return makeMain(); });
+    auto main = makeMain();
+    auto *about = new frmAbout(main.get());
+    about->setAttribute(Qt::WA_DeleteOnClose, false);
+    std::unique_ptr<frmAbout> aboutOwner(about);
+    main->mnuFindText3->trigger(); // the document's find box too
+    // Selected subjects show in the lists' selection colours.
+    main->lstBible->setCurrentRow(0);
+    for (QWidget *w : {static_cast<QWidget *>(&splash), static_cast<QWidget *>(main.get()), static_cast<QWidget *>(about)}) {
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        const QList<TextOn> texts = textsOf(w);
+        QVERIFY2(texts.size() >= (w == main.get() ? 60 : 8), qPrintable(QString::number(texts.size())));
+        for (const TextOn &t : texts)
+            QVERIFY2(contrast(t.text, t.background) >= 4.5,
+                     qPrintable(QStringLiteral("%1 %2: %3 on %4 is %5:1")
+                                    .arg(w->objectName(), t.what, t.text.name(), t.background.name())
+                                    .arg(contrast(t.text, t.background), 0, 'f', 2)));
+    }
 }
 
 void TestApp::returnActivatesFocusedImageButton_data()
