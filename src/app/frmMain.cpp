@@ -52,6 +52,58 @@ void setBackground(QWidget *w, const QColor &colour, const QColor &text = Qt::bl
     w->setAutoFillBackground(true);
 }
 
+// What a screen reader says: what each control is for, where its caption or
+// picture does not say it (the four find buttons all read "Find" or "Fnd/Nxt").
+void nameControls(frmMain *w)
+{
+    const QString list = QStringLiteral("One subject at a time: the arrow keys or the mouse wheel choose the next");
+    const QString view = QStringLiteral("Select a passage and press Ctrl+C to copy it");
+    const struct {
+        QWidget *control;
+        const char *name;
+        QString description;
+    } names[] = {
+        {w->RichTextBox1, "Sermon document", {}},
+        {w->cmdUpperCase, "Upper case", QStringLiteral("Capitals for the selected text of the document")},
+        {w->cmdLowerCase, "Lower case", QStringLiteral("Small letters for the selected text of the document")},
+        {w->optAlign[0], "Align left", {}},
+        {w->optAlign[2], "Align center", {}},
+        {w->optAlign[1], "Align right", {}},
+        {w->txtTextBox3, "Text to find in the document", {}},
+        {w->rnbFind3, "Find in the document", {}},
+        {w->rnbFindNext3, "Find next in the document", {}},
+        {w->frmBibleKJ, "Bible", w->frmBibleKJ->title()},
+        {w->lstBible, "Bible section", list},
+        {w->RichTextBox2, "Bible passage", view},
+        {w->txtTextBox1, "Text to find in the Bible", {}},
+        {w->rnbFind1, "Find in the Bible", {}},
+        {w->rnbFindNext1, "Find next in the Bible", {}},
+        {w->frameSermonType, "Sermon types and samples", w->frameSermonType->title()},
+        {w->lstSermonType, "Sermon type", list},
+        {w->RichTextBox4, "Sermon type or sample", view},
+        {w->frameQuotation, "Quotations", w->frameQuotation->title()},
+        {w->LstQuote, "Quotation subject", list},
+        {w->RichTextBox3, "Quotation", view},
+        {w->frmHumor, "Dictionary", w->frmHumor->title()},
+        {w->lstJoke, "Dictionary subject", list},
+        {w->RichTextBox5, "Dictionary entry", view},
+        {w->txtTextBox2, "Text to find in the dictionary", {}},
+        {w->rnbFind2, "Find in the dictionary", {}},
+        {w->rnbFindNext2, "Find next in the dictionary", {}},
+    };
+    for (const auto &n : names) {
+        n.control->setAccessibleName(QString::fromLatin1(n.name));
+        n.control->setAccessibleDescription(n.description);
+    }
+    // The window is read by its title once the document commands set one.
+    auto nameWindow = [w](const QString &title) {
+        w->setAccessibleName(title.isEmpty() ? QStringLiteral("Vellumor") : QString());
+    };
+    nameWindow(w->windowTitle());
+    QObject::connect(w, &QWidget::windowTitleChanged, w, nameWindow);
+    w->setAccessibleDescription(QStringLiteral("The sermon document beside four reference panels"));
+}
+
 } // namespace
 
 frmMain::frmMain(const QString &dataDir, QWidget *parent)
@@ -78,6 +130,7 @@ frmMain::frmMain(const QString &dataDir, QWidget *parent)
     createControls();
     createMenus();
     setFocusOrder();
+    nameControls(this);
     setUpEditCommands();
     setUpReferencePanels();
     Form_Load();

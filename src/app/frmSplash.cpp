@@ -102,6 +102,11 @@ frmSplash::frmSplash(MainFactory makeMain, QWidget *parent)
     Image1->setPixmap(Pictures::pixmap(QStringLiteral("emblem"), QSize(78, 102)));
     Twips::place(Image1, 360, 480, 1170, 1530);
 
+    setAccessibleName(QStringLiteral("Welcome to Vellumor"));
+    RainButton1->setAccessibleName(QStringLiteral("Begin writing"));
+    RainButton1->setAccessibleDescription(Label7->text());
+    Image1->setAccessibleName(QStringLiteral("Emblem: an open Bible under a cross"));
+
     RainButton1->setFocus();
     Form_Load();
 }

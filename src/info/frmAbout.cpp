@@ -94,6 +94,10 @@ frmAbout::frmAbout(QWidget *owner, SystemInfoLocator::Places places)
                           QColor(255, 192, 255));
     Twips::place(lblDisclaimer, 480, 2625, 3510, 1065);
 
+    setAccessibleName(QStringLiteral("About Vellumor"));
+    picIcon->setAccessibleName(QStringLiteral("Picture: a quill over a written scroll"));
+    cmdSysInfo->setAccessibleDescription(QStringLiteral("Starts the system information program"));
+
     setTabOrder(cmdOK, cmdSysInfo);
     cmdOK->setFocus();
     Form_Load();

@@ -69,6 +69,10 @@ frmHelp::frmHelp(QWidget *parent)
     Image1->setPixmap(Pictures::pixmap(QStringLiteral("emblem"), QSize(78, 102)));
     Twips::place(Image1, 120, 240, 1230, 1590);
 
+    setAccessibleName(QStringLiteral("Vellumor help"));
+    Text1->setAccessibleName(QStringLiteral("Help text"));
+    Image1->setAccessibleName(QStringLiteral("Emblem: an open Bible under a cross"));
+
     Text1->setFocus();
     Form_Load();
 }

@@ -160,6 +160,12 @@ QPalette highContrastPalette()
     return p;
 }
 
+QString accessibleText(QObject *o, QAccessible::Text t)
+{
+    QAccessibleInterface *i = QAccessible::queryAccessibleInterface(o);
+    return i ? i->text(t) : QString();
+}
+
 } // namespace
 
 class TestApp : public QObject {
@@ -197,6 +203,7 @@ private slots:
     void returnActivatesFocusedImageButton();
     void returnInFindBoxRunsItsFind_data();
     void returnInFindBoxRunsItsFind();
+    void controlsHaveAccessibleNames();
     void wheelMovesSelectionLikeArrowKeys_data();
     void wheelMovesSelectionLikeArrowKeys();
     void tabIntoListWithNothingSelectedLooksNothingUp();
@@ -819,6 +826,75 @@ void TestApp::returnInFindBoxRunsItsFind()
     QTest::keyClick(edit, Qt::Key(key));
     QCOMPARE(searched->SelText(), QStringLiteral("ntr"));
     QCOMPARE(QApplication::focusWidget(), searched);
+}
+
+void TestApp::controlsHaveAccessibleNames()
+{
+    frmSplash splash([this] { return makeMain(); });
+    auto *about = new frmAbout(m_main.get());
+    std::unique_ptr<frmAbout> aboutOwner(about);
+    frmHelp help;
+
+    // What a screen reader says for each control of the main window.
+    const std::pair<const char *, const char *> names[] = {
+        {"RichTextBox1", "Sermon document"},
+        {"cmdUpperCase", "Upper case"},
+        {"cmdLowerCase", "Lower case"},
+        {"optAlign(0)", "Align left"},
+        {"optAlign(2)", "Align center"},
+        {"optAlign(1)", "Align right"},
+        {"txtTextBox3", "Text to find in the document"},
+        {"rnbFind3", "Find in the document"},
+        {"rnbFindNext3", "Find next in the document"},
+        {"frmBibleKJ", "Bible"},
+        {"lstBible", "Bible section"},
+        {"RichTextBox2", "Bible passage"},
+        {"txtTextBox1", "Text to find in the Bible"},
+        {"rnbFind1", "Find in the Bible"},
+        {"rnbFindNext1", "Find next in the Bible"},
+        {"frameSermonType", "Sermon types and samples"},
+        {"lstSermonType", "Sermon type"},
+        {"RichTextBox4", "Sermon type or sample"},
+        {"frameQuotation", "Quotations"},
+        {"LstQuote", "Quotation subject"},
+        {"RichTextBox3", "Quotation"},
+        {"frmHumor", "Dictionary"},
+        {"lstJoke", "Dictionary subject"},
+        {"RichTextBox5", "Dictionary entry"},
+        {"txtTextBox2", "Text to find in the dictionary"},
+        {"rnbFind2", "Find in the dictionary"},
+        {"rnbFindNext2", "Find next in the dictionary"},
+    };
+    for (const auto &[object, name] : names) {
+        QWidget *w = m_main->findChild<QWidget *>(QString::fromLatin1(object));
+        QVERIFY2(w, object);
+        QCOMPARE(accessibleText(w, QAccessible::Name), QString::fromLatin1(name));
+    }
+    // The frames' captions, which tell how to use the panels, are read too.
+    QCOMPARE(accessibleText(m_main->frmBibleKJ, QAccessible::Description), m_main->frmBibleKJ->title());
+    // The main window is named before the document gives it a title, and by the title after.
+    QCOMPARE(accessibleText(m_main.get(), QAccessible::Name), QStringLiteral("Vellumor"));
+    m_main->setWindowTitle(QStringLiteral("Text Editor - /home/a/sermon.txt"));
+    QCOMPARE(accessibleText(m_main.get(), QAccessible::Name), QStringLiteral("Text Editor - /home/a/sermon.txt"));
+
+    // Every window and every control that shows something or takes the
+    // focus has a name, distinct within its window.
+    for (QWidget *window : {static_cast<QWidget *>(m_main.get()), static_cast<QWidget *>(&splash),
+                            static_cast<QWidget *>(about), static_cast<QWidget *>(&help)}) {
+        QVERIFY2(!accessibleText(window, QAccessible::Name).isEmpty(), qPrintable(window->objectName()));
+        QStringList seen;
+        for (QWidget *w : window->findChildren<QWidget *>()) {
+            const bool control = w->focusPolicy() != Qt::NoFocus || qobject_cast<QLabel *>(w) || qobject_cast<QGroupBox *>(w);
+            if (!control || w->objectName().isEmpty() || w->objectName().startsWith(QLatin1String("qt_")))
+                continue;
+            const QString name = accessibleText(w, QAccessible::Name);
+            QVERIFY2(!name.isEmpty(), qPrintable(window->objectName() + QLatin1Char(' ') + w->objectName()));
+            QVERIFY2(!seen.contains(name), qPrintable(window->objectName() + QStringLiteral(": twice ") + name));
+            seen << name;
+        }
+        QVERIFY(seen.size() >= 3);
+    }
+    QVERIFY(!accessibleText(splash.RainButton1, QAccessible::Description).isEmpty());
 }
 
 void TestApp::wheelMovesSelectionLikeArrowKeys_data()
