@@ -7,6 +7,7 @@
 #include "app/Pictures.h"
 #include "app/RainButton.h"
 #include "app/Twips.h"
+#include "app/WindowCentring.h"
 #include "editor/RichTextBox.h"
 #include "reference/SubjectList.h"
 #include "reference/SubjectLists.h"
@@ -19,7 +20,6 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QScreen>
 #include <cstdlib>
 
 namespace {
@@ -395,10 +395,7 @@ void frmMain::Form_Load()
     centralWidget()->setMinimumSize(0, 0);
     centralWidget()->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     resize(client.width(), client.height() + menuBar()->sizeHint().height());
-    if (const QScreen *s = screen()) {
-        const QRect avail = s->geometry();
-        move(avail.x() + (avail.width() - width()) / 2, avail.y() + (avail.height() - height()) / 2);
-    }
+    WindowCentring::centre(this);
 
     TextChanged = false;
     // The initial content went in before the document was watched, so no

@@ -4,6 +4,7 @@
 #include "app/Pictures.h"
 #include "app/RainButton.h"
 #include "app/Twips.h"
+#include "app/WindowCentring.h"
 #include "app/frmMain.h"
 
 #include <QCloseEvent>
@@ -115,10 +116,7 @@ frmSplash::~frmSplash() = default;
 
 void frmSplash::Form_Load()
 {
-    if (const QScreen *s = screen()) {
-        const QRect g = s->geometry();
-        move(g.x() + (g.width() - width()) / 2, g.y() + (g.height() - height()) / 2);
-    }
+    WindowCentring::centre(this);
 }
 
 QString frmSplash::resolutionWarning(QSizeF pixels)
@@ -135,10 +133,14 @@ QString frmSplash::resolutionWarning(QSizeF pixels)
 
 void frmSplash::RainButton1_Click()
 {
+    // The main window is framed as this one is: centred by that frame, it
+    // opens where it stays.
+    const QMargins frame = WindowCentring::frameOf(this);
     hide();
     if (!m_main) {
         m_main = m_makeMain();
         m_main->registerWindow(this);
+        WindowCentring::centre(m_main.get(), frame);
     }
     m_main->show();
     m_main->raise();

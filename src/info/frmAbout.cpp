@@ -4,6 +4,7 @@
 #include "app/AppSetup.h"
 #include "app/Pictures.h"
 #include "app/Twips.h"
+#include "app/WindowCentring.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -12,7 +13,6 @@
 #include <QPainter>
 #include <QProcess>
 #include <QPushButton>
-#include <QScreen>
 
 frmAbout::frmAbout(QWidget *owner, SystemInfoLocator::Places places)
     : QDialog(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
@@ -112,11 +112,8 @@ QString frmAbout::unavailableMessage()
 
 void frmAbout::Form_Load()
 {
-    // Centred on the screen, not on the owner.
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->geometry();
-        move(area.x() + area.width() / 2 - width() / 2, area.y() + area.height() / 2 - height() / 2);
-    }
+    // Centred on the screen, not on the owner; framed as the owner is.
+    WindowCentring::centre(this, WindowCentring::frameOf(parentWidget()));
     lblVersion->setText(QStringLiteral("Version %1.%2.%3")
                             .arg(VELLUMOR_VERSION_MAJOR)
                             .arg(VELLUMOR_VERSION_MINOR)

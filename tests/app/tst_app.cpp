@@ -166,6 +166,14 @@ QString accessibleText(QObject *o, QAccessible::Text t)
     return i ? i->text(t) : QString();
 }
 
+// Where a frame centred on the screen has its top left corner (its top
+// kept on the screen when it is taller than the screen).
+QPoint centredFrameAt(const QRect &screen, const QSize &frame)
+{
+    return {screen.x() + qMax(0, (screen.width() - frame.width()) / 2),
+            screen.y() + qMax(0, (screen.height() - frame.height()) / 2)};
+}
+
 } // namespace
 
 class TestApp : public QObject {
@@ -204,6 +212,8 @@ private slots:
     void returnInFindBoxRunsItsFind_data();
     void returnInFindBoxRunsItsFind();
     void controlsHaveAccessibleNames();
+    void windowsCentredByTheirFrame_data();
+    void windowsCentredByTheirFrame();
     void wheelMovesSelectionLikeArrowKeys_data();
     void wheelMovesSelectionLikeArrowKeys();
     void tabIntoListWithNothingSelectedLooksNothingUp();
@@ -895,6 +905,53 @@ void TestApp::controlsHaveAccessibleNames()
         QVERIFY(seen.size() >= 3);
     }
     QVERIFY(!accessibleText(splash.RainButton1, QAccessible::Description).isEmpty());
+}
+
+void TestApp::windowsCentredByTheirFrame_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::newRow("splash") << "frmSplash";
+    QTest::newRow("main") << "frmMain";
+    QTest::newRow("main, opened by the splash") << "frmSplash+frmMain";
+    QTest::newRow("About") << "frmAbout";
+    QTest::newRow("help") << "frmHelp";
+}
+
+void TestApp::windowsCentredByTheirFrame()
+{
+    QFETCH(QString, window);
+    std::unique_ptr<QWidget> owned;
+    QWidget *w = nullptr;
+    if (window.startsWith(QStringLiteral("frmSplash")))
+        owned = std::make_unique<frmSplash>([this] { return makeMain(); });
+    else if (window == QStringLiteral("frmAbout"))
+        owned = std::make_unique<frmAbout>(m_main.get());
+    else if (window == QStringLiteral("frmHelp"))
+        owned = std::make_unique<frmHelp>();
+    w = owned ? owned.get() : m_main.get();
+    w->setAttribute(Qt::WA_DeleteOnClose, false);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    if (window == QStringLiteral("frmSplash+frmMain")) {
+        auto *splash = static_cast<frmSplash *>(w);
+        splash->setScreenSize([] { return QSizeF(800, 600); });
+        splash->RainButton1->click();
+        w = splash->mainWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+    }
+    const QRect screen = w->screen()->geometry();
+    // The frame (title bar and borders) is known once the window is shown.
+    QTRY_VERIFY(w->frameGeometry() != w->geometry());
+    QTRY_VERIFY2((w->frameGeometry().topLeft() - centredFrameAt(screen, w->frameGeometry().size())).manhattanLength() <= 1,
+                 qPrintable(QStringLiteral("frame %1,%2 %3x%4 on %5x%6")
+                                .arg(w->frameGeometry().x())
+                                .arg(w->frameGeometry().y())
+                                .arg(w->frameGeometry().width())
+                                .arg(w->frameGeometry().height())
+                                .arg(screen.width())
+                                .arg(screen.height())));
+    if (window.endsWith(QStringLiteral("frmMain")))
+        QCOMPARE(w->findChild<QWidget *>(QStringLiteral("client"))->size(), QSize(792, 554));
 }
 
 void TestApp::wheelMovesSelectionLikeArrowKeys_data()
