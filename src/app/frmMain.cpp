@@ -20,6 +20,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStyleOptionGroupBox>
 #include <cstdlib>
 
 namespace {
@@ -50,6 +51,29 @@ void setBackground(QWidget *w, const QColor &colour, const QColor &text = Qt::bl
     p.setColor(QPalette::HighlightedText, SelectionTextColour);
     w->setPalette(p);
     w->setAutoFillBackground(true);
+}
+
+// The design's caption font is narrower than the fonts that stand in for it:
+// a caption that would run past its frame's right edge is drawn condensed
+// just enough to fit.
+void fitCaption(QGroupBox *frame)
+{
+    QStyleOptionGroupBox opt;
+    opt.initFrom(frame);
+    opt.text = frame->title();
+    opt.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+    const int left = frame->style()->subControlRect(QStyle::CC_GroupBox, &opt, QStyle::SC_GroupBoxLabel, frame).left();
+    const int room = frame->width() - 2 - left;
+    QFont font = frame->font();
+    const int width = QFontMetrics(font).horizontalAdvance(frame->title());
+    if (width <= room || width <= 0)
+        return;
+    for (int stretch = 100 * room / width; stretch >= 50; --stretch) {
+        font.setStretch(stretch);
+        if (QFontMetrics(font).horizontalAdvance(frame->title()) <= room)
+            break;
+    }
+    frame->setFont(font);
 }
 
 // What a screen reader says: what each control is for, where its caption or
@@ -249,6 +273,8 @@ void frmMain::createControls()
     Twips::place(frameQuotation, 8160, 3120, 3615, 2655);
     frmHumor = frame("frmHumor", QStringLiteral("Dictionary, Word Usage, Bible Names, Topical Index"), client);
     Twips::place(frmHumor, 5400, 5760, 6375, 2415);
+    for (QGroupBox *g : {frmBibleKJ, frameSermonType, frameQuotation, frmHumor})
+        fitCaption(g);
 
     auto list = [&](const char *name, const QColor &background, QWidget *parent) {
         auto *l = new SubjectList(parent);

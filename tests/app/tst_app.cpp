@@ -217,6 +217,7 @@ private slots:
     void wheelMovesSelectionLikeArrowKeys_data();
     void wheelMovesSelectionLikeArrowKeys();
     void tabIntoListWithNothingSelectedLooksNothingUp();
+    void framesShowTheirWholeCaption();
 
 private:
     std::unique_ptr<frmMain> makeMain() { return std::make_unique<frmMain>(m_data.path()); }
@@ -1017,6 +1018,28 @@ void TestApp::tabIntoListWithNothingSelectedLooksNothingUp()
     QCOMPARE(list->currentRow(), 0);
     QCOMPARE(spy.count(), 1);
     QCOMPARE(m_main->strSermonSubject, list->item(0)->text());
+}
+
+void TestApp::framesShowTheirWholeCaption()
+{
+    m_main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+    for (QGroupBox *g : {m_main->frmBibleKJ, m_main->frameSermonType, m_main->frameQuotation, m_main->frmHumor}) {
+        QStyleOptionGroupBox opt;
+        opt.initFrom(g);
+        opt.text = g->title();
+        opt.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+        const QRect label = g->style()->subControlRect(QStyle::CC_GroupBox, &opt, QStyle::SC_GroupBoxLabel, g);
+        const int textWidth = g->fontMetrics().horizontalAdvance(g->title());
+        // Inside the frame's right edge, with the caption's own left margin at most.
+        QVERIFY2(label.left() + textWidth <= g->width() - 2,
+                 qPrintable(QStringLiteral("%1: caption %2 px from %3 in %4 px")
+                                .arg(g->objectName())
+                                .arg(textWidth)
+                                .arg(label.left())
+                                .arg(g->width())));
+        QCOMPARE(g->font().pointSizeF(), 8.25);
+    }
 }
 
 QTEST_MAIN(TestApp)
