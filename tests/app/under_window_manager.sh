@@ -9,8 +9,10 @@ work=$(mktemp -d)
 
 # Xvfb picks a free display number and writes it to the pipe.
 exec 3< <(Xvfb -displayfd 1 -screen 0 800x600x24 -nolisten tcp 2>/dev/null & echo "pid $!")
-read -r _ xvfb <&3
-read -r display <&3
+for _ in 1 2; do
+  read -r line <&3
+  case "$line" in pid\ *) xvfb="${line#pid }" ;; *) display="$line" ;; esac
+done
 export DISPLAY=":$display"
 openbox --sm-disable --startup "touch $work/ready" >/dev/null 2>&1 &
 wm=$!
