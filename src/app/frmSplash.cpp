@@ -36,9 +36,7 @@ frmSplash::frmSplash(MainFactory makeMain, QWidget *parent)
     setObjectName(QStringLiteral("frmSplash"));
     setWindowTitle(QStringLiteral("Orvanta"));
     setWindowIcon(AppSetup::programIcon());
-    QFont windowFont(QStringLiteral("MS Sans Serif"));
-    windowFont.setPointSizeF(8.25);
-    setFont(windowFont);
+    setFont(AppSetup::designFont(QStringLiteral("MS Sans Serif"), 8.25));
     setFixedSize(Twips::toPx(6705), Twips::toPx(4965));
     setMinimumSize(0, 0);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
@@ -47,10 +45,7 @@ frmSplash::frmSplash(MainFactory makeMain, QWidget *parent)
 
     RainButton1 = new RainButton(QStringLiteral("ENTER"), this);
     RainButton1->setObjectName(QStringLiteral("RainButton1"));
-    QFont buttonFont(QStringLiteral("GoudyOldStyTExtBol"));
-    buttonFont.setPointSizeF(18);
-    buttonFont.setBold(true);
-    RainButton1->setFont(buttonFont);
+    RainButton1->setFont(AppSetup::designFont(QStringLiteral("GoudyOldStyTExtBol"), 18, true));
     RainButton1->setFaceColor(QColor(255, 0, 0));
     RainButton1->setTextColor(QColor(128, 255, 128));
     RainButton1->setGradientColor(QColor(0, 0, 255));
