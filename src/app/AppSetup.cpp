@@ -10,6 +10,7 @@
 static void initVellumorResources()
 {
     Q_INIT_RESOURCE(vellumor);
+    Q_INIT_RESOURCE(prerendered);
 }
 
 namespace AppSetup {

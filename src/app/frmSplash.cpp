@@ -17,6 +17,9 @@
 
 namespace {
 
+// The background picture, drawn unscaled from the top left corner.
+constexpr QSize BackgroundSize(768, 512);
+
 QSizeF primaryScreenPixels()
 {
     const QScreen *screen = QGuiApplication::primaryScreen();
@@ -35,13 +38,16 @@ frmSplash::frmSplash(MainFactory makeMain, QWidget *parent)
     AppSetup::initResources();
     setObjectName(QStringLiteral("frmSplash"));
     setWindowTitle(QStringLiteral("Orvanta"));
-    setWindowIcon(AppSetup::programIcon());
+    // The program's icon, unless the application carries it already.
+    if (QGuiApplication::windowIcon().isNull())
+        setWindowIcon(AppSetup::programIcon());
     setFont(AppSetup::designFont(QStringLiteral("MS Sans Serif"), 8.25));
     setFixedSize(Twips::toPx(6705), Twips::toPx(4965));
     setMinimumSize(0, 0);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     resize(Twips::toPx(6705), Twips::toPx(4965));
-    m_background = Pictures::pixmap(QStringLiteral("splash"), QSize(768, 512));
+    // The part of the background the window shows; the rest when it grows.
+    m_background = Pictures::pixmap(QStringLiteral("splash"), BackgroundSize, size());
 
     RainButton1 = new RainButton(QStringLiteral("ENTER"), this);
     RainButton1->setObjectName(QStringLiteral("RainButton1"));
@@ -153,6 +159,15 @@ void frmSplash::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     p.drawPixmap(0, 0, m_background);
+}
+
+void frmSplash::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    const QSize shown = size().boundedTo(BackgroundSize);
+    const QSizeF have = m_background.deviceIndependentSize();
+    if (have.width() < shown.width() || have.height() < shown.height())
+        m_background = Pictures::pixmap(QStringLiteral("splash"), BackgroundSize, shown);
 }
 
 void frmSplash::closeEvent(QCloseEvent *event)

@@ -3,6 +3,7 @@
 #include "app/CommonDialog.h"
 #include "app/CoolClose.h"
 #include "app/GeometrySettings.h"
+#include "app/Pictures.h"
 #include "app/RainButton.h"
 #include "app/frmMain.h"
 #include "app/frmSplash.h"
@@ -13,6 +14,7 @@
 #include "reference/SubjectList.h"
 
 #include <QAccessible>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -218,6 +220,7 @@ private slots:
     void wheelMovesSelectionLikeArrowKeys();
     void tabIntoListWithNothingSelectedLooksNothingUp();
     void framesShowTheirWholeCaption();
+    void picturesPreparedAtBuildTimeMatchTheirDrawings();
 
 private:
     std::unique_ptr<frmMain> makeMain() { return std::make_unique<frmMain>(m_data.path()); }
@@ -1040,6 +1043,32 @@ void TestApp::framesShowTheirWholeCaption()
                                 .arg(g->width())));
         QCOMPARE(g->font().pointSizeF(), 8.25);
     }
+}
+
+void TestApp::picturesPreparedAtBuildTimeMatchTheirDrawings()
+{
+    // Named <picture>-<width>x<height>.pixels: the drawing at that size, or
+    // its top left part.
+    const QStringList prepared = QDir(QStringLiteral(":/prerendered")).entryList();
+    QVERIFY2(prepared.size() >= 4, qPrintable(prepared.join(QLatin1Char(' '))));
+    const QRegularExpression pattern(QStringLiteral("^(.+)-(\\d+)x(\\d+)\\.pixels$"));
+    for (const QString &file : prepared) {
+        const QRegularExpressionMatch m = pattern.match(file);
+        QVERIFY2(m.hasMatch(), qPrintable(file));
+        const QSize size(m.captured(2).toInt(), m.captured(3).toInt());
+        const QImage image = Pictures::pixmap(m.captured(1), size, QSize(1, 1)).toImage();
+        QVERIFY2(image.width() < size.width() * 2 && !image.isNull(), qPrintable(file));
+        const QImage drawn = Pictures::draw(m.captured(1), size).toImage().copy(image.rect());
+        QCOMPARE(image.convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                 drawn.convertToFormat(QImage::Format_ARGB32_Premultiplied));
+    }
+    // A window larger than the part prepared gets the whole drawing.
+    frmSplash splash([this] { return makeMain(); });
+    splash.resize(700, 500);
+    splash.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&splash));
+    const QImage whole = Pictures::draw(QStringLiteral("splash"), QSize(768, 512)).toImage();
+    QCOMPARE(splash.grab().toImage().pixelColor(690, 495), whole.pixelColor(690, 495));
 }
 
 QTEST_MAIN(TestApp)
