@@ -154,7 +154,6 @@ frmMain::frmMain(const QString &dataDir, QWidget *parent)
     createControls();
     createMenus();
     setFocusOrder();
-    nameControls(this);
     setUpEditCommands();
     setUpReferencePanels();
     Form_Load();
@@ -345,6 +344,7 @@ void frmMain::createControls()
     // Frames lie behind the lists, views and search controls drawn on them.
     for (QGroupBox *g : {frmBibleKJ, frameSermonType, frameQuotation, frmHumor})
         g->lower();
+    nameControls(this);
 }
 
 void frmMain::createMenus()
