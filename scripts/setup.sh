@@ -19,7 +19,7 @@ packages=(
   # fonts that stand in for the classic Windows faces
   fonts-liberation fonts-dejavu-core
   # headless tests and checks
-  xvfb xauth poppler-utils
+  xvfb xauth poppler-utils openbox
   # a private print server with a PDF printer proves the printing path
   cups printer-driver-cups-pdf
 )

@@ -4,6 +4,7 @@
 #include "app/Pictures.h"
 #include "app/RainButton.h"
 #include "app/Twips.h"
+#include "app/WindowCentring.h"
 #include "app/frmMain.h"
 
 #include <QCloseEvent>
@@ -15,6 +16,9 @@
 #include <QScreen>
 
 namespace {
+
+// The background picture, drawn unscaled from the top left corner.
+constexpr QSize BackgroundSize(768, 512);
 
 QSizeF primaryScreenPixels()
 {
@@ -34,22 +38,20 @@ frmSplash::frmSplash(MainFactory makeMain, QWidget *parent)
     AppSetup::initResources();
     setObjectName(QStringLiteral("frmSplash"));
     setWindowTitle(QStringLiteral("Orvanta"));
-    setWindowIcon(AppSetup::programIcon());
-    QFont windowFont(QStringLiteral("MS Sans Serif"));
-    windowFont.setPointSizeF(8.25);
-    setFont(windowFont);
+    // The program's icon, unless the application carries it already.
+    if (QGuiApplication::windowIcon().isNull())
+        setWindowIcon(AppSetup::programIcon());
+    setFont(AppSetup::designFont(QStringLiteral("MS Sans Serif"), 8.25));
     setFixedSize(Twips::toPx(6705), Twips::toPx(4965));
     setMinimumSize(0, 0);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     resize(Twips::toPx(6705), Twips::toPx(4965));
-    m_background = Pictures::pixmap(QStringLiteral("splash"), QSize(768, 512));
+    // The part of the background the window shows; the rest when it grows.
+    m_background = Pictures::pixmap(QStringLiteral("splash"), BackgroundSize, size());
 
     RainButton1 = new RainButton(QStringLiteral("ENTER"), this);
     RainButton1->setObjectName(QStringLiteral("RainButton1"));
-    QFont buttonFont(QStringLiteral("GoudyOldStyTExtBol"));
-    buttonFont.setPointSizeF(18);
-    buttonFont.setBold(true);
-    RainButton1->setFont(buttonFont);
+    RainButton1->setFont(AppSetup::designFont(QStringLiteral("GoudyOldStyTExtBol"), 18, true));
     RainButton1->setFaceColor(QColor(255, 0, 0));
     RainButton1->setTextColor(QColor(128, 255, 128));
     RainButton1->setGradientColor(QColor(0, 0, 255));
@@ -102,6 +104,11 @@ frmSplash::frmSplash(MainFactory makeMain, QWidget *parent)
     Image1->setPixmap(Pictures::pixmap(QStringLiteral("emblem"), QSize(78, 102)));
     Twips::place(Image1, 360, 480, 1170, 1530);
 
+    setAccessibleName(QStringLiteral("Welcome to Vellumor"));
+    RainButton1->setAccessibleName(QStringLiteral("Begin writing"));
+    RainButton1->setAccessibleDescription(Label7->text());
+    Image1->setAccessibleName(QStringLiteral("Emblem: an open Bible under a cross"));
+
     RainButton1->setFocus();
     Form_Load();
 }
@@ -110,10 +117,7 @@ frmSplash::~frmSplash() = default;
 
 void frmSplash::Form_Load()
 {
-    if (const QScreen *s = screen()) {
-        const QRect g = s->geometry();
-        move(g.x() + (g.width() - width()) / 2, g.y() + (g.height() - height()) / 2);
-    }
+    WindowCentring::centre(this);
 }
 
 QString frmSplash::resolutionWarning(QSizeF pixels)
@@ -130,10 +134,14 @@ QString frmSplash::resolutionWarning(QSizeF pixels)
 
 void frmSplash::RainButton1_Click()
 {
+    // The main window is framed as this one is: centred by that frame, it
+    // opens where it stays.
+    const QMargins frame = WindowCentring::frameOf(this);
     hide();
     if (!m_main) {
         m_main = m_makeMain();
         m_main->registerWindow(this);
+        WindowCentring::centre(m_main.get(), frame);
     }
     m_main->show();
     m_main->raise();
@@ -151,6 +159,15 @@ void frmSplash::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     p.drawPixmap(0, 0, m_background);
+}
+
+void frmSplash::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    const QSize shown = size().boundedTo(BackgroundSize);
+    const QSizeF have = m_background.deviceIndependentSize();
+    if (have.width() < shown.width() || have.height() < shown.height())
+        m_background = Pictures::pixmap(QStringLiteral("splash"), BackgroundSize, shown);
 }
 
 void frmSplash::closeEvent(QCloseEvent *event)

@@ -7,6 +7,7 @@ target_sources(vellumor_core PRIVATE
   app/Pictures.cpp app/Pictures.h
   app/RainButton.cpp app/RainButton.h
   app/Twips.h
+  app/WindowCentring.cpp app/WindowCentring.h
   app/frmMain.cpp app/frmMain.h
   app/frmSplash.cpp app/frmSplash.h
 )
