@@ -6,5 +6,6 @@ target_sources(vellumor_core PRIVATE
   reference/ReferenceSchema.h
   reference/SubjectList.cpp reference/SubjectList.h
   reference/SubjectLists.cpp reference/SubjectLists.h
+  reference/TextMatch.cpp reference/TextMatch.h
   reference/frmMainReference.cpp
 )
