@@ -58,6 +58,11 @@ qsizetype indexOfFolded(QStringView haystack, QStringView foldedNeedle, qsizetyp
 {
     if (foldedNeedle.isEmpty() || from < 0 || from > haystack.size())
         return -1;
+    // A needle without apostrophes or quotation marks cannot match one in
+    // the haystack whatever its style, so Qt's case-insensitive search gives
+    // the same answer, without a folded copy of the haystack.
+    if (!foldedNeedle.contains(u'\'') && !foldedNeedle.contains(u'"'))
+        return haystack.indexOf(foldedNeedle, from, Qt::CaseInsensitive);
     const QString hay = folded(haystack.mid(from));
     const qsizetype at = QStringView(hay).indexOf(foldedNeedle);
     return at < 0 ? -1 : from + at;
