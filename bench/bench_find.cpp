@@ -285,7 +285,8 @@ int main(int argc, char *argv[])
         {"Bible: word only in the last section", false, "Genesis 1-16", "Alleluia", "Revelation 12-22"},
         {"Bible: rare text found nowhere", false, "Genesis 1-16", "Melchisedec the Hittite", nullptr},
         {"Bible: common words found nowhere", false, "Genesis 1-16", "and the lord was with thee and", nullptr},
-        {"dictionary: Moses", true, "WordUsage A-B", "Moses", "WordUsage K-N"},
+        {"dictionary: headword Moses", true, "BibleNames A-J", "Moses", "BibleNames K-Z"},
+        {"dictionary: word in a later entry", true, "WordUsage A-B", "Aharon", "BibleDict ALPHA"},
         {"dictionary: common words found nowhere", true, "BibleNames A-J", "and the lord was with thee and", nullptr},
     };
     runCases(dataDir, "with index:", cases, Repeats);

@@ -309,7 +309,7 @@ QSet<qint64> DataSource::rowsWithout(const QString &foldedText) const
 }
 
 std::optional<qint64> DataSource::firstEntryWhere(const QList<qint64> &rowIds,
-                                                  const std::function<bool(const QString &)> &test) const
+                                                  const std::function<bool(qint64, const QString &)> &test) const
 {
     if (!m_db || rowIds.isEmpty())
         return std::nullopt;
@@ -320,7 +320,7 @@ std::optional<qint64> DataSource::firstEntryWhere(const QList<qint64> &rowIds,
             break;
         s.reset();
         s.bindInteger(1, id);
-        if (s.step() == SQLITE_ROW && test(s.text(0)))
+        if (s.step() == SQLITE_ROW && test(id, s.text(0)))
             return id;
     }
     return std::nullopt;

@@ -64,10 +64,10 @@ public:
     QSet<qint64> rowsWithout(const QString &foldedText) const;
 
     // Reads the entry field of the records in the order given, handing each
-    // to test, and returns the first record it accepts. Made for scans over
-    // many long entries.
+    // to test with its row id, and returns the first record it accepts.
+    // Made for scans over many long entries.
     std::optional<qint64> firstEntryWhere(const QList<qint64> &rowIds,
-                                          const std::function<bool(const QString &)> &test) const;
+                                          const std::function<bool(qint64, const QString &)> &test) const;
 
     // One chapter of the Bible, when the file lists the chapters.
     struct Chapter {

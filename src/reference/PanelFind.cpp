@@ -10,6 +10,7 @@
 
 #include <QScrollBar>
 #include <QSet>
+#include <QTextBlock>
 #include <QTextDocument>
 
 namespace {
@@ -26,14 +27,14 @@ qsizetype verseLine(const QString &text, const QString &book, int chapter, int v
 
 } // namespace
 
-PanelFind::PanelFind(DataSource *source, const QString &index, SubjectList *list, RichTextBox *view,
-                     bool references, QObject *parent)
+PanelFind::PanelFind(Panel panel, DataSource *source, const QString &index, SubjectList *list, RichTextBox *view,
+                     QObject *parent)
     : QObject(parent)
+    , m_panel(panel)
     , m_source(source)
     , m_index(index)
     , m_list(list)
     , m_view(view)
-    , m_references(references)
 {
 }
 
@@ -45,12 +46,23 @@ PanelFind::Result PanelFind::find(const QString &text, QString *problem)
     const bool userSelection = hadSelection && !selectionIsOwn();
     const bool canLeave = !userSelection && m_source && m_source->isOpen() && m_list;
 
-    if (canLeave && m_references) {
+    // Text that names a place goes there, wherever the words occur first.
+    if (canLeave && m_panel == Panel::Bible) {
         if (const std::optional<BibleReference> ref = BibleReference::parse(text)) {
             if (const std::optional<Result> result = goTo(*ref, problem))
                 return *result;
         }
     }
+    // The other entry that holds the text, when the headword search has seen it.
+    std::optional<std::optional<int>> rowSeen;
+    if (canLeave && m_panel == Panel::Dictionary) {
+        int textRow = -2;
+        if (goToHeadword(text.trimmed(), &textRow))
+            return Result::Found;
+        if (textRow != -2 && text.trimmed() == text)
+            rowSeen = textRow >= 0 ? std::optional<int>(textRow) : std::nullopt;
+    }
+
     if (m_view->Find(text) >= 0) {
         rememberSelection();
         return Result::Found;
@@ -62,7 +74,7 @@ PanelFind::Result PanelFind::find(const QString &text, QString *problem)
         rememberSelection();
         return Result::Found;
     }
-    const std::optional<int> row = rowHolding(text);
+    const std::optional<int> row = rowSeen ? *rowSeen : rowHolding(TextMatch::folded(text));
     if (!row)
         return Result::NotFound;
     show(*row);
@@ -130,6 +142,45 @@ std::optional<PanelFind::Result> PanelFind::goTo(const BibleReference &ref, QStr
     return Result::Found;
 }
 
+bool PanelFind::goToHeadword(const QString &word, int *textRow)
+{
+    if (word.isEmpty() || word.contains(QLatin1Char('\n')))
+        return false;
+    const QString folded = TextMatch::folded(word);
+    // The article in the entry on show comes first.
+    qsizetype at = TextMatch::indexOfLine(m_view->Text(), folded);
+    if (at < 0) {
+        // One pass over the other entries finds both the first article and
+        // the first entry that merely holds the word.
+        *textRow = -1;
+        const QList<QPair<qint64, int>> entries = otherEntries(folded);
+        QList<qint64> ids;
+        QHash<qint64, int> rows;
+        for (const auto &[id, row] : entries) {
+            ids.append(id);
+            rows.insert(id, row);
+        }
+        const std::optional<qint64> found = m_source->firstEntryWhere(ids, [&](qint64 id, const QString &entry) {
+            const QString text = shownText(entry);
+            if (TextMatch::indexOfFolded(text, folded) < 0)
+                return false;
+            if (*textRow < 0)
+                *textRow = rows.value(id);
+            return TextMatch::indexOfLine(text, folded) >= 0;
+        });
+        if (!found)
+            return false;
+        show(rows.value(*found));
+        at = TextMatch::indexOfLine(m_view->Text(), folded);
+        if (at < 0)
+            return false;
+    }
+    m_view->setSelection(int(at), int(word.size()));
+    scrollToSelection();
+    rememberSelection();
+    return true;
+}
+
 void PanelFind::show(int row)
 {
     // Exactly the user's click: the list's own handler looks the subject up.
@@ -141,41 +192,46 @@ void PanelFind::scrollToSelection()
 {
     QTextCursor start = m_view->textCursor();
     start.setPosition(start.selectionStart());
+    start.movePosition(QTextCursor::StartOfBlock);
     QScrollBar *bar = m_view->verticalScrollBar();
-    const int top = m_view->cursorRect(start).top();
-    bar->setValue(bar->value() + top - m_view->fontMetrics().height() / 2);
+    bar->setValue(bar->value() + m_view->cursorRect(start).top());
 }
 
-std::optional<int> PanelFind::rowHolding(const QString &text)
+std::optional<int> PanelFind::rowHolding(const QString &folded)
 {
-    if (!m_source || !m_source->isOpen() || !m_list || text.isEmpty())
+    const QList<QPair<qint64, int>> entries = otherEntries(folded);
+    QList<qint64> ids;
+    for (const auto &entry : entries)
+        ids.append(entry.first);
+    const std::optional<qint64> found = m_source->firstEntryWhere(ids, [&](qint64, const QString &entry) {
+        return TextMatch::indexOfFolded(shownText(entry), folded) >= 0;
+    });
+    if (!found)
         return std::nullopt;
-    const QString needle = TextMatch::folded(text);
-    const QSet<qint64> without = m_source->rowsWithout(needle);
+    return entries.at(ids.indexOf(*found)).second;
+}
+
+QList<QPair<qint64, int>> PanelFind::otherEntries(const QString &filter)
+{
+    const QSet<qint64> without = m_source->rowsWithout(filter);
     const int count = m_list->count();
     const int current = m_list->currentRow();
-    QSet<qint64> searched;
+    QSet<qint64> seen;
     if (const std::optional<qint64> shown = m_source->currentRowId())
-        searched.insert(*shown);
-    // Each record once, at the first list row that shows it.
-    QList<qint64> candidates;
-    QHash<qint64, int> rows;
+        seen.insert(*shown);
+    QList<QPair<qint64, int>> entries;
     for (int step = 1; step <= count; ++step) {
         const int row = current < 0 ? step - 1 : (current + step) % count;
         if (row == current)
             continue;
         const std::optional<qint64> id = rowIdOf(m_list->item(row)->text());
-        if (!id || searched.contains(*id))
+        if (!id || seen.contains(*id))
             continue;
-        searched.insert(*id);
-        if (without.contains(*id))
-            continue;
-        candidates.append(*id);
-        rows.insert(*id, row);
+        seen.insert(*id);
+        if (!without.contains(*id))
+            entries.append({*id, row});
     }
-    const std::optional<qint64> found = m_source->firstEntryWhere(
-        candidates, [&](const QString &entry) { return TextMatch::indexOfFolded(shownText(entry), needle) >= 0; });
-    return found ? std::optional<int>(rows.value(*found)) : std::nullopt;
+    return entries;
 }
 
 QString PanelFind::shownText(const QString &entry) const

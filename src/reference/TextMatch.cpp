@@ -68,6 +68,22 @@ qsizetype indexOfFolded(QStringView haystack, QStringView foldedNeedle, qsizetyp
     return at < 0 ? -1 : from + at;
 }
 
+qsizetype indexOfLine(QStringView haystack, QStringView foldedLine)
+{
+    const qsizetype n = foldedLine.size();
+    if (n == 0 || haystack.size() < n)
+        return -1;
+    const auto isLine = [&](qsizetype at) { return indexOfFolded(haystack.mid(at, n), foldedLine) == 0; };
+    if ((haystack.size() == n || haystack.at(n) == u'\n') && isLine(0))
+        return 0;
+    const QString inner = QLatin1Char('\n') + foldedLine.toString() + QLatin1Char('\n');
+    const qsizetype between = indexOfFolded(haystack, inner);
+    if (between >= 0)
+        return between + 1;
+    const qsizetype last = haystack.size() - n;
+    return last > 0 && haystack.at(last - 1) == u'\n' && isLine(last) ? last : -1;
+}
+
 qsizetype indexIn(QStringView haystack, QStringView needle, qsizetype from)
 {
     return indexOfFolded(haystack, folded(needle), from);

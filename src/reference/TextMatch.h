@@ -19,4 +19,8 @@ qsizetype indexIn(QStringView haystack, QStringView needle, qsizetype from = 0);
 // As indexIn, with a needle already folded: saves folding it per haystack.
 qsizetype indexOfFolded(QStringView haystack, QStringView foldedNeedle, qsizetype from = 0);
 
+// The start of the first line of haystack that is the (folded) line and
+// nothing else, or -1: a dictionary's headword such as "MOSES".
+qsizetype indexOfLine(QStringView haystack, QStringView foldedLine);
+
 } // namespace TextMatch

@@ -139,8 +139,10 @@ void frmMain::setUpReferencePanels()
         p.binding->warmUp(fromView(p.schema.index), itemsOf(p.list));
     }
 
-    m_bibleFind = new PanelFind(databible, fromView(ReferenceSchema::Bible.index), lstBible, RichTextBox2, true, this);
-    m_jokeFind = new PanelFind(datajoke, fromView(ReferenceSchema::Joke.index), lstJoke, RichTextBox5, false, this);
+    m_bibleFind = new PanelFind(PanelFind::Panel::Bible, databible, fromView(ReferenceSchema::Bible.index), lstBible,
+                                RichTextBox2, this);
+    m_jokeFind = new PanelFind(PanelFind::Panel::Dictionary, datajoke, fromView(ReferenceSchema::Joke.index), lstJoke,
+                               RichTextBox5, this);
 
     if (!problems.isEmpty()) {
         // After the window is built, once, for all the files at once.

@@ -78,8 +78,8 @@ QList<ChapterRow> bibleChapters()
 }
 
 const QList<Row> JokeRows{
-    {"BibleNames A-J", "BIBLE NAMES: A to J\n\nAARON\n    H175 'ah\u0103r\u00f4n (a-har-one'): of uncertain derivation\n\nABEL\n    breath"},
-    {"BibleNames K-Z", "BIBLE NAMES: K to Z\n\nKORAH\n    baldness\n\nMOSES\n    drawn out of the water"},
+    {"BibleNames A-J", "BIBLE NAMES: A to J\n\nAARON\n    H175 'ah\u0103r\u00f4n (a-har-one'): the brother of Moses\n\nABEL\n    breath"},
+    {"BibleNames K-Z", "BIBLE NAMES: K to Z\n\nKORAH\n    baldness; a cousin of Moses\n\nMOSES\n    drawn out of the water"},
     {"WordUsage A-B", "WORD USAGE: A to B\n\nabide\n    first at Genesis 19:2"},
     {"TopicalTextBook", "NAVE'S TOPICAL BIBLE\n\nGRACE\n    Growth in grace"},
     {"BibleDict ALPHA", "{\\rtf1\\ansi {\\b ALPHA} the first letter, beside Om{\\b ega}}"},
@@ -105,6 +105,8 @@ private slots:
 
     void matchRule_data();
     void matchRule();
+    void lineRule_data();
+    void lineRule();
     void parsesReferences_data();
     void parsesReferences();
     void everyBookByNameAndAbbreviation_data();
@@ -185,6 +187,29 @@ void tst_Find::matchRule()
     QFETCH(int, expected);
     QCOMPARE(TextMatch::indexIn(haystack, needle, from), qsizetype(expected));
     QCOMPARE(TextMatch::folded(haystack).size(), haystack.size());
+}
+
+void tst_Find::lineRule_data()
+{
+    QTest::addColumn<QString>("haystack");
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<int>("expected");
+
+    QTest::newRow("a line between others") << "Moses and\nMOSES\nX" << "moses" << 10;
+    QTest::newRow("the first line") << "MOSES\nMoses" << "moses" << 0;
+    QTest::newRow("the last line") << "a Moses\nMOSES" << "moses" << 8;
+    QTest::newRow("the whole text") << "Moses" << "MOSES" << 0;
+    QTest::newRow("longer line") << "MOSESES\nx MOSES" << "moses" << -1;
+    QTest::newRow("indented") << "x\n    MOSES\n" << "moses" << -1;
+    QTest::newRow("apostrophe style") << "x\nBEN\u2019S\n" << "ben's" << 2;
+}
+
+void tst_Find::lineRule()
+{
+    QFETCH(QString, haystack);
+    QFETCH(QString, line);
+    QFETCH(int, expected);
+    QCOMPARE(TextMatch::indexOfLine(haystack, TextMatch::folded(line)), qsizetype(expected));
 }
 
 void tst_Find::parsesReferences_data()
@@ -356,6 +381,15 @@ void tst_Find::findReachesThePanel_data()
         *row("from the top at start") << indexed << false << "" << "" << -1 << "priest" << "Hebrews" << "priest";
         *row("dictionary, from the top") << indexed << true << "WordUsage A-B" << "" << -1 << "Moses"
                                           << "BibleNames K-Z" << "MOSES";
+        // A headword goes to its article, before the words found on the way.
+        *row("dictionary, headword in a later entry") << indexed << true << "BibleNames A-J" << "" << -1 << "Moses"
+                                                       << "BibleNames K-Z" << "MOSES";
+        *row("dictionary, headword in the entry on show") << indexed << true << "BibleNames K-Z" << "" << -1
+                                                           << "moses" << "BibleNames K-Z" << "MOSES";
+        *row("dictionary, headword inside a user's selection") << indexed << true << "BibleNames A-J" << "" << 70
+                                                                << "moses" << "BibleNames A-J" << "Moses";
+        *row("dictionary, in the entry on show") << indexed << true << "BibleNames A-J" << "" << -1 << "breath"
+                                                  << "BibleNames A-J" << "breath";
         *row("dictionary, repeated items once") << indexed << true << "BibleNames K-Z" << "" << -1
                                                  << "growth in" << "TopicalTextBook" << "Growth in";
         *row("dictionary, formatted entry") << indexed << true << "BibleNames A-J" << "" << -1 << "omega"
