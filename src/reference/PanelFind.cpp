@@ -162,10 +162,13 @@ bool PanelFind::goToHeadword(const QString &word, int *textRow)
         }
         const std::optional<qint64> found = m_source->firstEntryWhere(ids, [&](qint64 id, const QString &entry) {
             const QString text = shownText(entry);
-            if (TextMatch::indexOfFolded(text, folded) < 0)
-                return false;
-            if (*textRow < 0)
+            // Until the first holder is known each entry is searched for the
+            // word, after it only for the line: one pass over each either way.
+            if (*textRow < 0) {
+                if (TextMatch::indexOfFolded(text, folded) < 0)
+                    return false;
                 *textRow = rows.value(id);
+            }
             return TextMatch::indexOfLine(text, folded) >= 0;
         });
         if (!found)
