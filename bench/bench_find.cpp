@@ -8,7 +8,7 @@
 // means the target entry's document was not prepared yet. Then the same
 // with the find index removed (a copy of the files without it), to show
 // what it saves. Run under Xvfb for figures that include painting:
-//   bench_find [DATA_DIR]
+//   bench_find [DATA_DIR [CASE]]
 
 #include "app/RainButton.h"
 #include "app/frmMain.h"
@@ -200,6 +200,8 @@ void runCases(const QString &dir, const char *label, const std::vector<Case> &ca
                 if (!ok)
                     std::printf("  unexpected outcome for %s: %s\n", c.name, qPrintable(shown));
                 (coldRun ? cold : warm).push_back(s);
+                if (qEnvironmentVariableIsSet("BENCH_VERBOSE"))
+                    std::printf("  %s %.1f / %.1f\n", coldRun ? "cold" : "warm", s.wall, s.cpu);
             }
         }
         report(qPrintable(QStringLiteral("%1 %2, cold").arg(QLatin1String(label), QLatin1String(c.name))), cold);
@@ -228,6 +230,8 @@ int main(int argc, char *argv[])
 #endif
     if (argc > 1)
         dataDir = QString::fromLocal8Bit(argv[1]);
+    // An optional second argument: run only the cases whose name holds it.
+    const QByteArray only = argc > 2 ? QByteArray(argv[2]) : QByteArray();
     if (!QFile::exists(QDir(dataDir).filePath(QStringLiteral("bible.db")))) {
         std::fprintf(stderr, "usage: bench_find DATA_DIR (the folder holding bible.db and joke.db)\n");
         return 1;
@@ -289,7 +293,11 @@ int main(int argc, char *argv[])
         {"dictionary: word in a later entry", true, "WordUsage A-B", "Aharon", "BibleDict ALPHA"},
         {"dictionary: common words found nowhere", true, "BibleNames A-J", "and the lord was with thee and", nullptr},
     };
-    runCases(dataDir, "with index:", cases, Repeats);
+    std::vector<Case> chosen;
+    for (const Case &c : cases)
+        if (QByteArray(c.name).contains(only))
+            chosen.push_back(c);
+    runCases(dataDir, "with index:", chosen, Repeats);
 
     // The same files without the find index.
     QTemporaryDir copy;
@@ -300,7 +308,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     std::vector<Case> unindexed;
-    for (const Case &c : cases)
+    for (const Case &c : chosen)
         if (c.expectItem == nullptr || QByteArray(c.name).contains("word"))
             unindexed.push_back(c);
     runCases(copy.path(), "no index:", unindexed, 3);
