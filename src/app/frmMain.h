@@ -15,6 +15,7 @@ class QPushButton;
 class BoundView;
 class CommonDialog;
 class DataSource;
+class PanelFind;
 class RainButton;
 class RichTextBox;
 class SubjectList;
@@ -194,4 +195,7 @@ private:
     BoundView *m_jokeView = nullptr;
     BoundView *m_quoteView = nullptr;
     BoundView *m_sermonView = nullptr;
+    // Find of the Bible and dictionary panels, beyond the entry on show
+    PanelFind *m_bibleFind = nullptr;
+    PanelFind *m_jokeFind = nullptr;
 };

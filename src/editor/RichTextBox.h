@@ -67,7 +67,8 @@ public:
     // 0 left, 1 right, 2 centre; other values are ignored.
     void SetSelAlignment(int alignment);
 
-    // Case-insensitive search, no whole-word rule. Without a start: inside the
+    // Search by Find's matching rule (TextMatch: case and the style of
+    // apostrophes and quotation marks ignored), no whole-word rule. Without a start: inside the
     // selection, or the whole text when nothing is selected. With a start:
     // from there to the end. A match is selected and its position returned;
     // otherwise -1 and the selection stays.

@@ -1,5 +1,7 @@
 #include "reference/DataSource.h"
 
+#include "reference/FindTables.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <sqlite3.h>
@@ -36,6 +38,8 @@ public:
         const QByteArray utf8 = text.toUtf8();
         sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
     }
+    void bindInteger(int index, qint64 value) { sqlite3_bind_int64(m_stmt, index, value); }
+    void reset() { sqlite3_reset(m_stmt); }
     int step() { return sqlite3_step(m_stmt); }
     // True while a row is available; errors end the rows like their end does.
     bool next() { return ok() && step() == SQLITE_ROW; }
@@ -71,6 +75,7 @@ void DataSource::close()
     m_index.clear();
     m_ordering.reset();
     m_noMatch = false;
+    m_indexedRows.reset();
     setCurrent(std::nullopt);
 }
 
@@ -263,4 +268,90 @@ void DataSource::setCurrent(std::optional<qint64> rowId)
         return;
     m_current = rowId;
     emit currentChanged();
+}
+
+QSet<qint64> DataSource::rowsWithout(const QString &foldedText) const
+{
+    if (!m_db)
+        return {};
+    const QList<uint> characters = foldedText.toUcs4();
+    if (characters.size() < 3)
+        return {};
+    if (!m_indexedRows) {
+        m_indexedRows.emplace();
+        // A file without the index (or an engine without FTS5) fails here.
+        Statement s(m_db, QStringLiteral("SELECT rowid FROM %1").arg(fromView(FindTables::FindText)));
+        while (s.next())
+            m_indexedRows->insert(s.integer(0));
+    }
+    if (m_indexedRows->isEmpty())
+        return {};
+
+    // Every trigram of the text must be in an entry that holds it; each is a
+    // quoted string, so that no character is read as query syntax.
+    QStringList terms;
+    for (qsizetype i = 0; i + 3 <= characters.size(); ++i) {
+        QString term = QString::fromUcs4(reinterpret_cast<const char32_t *>(characters.constData() + i), 3);
+        term.replace(QLatin1Char('"'), QLatin1String("\"\""));
+        terms << QLatin1Char('"') + term + QLatin1Char('"');
+    }
+    terms.removeDuplicates();
+    QSet<qint64> without = *m_indexedRows;
+    Statement s(m_db, QStringLiteral("SELECT rowid FROM %1 WHERE %1 MATCH ?1").arg(fromView(FindTables::FindText)));
+    if (!s.ok())
+        return {};
+    s.bind(1, terms.join(QStringLiteral(" AND ")));
+    int rc = SQLITE_ROW;
+    while ((rc = s.step()) == SQLITE_ROW)
+        without.remove(s.integer(0));
+    // A query that failed half-way proves nothing.
+    return rc == SQLITE_DONE ? without : QSet<qint64>();
+}
+
+std::optional<qint64> DataSource::firstEntryWhere(const QList<qint64> &rowIds,
+                                                  const std::function<bool(qint64, const QString &)> &test) const
+{
+    if (!m_db || rowIds.isEmpty())
+        return std::nullopt;
+    // One statement for all the records.
+    Statement s(m_db, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?1").arg(m_entryColumn, m_table));
+    for (qint64 id : rowIds) {
+        if (!s.ok())
+            break;
+        s.reset();
+        s.bindInteger(1, id);
+        if (s.step() == SQLITE_ROW && test(id, s.text(0)))
+            return id;
+    }
+    return std::nullopt;
+}
+
+bool DataSource::hasChapterList() const
+{
+    if (!m_db)
+        return false;
+    Statement s(m_db, QStringLiteral("SELECT 1 FROM %1 LIMIT 1").arg(fromView(FindTables::BibleChapters)));
+    return s.next();
+}
+
+std::optional<DataSource::Chapter> DataSource::chapter(const QString &book, int number) const
+{
+    if (!m_db)
+        return std::nullopt;
+    Statement s(m_db, QStringLiteral("SELECT subject, verses FROM %1 WHERE book = ?1 AND chapter = %2")
+                          .arg(fromView(FindTables::BibleChapters))
+                          .arg(number));
+    s.bind(1, book);
+    if (!s.next())
+        return std::nullopt;
+    return Chapter{s.text(0), int(s.integer(1))};
+}
+
+int DataSource::chapterCount(const QString &book) const
+{
+    if (!m_db)
+        return 0;
+    Statement s(m_db, QStringLiteral("SELECT count(*) FROM %1 WHERE book = ?1").arg(fromView(FindTables::BibleChapters)));
+    s.bind(1, book);
+    return s.next() ? int(s.integer(0)) : 0;
 }

@@ -3,6 +3,8 @@
 #include "reference/ReferenceSchema.h"
 
 #include <QObject>
+#include <QSet>
+#include <functional>
 #include <QString>
 #include <optional>
 
@@ -54,6 +56,29 @@ public:
     // The entry field of any record; empty for an unknown row.
     QString entryAt(qint64 rowId) const;
 
+    // --- Find across the panel (tables the importer may add) ---
+
+    // The records that the file's find index proves not to hold the text
+    // (folded by TextMatch). Empty when the file has no such index or the
+    // text is too short for it (under three characters).
+    QSet<qint64> rowsWithout(const QString &foldedText) const;
+
+    // Reads the entry field of the records in the order given, handing each
+    // to test with its row id, and returns the first record it accepts.
+    // Made for scans over many long entries.
+    std::optional<qint64> firstEntryWhere(const QList<qint64> &rowIds,
+                                          const std::function<bool(qint64, const QString &)> &test) const;
+
+    // One chapter of the Bible, when the file lists the chapters.
+    struct Chapter {
+        QString subject; // the key of the section holding it
+        int verses = 0;
+    };
+    bool hasChapterList() const;
+    std::optional<Chapter> chapter(const QString &book, int number) const;
+    // How many chapters the book has; 0 for a book the list lacks.
+    int chapterCount(const QString &book) const;
+
 signals:
     // The current record is now a different one.
     void currentChanged();
@@ -79,4 +104,6 @@ private:
     std::optional<Ordering> m_ordering;
     std::optional<qint64> m_current;
     bool m_noMatch = false;
+    // Records the find index covers, read when first needed.
+    mutable std::optional<QSet<qint64>> m_indexedRows;
 };

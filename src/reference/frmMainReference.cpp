@@ -3,6 +3,7 @@
 #include "editor/RichTextBox.h"
 #include "reference/BoundView.h"
 #include "reference/DataSource.h"
+#include "reference/PanelFind.h"
 #include "reference/ReferenceSchema.h"
 #include "reference/SubjectList.h"
 
@@ -66,14 +67,31 @@ QString withoutLeadingBlanks(const QString &text)
     return text.mid(i);
 }
 
+void textNotFound(QWidget *window)
+{
+    QMessageBox::information(window, QStringLiteral("Vellumor"),
+                             QStringLiteral("End of Document") + QChar(13) + QStringLiteral("Text Not Found"),
+                             QMessageBox::Ok);
+}
+
 void findFirst(QWidget *window, RichTextBox *view, const QLineEdit *box)
 {
     const int found = view->Find(withoutLeadingBlanks(box->text()));
     view->SetFocus();
     if (found == -1)
-        QMessageBox::information(window, QStringLiteral("Vellumor"),
-                                 QStringLiteral("End of Document") + QChar(13) + QStringLiteral("Text Not Found"),
-                                 QMessageBox::Ok);
+        textNotFound(window);
+}
+
+// Find in a reference panel: the entry on show, then the rest of the panel.
+void findInPanel(QWidget *window, PanelFind *panel, RichTextBox *view, const QLineEdit *box)
+{
+    QString problem;
+    const PanelFind::Result result = panel->find(withoutLeadingBlanks(box->text()), &problem);
+    view->SetFocus();
+    if (result == PanelFind::Result::NotFound)
+        textNotFound(window);
+    else if (result == PanelFind::Result::NoSuchReference)
+        QMessageBox::information(window, QStringLiteral("Vellumor"), problem, QMessageBox::Ok);
 }
 
 void findFollowing(RichTextBox *view, const QLineEdit *box)
@@ -121,6 +139,11 @@ void frmMain::setUpReferencePanels()
         p.binding->warmUp(fromView(p.schema.index), itemsOf(p.list));
     }
 
+    m_bibleFind = new PanelFind(PanelFind::Panel::Bible, databible, fromView(ReferenceSchema::Bible.index), lstBible,
+                                RichTextBox2, this);
+    m_jokeFind = new PanelFind(PanelFind::Panel::Dictionary, datajoke, fromView(ReferenceSchema::Joke.index), lstJoke,
+                               RichTextBox5, this);
+
     if (!problems.isEmpty()) {
         // After the window is built, once, for all the files at once.
         const QString text = tr("Some reference files could not be used, so their panels stay empty:")
@@ -161,22 +184,22 @@ void frmMain::lstSermonType_Click()
 
 void frmMain::rnbFind1_Click()
 {
-    findFirst(this, RichTextBox2, txtTextBox1);
+    findInPanel(this, m_bibleFind, RichTextBox2, txtTextBox1);
 }
 
 void frmMain::rnbFindNext1_Click()
 {
-    findFollowing(RichTextBox2, txtTextBox1);
+    m_bibleFind->findNext(txtTextBox1->text());
 }
 
 void frmMain::rnbFind2_Click()
 {
-    findFirst(this, RichTextBox5, txtTextBox2);
+    findInPanel(this, m_jokeFind, RichTextBox5, txtTextBox2);
 }
 
 void frmMain::rnbFindNext2_Click()
 {
-    findFollowing(RichTextBox5, txtTextBox2);
+    m_jokeFind->findNext(txtTextBox2->text());
 }
 
 void frmMain::rnbFind3_Click()

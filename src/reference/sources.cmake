@@ -1,10 +1,14 @@
 target_sources(vellumor_core PRIVATE
+  reference/BibleReference.cpp reference/BibleReference.h
   reference/BoundView.cpp reference/BoundView.h
   reference/DataSource.cpp reference/DataSource.h
   reference/EntryDocumentCache.cpp reference/EntryDocumentCache.h
+  reference/FindTables.h
   reference/LayoutPacer.cpp reference/LayoutPacer.h
+  reference/PanelFind.cpp reference/PanelFind.h
   reference/ReferenceSchema.h
   reference/SubjectList.cpp reference/SubjectList.h
   reference/SubjectLists.cpp reference/SubjectLists.h
+  reference/TextMatch.cpp reference/TextMatch.h
   reference/frmMainReference.cpp
 )
