@@ -54,6 +54,9 @@ public:
         window->windowHandle()->installEventFilter(this);
     }
 
+    bool reported() const { return m_reported; }
+    void setThen(Then then) { m_then = then; }
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
@@ -67,6 +70,7 @@ protected:
             return true;
         }
         FirstPaintReport::print("first-paint");
+        m_reported = true;
         if (m_then == Then::Exit)
             std::_Exit(0);
         if (m_then == Then::Settle)
@@ -78,4 +82,5 @@ private:
     QWidget *m_window;
     Then m_then;
     bool m_done = false;
+    bool m_reported = false;
 };
