@@ -63,6 +63,7 @@ frmSplash::frmSplash(MainFactory makeMain, QWidget *parent)
     setMinimumSize(0, 0);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     resize(Twips::toPx(6705), Twips::toPx(4965));
+
     RainButton1 = new RainButton(QStringLiteral("ENTER"), this);
     RainButton1->setObjectName(QStringLiteral("RainButton1"));
     RainButton1->setFont(designed(QStringLiteral("GoudyOldStyTExtBol"), 18, true));
@@ -212,9 +213,9 @@ void frmSplash::prepare()
     if (m_prepared)
         return;
     m_prepared = true;
-    for (QWidget *w : {static_cast<QWidget *>(this), static_cast<QWidget *>(RainButton1), static_cast<QWidget *>(Label1),
-                       static_cast<QWidget *>(Label2), static_cast<QWidget *>(Label3), static_cast<QWidget *>(Label4),
-                       static_cast<QWidget *>(Label5), static_cast<QWidget *>(Label6), static_cast<QWidget *>(Label7)}) {
+    QList<QWidget *> widgets = findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+    widgets.prepend(this);
+    for (QWidget *w : std::as_const(widgets)) {
         const QFont f = w->font();
         w->setFont(AppSetup::designFont(f.family(), f.pointSizeF(), f.bold()));
     }
