@@ -3,14 +3,14 @@
 // beside bare_window --first-paint. With --settle it goes on until what the
 // first paint queued is done (the look kept for the next start is written),
 // then quits. With --ready it also reports "ready <epoch ns> <cpu ms>" once
-// the ENTER button has been painted (the window can be used), and ends there.
+// all its controls have been painted (the window can be used), and ends there.
 #include "FirstPaint.h"
 #include "app/AppSetup.h"
-#include "app/RainButton.h"
 #include "app/frmMain.h"
 #include "app/frmSplash.h"
 
 #include <QApplication>
+#include <QLabel>
 
 namespace {
 
@@ -58,8 +58,9 @@ int main(int argc, char *argv[])
     auto *firstPaint = new FirstPaint(&splash, ready ? FirstPaint::Then::Continue
                                               : args.contains(QStringLiteral("--settle")) ? FirstPaint::Then::Settle
                                                                                           : FirstPaint::Then::Exit);
+    // Controls paint in the order they were made: Image1 is the last.
     if (ready)
-        new ControlPainted(splash.RainButton1, firstPaint);
+        new ControlPainted(splash.Image1, firstPaint);
     splash.show();
     return QApplication::exec();
 }

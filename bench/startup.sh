@@ -10,7 +10,7 @@
 # (--with-text), shows what the texts alone cost.
 # The splash paints the look it kept from the start before (in a cache
 # folder of this run, written by a first run), and shows its controls right
-# after: also reported is when its ENTER button has been painted ("ready"),
+# after: also reported is when all its controls have been painted ("ready"),
 # and the first start, with nothing kept.
 # Usage: bench/startup.sh [build-dir] [runs]
 set -euo pipefail
@@ -65,7 +65,7 @@ for column in 1 2; do
   echo "  bare Qt window:              $(stats "$column" <"$tmp/bare")"
   echo "  bare Qt window, splash text: $(stats "$column" <"$tmp/text")"
   echo "  Vellumor splash:             $(stats "$column" <"$tmp/splash")"
-  echo "  ... ready (ENTER painted):   $(stats "$((column + 2))" <"$tmp/splash")"
+  echo "  ... ready (controls shown):  $(stats "$((column + 2))" <"$tmp/splash")"
   echo "  ... first start, none kept:  $(stats "$column" <"$tmp/first")"
 done
 ratio() { awk -v a="$(median "$1" <"$2")" -v b="$(median "$1" <"$3")" 'BEGIN {printf "%.2fx", a / b}'; }
