@@ -72,6 +72,12 @@ ratio() { awk -v a="$(median "$1" <"$2")" -v b="$(median "$1" <"$3")" 'BEGIN {pr
 echo "splash / bare, medians: wall $(ratio 1 "$tmp/splash" "$tmp/bare"), CPU $(ratio 2 "$tmp/splash" "$tmp/bare")"
 echo "splash / bare with the splash's text: wall $(ratio 1 "$tmp/splash" "$tmp/text"), CPU $(ratio 2 "$tmp/splash" "$tmp/text")"
 echo "splash first start / bare: wall $(ratio 1 "$tmp/first" "$tmp/bare"), CPU $(ratio 2 "$tmp/first" "$tmp/bare")"
+# The runs of one round follow each other, so they share the machine's load
+# more than runs far apart do: the median of each round's quotient.
+paired() { paste -d' ' "$2" "$3" | awk -v c="$1" -v n="$(head -1 "$2" | wc -w)" '{print $c / $(c + n)}' \
+  | sort -g | awk '{a[NR]=$1} END {printf "%.2fx", a[int((NR+1)/2)]}'; }
+echo "splash / bare, median of the rounds' quotients: wall $(paired 1 "$tmp/splash" "$tmp/bare")," \
+     "CPU $(paired 2 "$tmp/splash" "$tmp/bare")"
 
 
 # Instructions until the first paint (the programs end there): the same in
