@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QIcon>
+#include <QImage>
 #include <QPixmap>
 
 // The program's pictures, drawn by us as SVG and rendered at the size asked.
@@ -17,5 +18,17 @@ QPixmap pixmap(const QString &name, QSize size, QSize shown);
 QPixmap draw(const QString &name, QSize size);
 // A 16 x 16 button picture from ":/pictures/<name>.svg".
 QIcon icon(const QString &name);
+
+// A picture kept in a file between runs (a window's painted look), with a
+// label that says what it shows.
+struct Kept {
+    QImage image;
+    QString label;
+};
+// The picture kept in file; a null image when there is none or the file is
+// damaged or was written on another kind of machine.
+Kept readKept(const QString &file);
+// Writes the picture and its label to file (atomically); false on failure.
+bool writeKept(const QString &file, const Kept &kept);
 
 } // namespace Pictures

@@ -22,10 +22,14 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QStyleOptionGroupBox>
 #include <QTemporaryDir>
 #include <QVBoxLayout>
 #include <QtTest>
+
+#include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -221,9 +225,17 @@ private slots:
     void tabIntoListWithNothingSelectedLooksNothingUp();
     void framesShowTheirWholeCaption();
     void picturesPreparedAtBuildTimeMatchTheirDrawings();
+    void keptPictureFileDamagedIsIgnored_data();
+    void keptPictureFileDamagedIsIgnored();
+    void splashPaintsItsKeptLookFirst_data();
+    void splashPaintsItsKeptLookFirst();
+    void splashMakesAnUnfitKeptLookAnew_data();
+    void splashMakesAnUnfitKeptLookAnew();
 
 private:
     std::unique_ptr<frmMain> makeMain() { return std::make_unique<frmMain>(m_data.path()); }
+    // What a first start of the splash keeps (none kept before), and the look it shows.
+    Pictures::Kept keptByFirstStart(QImage *look);
     QSettings settings() const
     {
         return QSettings(QStringLiteral("Vellumor"), QStringLiteral("Vellumor"));
@@ -236,6 +248,8 @@ private:
 
 void TestApp::initTestCase()
 {
+    // The splash keeps its look in the test folders, not in the user's cache.
+    QStandardPaths::setTestModeEnabled(true);
     AppSetup::initResources();
     AppSetup::installFontSubstitutes();
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
@@ -1070,6 +1084,161 @@ void TestApp::picturesPreparedAtBuildTimeMatchTheirDrawings()
     QVERIFY(QTest::qWaitForWindowExposed(&splash));
     const QImage whole = Pictures::draw(QStringLiteral("splash"), QSize(768, 512)).toImage();
     QCOMPARE(splash.grab().toImage().pixelColor(690, 495), whole.pixelColor(690, 495));
+}
+
+void TestApp::keptPictureFileDamagedIsIgnored_data()
+{
+    // A 32-bit number of the header replaced (at its byte offset), bytes cut or added.
+    QTest::addColumn<int>("offset");
+    QTest::addColumn<quint32>("value");
+    QTest::addColumn<int>("grown");
+    QTest::addColumn<bool>("sound");
+    QTest::newRow("sound") << -1 << 0u << 0 << true;
+    QTest::newRow("cut short") << -1 << 0u << -1 << false;
+    QTest::newRow("a byte more") << -1 << 0u << 1 << false;
+    QTest::newRow("not a kept picture") << 0 << 0x474e5089u << 0 << false;
+    QTest::newRow("other byte order") << 4 << 0x04030201u << 0 << false;
+    QTest::newRow("taller than its pixels") << 12 << 6u << 0 << false;
+    QTest::newRow("unknown pixel format") << 16 << quint32(QImage::Format_Indexed8) << 0 << false;
+    QTest::newRow("label past the end") << 20 << 0xffffu << 0 << false;
+}
+
+void TestApp::keptPictureFileDamagedIsIgnored()
+{
+    QFETCH(int, offset);
+    QFETCH(quint32, value);
+    QFETCH(int, grown);
+    QFETCH(bool, sound);
+    QImage image(7, 5, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, qRgb(x * 30, y * 50, 200));
+    const QString label = QStringLiteral("key\nfamilies, Schön");
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("kept/look.pixels"));
+    QVERIFY(Pictures::writeKept(file, {image, label}));
+
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::ReadWrite));
+    QByteArray bytes = f.readAll();
+    if (offset >= 0)
+        std::memcpy(bytes.data() + offset, &value, sizeof value);
+    bytes = grown < 0 ? bytes.left(bytes.size() + grown) : bytes + QByteArray(grown, '\0');
+    QVERIFY(f.resize(0) && f.write(bytes) == bytes.size());
+    f.close();
+
+    const Pictures::Kept kept = Pictures::readKept(file);
+    QCOMPARE(!kept.image.isNull(), sound);
+    if (sound) {
+        QCOMPARE(kept.image, image);
+        QCOMPARE(kept.label, label);
+    }
+}
+
+Pictures::Kept TestApp::keptByFirstStart(QImage *look)
+{
+    const QString file = frmSplash::keptLookFile();
+    QFile::remove(file);
+    frmSplash splash([this] { return makeMain(); });
+    splash.show();
+    if (!QTest::qWaitForWindowExposed(&splash) || !QTest::qWaitFor([&] { return QFile::exists(file); }))
+        return {};
+    *look = splash.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    return Pictures::readKept(file);
+}
+
+void TestApp::splashPaintsItsKeptLookFirst_data()
+{
+    QTest::addColumn<QString>("press");
+    QTest::newRow("Return") << "Return";
+    QTest::newRow("mouse") << "mouse";
+}
+
+void TestApp::splashPaintsItsKeptLookFirst()
+{
+    QFETCH(QString, press);
+    m_main.reset();
+    const QString file = frmSplash::keptLookFile();
+    auto removeKept = qScopeGuard([&] { QFile::remove(file); });
+    // The first start keeps its look as first painted.
+    QImage look;
+    const Pictures::Kept kept = keptByFirstStart(&look);
+    QVERIFY(!kept.image.isNull());
+    QCOMPARE(kept.image.convertToFormat(QImage::Format_RGB32), look);
+
+    // The next start paints what was kept (marked here) before its controls.
+    QImage marked = kept.image;
+    marked.fill(QColor(1, 2, 3));
+    QVERIFY(Pictures::writeKept(file, {marked, kept.label}));
+    frmSplash splash([this] { return makeMain(); });
+    splash.setScreenSize([] { return QSizeF(800, 600); });
+    QCOMPARE(splash.grab().toImage().pixelColor(200, 100), QColor(1, 2, 3));
+    QVERIFY(splash.RainButton1->isHidden());
+    splash.show();
+    QVERIFY(QTest::qWaitForWindowActive(&splash));
+    // Right after it, the controls, looking as kept, and working.
+    const QList<QWidget *> controls{splash.RainButton1, splash.Label1, splash.Label2, splash.Label3, splash.Label4,
+                                    splash.Label5,      splash.Label6, splash.Label7, splash.Image1};
+    QTRY_VERIFY(std::all_of(controls.begin(), controls.end(), [](QWidget *w) { return w->isVisible(); }));
+    QCOMPARE(splash.grab().toImage().convertToFormat(QImage::Format_RGB32), look);
+    QCOMPARE(accessibleText(splash.RainButton1, QAccessible::Name), QStringLiteral("Begin writing"));
+    QTRY_COMPARE(QApplication::focusWidget(), splash.RainButton1);
+    if (press == QStringLiteral("Return")) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    } else {
+        QCOMPARE(splash.childAt(splash.RainButton1->geometry().center()), splash.RainButton1);
+        QTest::mouseClick(splash.RainButton1, Qt::LeftButton);
+    }
+    QTRY_VERIFY(splash.mainWindow() && splash.mainWindow()->isVisible());
+    QVERIFY(!splash.isVisible());
+    // The same fonts: what was kept stays.
+    QVERIFY(QFile::exists(file));
+}
+
+void TestApp::splashMakesAnUnfitKeptLookAnew_data()
+{
+    QTest::addColumn<QString>("kept");
+    QTest::addColumn<bool>("paintedFirst");
+    QTest::newRow("damaged") << "damaged" << false;
+    QTest::newRow("of another window") << "another window" << false;
+    QTest::newRow("in fonts since removed") << "other fonts" << true;
+}
+
+void TestApp::splashMakesAnUnfitKeptLookAnew()
+{
+    QFETCH(QString, kept);
+    QFETCH(bool, paintedFirst);
+    m_main.reset();
+    const QString file = frmSplash::keptLookFile();
+    auto removeKept = qScopeGuard([&] { QFile::remove(file); });
+    QImage look;
+    const Pictures::Kept sound = keptByFirstStart(&look);
+    QVERIFY(!sound.image.isNull());
+    // The label: what the look depends on, then the font families it was painted in.
+    const QString key = sound.label.section(QLatin1Char('\n'), 0, -2);
+    if (kept == QStringLiteral("damaged")) {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadWrite) && f.resize(f.size() - 1));
+    } else {
+        const QString label = kept == QStringLiteral("another window")
+                                  ? key + QStringLiteral(" wider") + sound.label.mid(key.size())
+                                  : key + QStringLiteral("\nGone Sans");
+        QVERIFY(Pictures::writeKept(file, {sound.image, label}));
+    }
+
+    frmSplash splash([this] { return makeMain(); });
+    splash.grab();
+    QCOMPARE(splash.Label1->isHidden(), paintedFirst);
+    splash.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&splash));
+    QTRY_VERIFY(splash.Label1->isVisible());
+    if (paintedFirst) {
+        // The fonts are known only now: made anew at the next start.
+        QTRY_VERIFY(!QFile::exists(file));
+    } else {
+        QTRY_COMPARE(Pictures::readKept(file).label, sound.label);
+        QCOMPARE(Pictures::readKept(file).image.convertToFormat(QImage::Format_RGB32), look);
+    }
 }
 
 QTEST_MAIN(TestApp)
