@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QProcess>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -33,6 +34,8 @@ private:
 void TestCommandLine::initTestCase()
 {
     AppSetup::initResources();
+    // The splash keeps a picture in the cache folder: not the user's.
+    QStandardPaths::setTestModeEnabled(true);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
     for (const ReferenceSchema::Table &t : ReferenceSchema::All) {
         const QString file = m_data.filePath(QString::fromLatin1(t.file.data(), qsizetype(t.file.size())));
