@@ -2,9 +2,11 @@ target_sources(vellumor_core PRIVATE
   reference/BoundView.cpp reference/BoundView.h
   reference/DataSource.cpp reference/DataSource.h
   reference/EntryDocumentCache.cpp reference/EntryDocumentCache.h
+  reference/IntegrityCheck.cpp reference/IntegrityCheck.h
   reference/LayoutPacer.cpp reference/LayoutPacer.h
   reference/ReferenceSchema.h
   reference/SubjectList.cpp reference/SubjectList.h
+  reference/SubjectNeighbours.cpp reference/SubjectNeighbours.h
   reference/SubjectLists.cpp reference/SubjectLists.h
   reference/frmMainReference.cpp
 )
