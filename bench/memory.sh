@@ -15,6 +15,7 @@ bare="$build/bench/bench_bare_window"
 Xvfb "$display" -screen 0 800x600x24 >/dev/null 2>&1 &
 xvfb=$!
 sleep 1
+kill -0 "$xvfb" 2>/dev/null || { echo "cannot start Xvfb on $display (in use?)" >&2; exit 1; }
 export DISPLAY="$display"
 openbox >/dev/null 2>&1 &
 wm=$!
