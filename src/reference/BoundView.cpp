@@ -20,7 +20,7 @@ BoundView::BoundView(DataSource *source, QTextEdit *view, QObject *parent)
     m_prepareTimer.setSingleShot(true);
     m_prepareTimer.setInterval(0);
     connect(&m_prepareTimer, &QTimer::timeout, this, &BoundView::prepareNow);
-    connect(m_cache, &EntryDocumentCache::ready, this, &BoundView::entryReady);
+    connect(m_cache, &EntryDocumentCache::prepared, this, &BoundView::entryPrepared);
     connect(source, &DataSource::currentChanged, this, &BoundView::showCurrent);
     showCurrent();
 }
@@ -40,23 +40,39 @@ QTextEdit *BoundView::view() const
     return m_view;
 }
 
-EntryDocumentCache::Entry BoundView::read(qint64 id, QString *problem) const
+namespace {
+
+// What a view shows of an entry as read: nothing when it could not be read.
+std::optional<EntryDocumentCache::Entry> toShow(const DataSource::EntryText &entry)
 {
-    if (!m_source)
-        return {};
-    const DataSource::EntryText entry = m_source->readEntry(id, MaxEntryBytes);
-    if (!entry.problem.isEmpty()) {
-        if (problem)
-            *problem = entry.problem;
-        return {};
-    }
+    if (!entry.problem.isEmpty())
+        return std::nullopt;
     QString note;
     if (entry.truncated) {
         const auto mb = [](qint64 bytes) { return QString::number(double(bytes) / (1 << 20), 'f', 1); };
-        note = tr("This entry is %1 MB long, more than the view can hold: only its first %2 MB are shown.")
-                   .arg(mb(entry.storedBytes), mb(MaxEntryBytes));
+        note = BoundView::tr("This entry is %1 MB long, more than the view can hold: only its first %2 MB are shown.")
+                   .arg(mb(entry.storedBytes), mb(BoundView::MaxEntryBytes));
     }
-    return {entry.text, note};
+    return EntryDocumentCache::Entry(entry.text, note);
+}
+
+} // namespace
+
+EntryDocumentCache::Entry BoundView::read(qint64 id, QString *problem) const
+{
+    const DataSource::EntryText entry = m_source->readEntry(id, MaxEntryBytes);
+    if (problem)
+        *problem = entry.problem;
+    return toShow(entry).value_or(EntryDocumentCache::Entry());
+}
+
+void BoundView::prepareAside(qint64 id, bool urgent)
+{
+    if (!m_reader)
+        m_reader = m_source->entryReader();
+    if (!m_reader)
+        return;
+    m_cache->prefetch(id, [reader = m_reader, id] { return toShow(reader(id, MaxEntryBytes)); }, urgent);
 }
 
 void BoundView::showTransient(const QString &text, const QString &note, bool preview)
@@ -93,34 +109,54 @@ void BoundView::showCurrent()
     const qint64 id = *row;
     m_shownRow = row;
 
-    std::optional<EntryDocumentCache::Entry> entry;
-    if (!m_cache->contains(id) && !m_cache->isPending(id)) {
-        QString problem;
-        entry = read(id, &problem);
-        if (!problem.isEmpty()) {
-            showUnreadable(problem);
-            return;
-        }
-    }
-    if (QTextDocument *doc = m_cache->document(id, [&] { return entry ? *entry : read(id, nullptr); })) {
+    if (QTextDocument *doc = m_cache->kept(id)) {
         show(doc);
         return;
     }
+    const DataSource::EntryText head = m_source->readEntry(id, PreviewBytes);
+    if (!head.problem.isEmpty()) {
+        showUnreadable(head.problem);
+        return;
+    }
+    if (!head.truncated) {
+        show(m_cache->document(id, head.text));
+        return;
+    }
+    if (head.storedBytes <= MaxBytesBuiltAtOnce) {
+        QString problem;
+        const EntryDocumentCache::Entry entry = read(id, &problem);
+        if (problem.isEmpty())
+            show(m_cache->document(id, entry));
+        else
+            showUnreadable(problem);
+        return;
+    }
     // Too long to build within a frame: its beginning now, the whole once built.
-    QString head = entry ? entry->text.left(PreviewBytes) : m_source->readEntry(id, PreviewBytes).text;
-    if (RtfReader::isRtf(head))
-        head.clear(); // a cut RTF text would show its codes
-    else if (const qsizetype lineEnd = head.lastIndexOf(QLatin1Char('\n')); lineEnd > 0)
-        head.truncate(lineEnd);
-    showTransient(head, {}, true);
+    prepareAside(id, true);
+    QString start = head.text;
+    if (RtfReader::isRtf(start))
+        start.clear(); // a cut RTF text would show its codes
+    else if (const qsizetype lineEnd = start.lastIndexOf(QLatin1Char('\n')); lineEnd > 0)
+        start.truncate(lineEnd);
+    showTransient(start, {}, true);
 }
 
-void BoundView::entryReady(qint64 id)
+void BoundView::entryPrepared(qint64 id)
 {
     if (!m_preview || m_shownRow != id)
         return;
-    if (QTextDocument *doc = m_cache->document(id, [this, id] { return read(id, nullptr); }))
+    if (QTextDocument *doc = m_cache->kept(id)) {
         show(doc, true);
+        return;
+    }
+    // Not built: it could not be read (say why), or it was let go of
+    // meanwhile (build it now).
+    QString problem;
+    const EntryDocumentCache::Entry entry = read(id, &problem);
+    if (problem.isEmpty())
+        show(m_cache->document(id, entry), true);
+    else
+        showUnreadable(problem);
 }
 
 void BoundView::show(QTextDocument *doc, bool keepPlace)
@@ -183,17 +219,7 @@ void BoundView::prepareNow()
     }
     m_cache->keepOnly(wanted);
     // Each request goes first in the queue: the least likely are asked for first.
-    for (auto it = rows.crbegin(); it != rows.crend(); ++it) {
-        const qint64 id = *it;
-        if (m_cache->contains(id))
-            continue;
-        if (m_cache->isPending(id)) {
-            m_cache->prefetch(id, [this, id] { return read(id, nullptr); });
-            continue;
-        }
-        QString problem;
-        const EntryDocumentCache::Entry entry = read(id, &problem);
-        if (problem.isEmpty())
-            m_cache->prefetch(id, [entry] { return entry; });
-    }
+    for (auto it = rows.crbegin(); it != rows.crend(); ++it)
+        if (!m_cache->contains(*it))
+            prepareAside(*it, false);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "reference/DataSource.h"
 #include "reference/EntryDocumentCache.h"
 
 #include <QObject>
@@ -8,7 +9,6 @@
 #include <QTimer>
 #include <optional>
 
-class DataSource;
 class LayoutPacer;
 class QTextDocument;
 class QTextEdit;
@@ -45,18 +45,25 @@ public:
     // The most of an entry a view holds: about twice the library's longest
     // entry, some 20 MB once laid out. Longer entries are cut, with a note.
     static constexpr qint64 MaxEntryBytes = 1 << 20;
+    // Entries up to this size are read and built on the GUI thread when
+    // asked for unprepared: some 5 ms (the library's longest entry, 563,000
+    // characters, takes 12 to 15 ms and goes to the worker).
+    static constexpr qint64 MaxBytesBuiltAtOnce = 200'000;
+    // Of an entry still being built, the view shows this much at once:
+    // more than a screenful, little to lay out.
+    static constexpr qint64 PreviewBytes = 4096;
     // Entry text kept ready per view, whatever the neighbourhood holds.
     static constexpr qsizetype MaxKeptCharacters = 3'000'000;
-    // Of an entry still being built, the view shows this much at once.
-    static constexpr qint64 PreviewBytes = 16'384;
 
 private:
     void showCurrent();
-    void entryReady(qint64 id);
+    void entryPrepared(qint64 id);
     void prepareNow();
     // The entry as the view shows it; problem (when given) says why it
     // could not be read.
     EntryDocumentCache::Entry read(qint64 id, QString *problem) const;
+    // Reads and builds record id on the worker thread.
+    void prepareAside(qint64 id, bool urgent);
     // Shows a document of the view's own, dropped when the next one is
     // shown: a message, or (preview) the beginning of a long entry.
     void showTransient(const QString &text, const QString &note, bool preview = false);
@@ -65,6 +72,7 @@ private:
 
     QPointer<DataSource> m_source;
     QPointer<QTextEdit> m_view;
+    DataSource::EntryReader m_reader; // for the worker
     EntryDocumentCache *m_cache = nullptr;
     LayoutPacer *m_pacer = nullptr;
     std::optional<qint64> m_shownRow;

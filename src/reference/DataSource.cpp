@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
 #include <QStringDecoder>
 #include <filesystem>
 #include <limits>
@@ -162,6 +163,7 @@ bool DataSource::open(const QString &path, const ReferenceSchema::Table &schema,
 
     m_path = path;
     m_tableName = fromView(schema.table);
+    m_layout.tableName = m_tableName;
     m_table = quoted(m_tableName);
     {
         // The first read reveals a file that is not a database at all.
@@ -177,7 +179,7 @@ bool DataSource::open(const QString &path, const ReferenceSchema::Table &schema,
     }
     {
         Statement s(m_db, QStringLiteral("PRAGMA encoding"));
-        m_encoding = s.next() ? s.text(0) : QStringLiteral("UTF-8");
+        m_layout.encoding = s.next() ? s.text(0) : QStringLiteral("UTF-8");
     }
 
     const QString field = fromView(schema.entryField);
@@ -192,7 +194,7 @@ bool DataSource::open(const QString &path, const ReferenceSchema::Table &schema,
     }
     if (!hasField)
         return fail(problem, tr("table \"%1\" has no field \"%2\"").arg(m_tableName, field));
-    m_entryField = field;
+    m_layout.field = field;
     m_entryColumn = quoted(field);
 
     QString indexProblem;
@@ -312,12 +314,21 @@ QString DataSource::entryAt(qint64 rowId) const
 
 DataSource::EntryText DataSource::readEntry(qint64 rowId, qint64 maxBytes) const
 {
-    EntryText entry;
     if (!m_db)
-        return entry;
+        return {};
+    EntryText entry = readEntryFrom(m_db, m_layout, rowId, maxBytes);
+    if (!entry.problem.isEmpty())
+        reportReadFailure();
+    return entry;
+}
+
+DataSource::EntryText DataSource::readEntryFrom(sqlite3 *db, const EntryLayout &layout, qint64 rowId,
+                                                qint64 maxBytes)
+{
+    EntryText entry;
     // Read as stored, and no more than asked: a huge entry is never loaded whole.
     sqlite3_blob *blob = nullptr;
-    if (sqlite3_blob_open(m_db, "main", m_tableName.toUtf8().constData(), m_entryField.toUtf8().constData(),
+    if (sqlite3_blob_open(db, "main", layout.tableName.toUtf8().constData(), layout.field.toUtf8().constData(),
                           rowId, 0, &blob)
         == SQLITE_OK) {
         entry.storedBytes = sqlite3_blob_bytes(blob);
@@ -326,14 +337,14 @@ DataSource::EntryText DataSource::readEntry(qint64 rowId, qint64 maxBytes) const
         const int rc = sqlite3_blob_read(blob, bytes.data(), wanted, 0);
         sqlite3_blob_close(blob);
         if (rc == SQLITE_OK) {
-            entry.text = decoded(bytes, m_encoding);
+            entry.text = decoded(bytes, layout.encoding);
             entry.truncated = wanted < entry.storedBytes;
             return entry;
         }
     }
     // No text there (an empty field, a number, no such row), or damage:
     // the query tells which.
-    Statement s(m_db, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?1").arg(m_entryColumn, m_table));
+    Statement s(db, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?1").arg(quoted(layout.field), quoted(layout.tableName)));
     s.bind(1, rowId);
     if (s.next()) {
         entry.text = s.text(0);
@@ -343,10 +354,43 @@ DataSource::EntryText DataSource::readEntry(qint64 rowId, qint64 maxBytes) const
             entry.truncated = true;
         }
     } else if (s.failed()) {
-        entry.problem = sqliteError();
-        reportReadFailure();
+        entry.problem = QString::fromUtf8(sqlite3_errmsg(db));
     }
     return entry;
+}
+
+DataSource::EntryReader DataSource::entryReader() const
+{
+    if (!m_db)
+        return {};
+    // One connection per reader: SQLite connections are not shared between threads.
+    struct Connection {
+        QMutex mutex;
+        QString path;
+        EntryLayout layout;
+        sqlite3 *db = nullptr;
+        ~Connection() { sqlite3_close_v2(db); }
+    };
+    auto connection = std::make_shared<Connection>();
+    connection->path = m_path;
+    connection->layout = m_layout;
+    return [connection](qint64 rowId, qint64 maxBytes) {
+        QMutexLocker lock(&connection->mutex);
+        if (!connection->db) {
+            const int rc = sqlite3_open_v2(QFile::encodeName(connection->path).constData(), &connection->db,
+                                           SQLITE_OPEN_READONLY, nullptr);
+            if (rc != SQLITE_OK) {
+                EntryText failed;
+                failed.problem = QString::fromUtf8(sqlite3_errmsg(connection->db));
+                sqlite3_close_v2(connection->db);
+                connection->db = nullptr;
+                return failed;
+            }
+            // Entries are read once, then kept as documents: little to cache.
+            sqlite3_exec(connection->db, "PRAGMA cache_size = -256", nullptr, nullptr, nullptr);
+        }
+        return readEntryFrom(connection->db, connection->layout, rowId, maxBytes);
+    };
 }
 
 void DataSource::setUnreadable()

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <optional>
 
 struct sqlite3;
@@ -71,6 +72,12 @@ public:
     };
     EntryText readEntry(qint64 rowId, qint64 maxBytes) const;
 
+    // Reads entries as readEntry() does, for another thread: it opens the
+    // file again, read-only, on its first call. Failures come back in the
+    // result only. Empty while the source is closed.
+    using EntryReader = std::function<EntryText(qint64 rowId, qint64 maxBytes)>;
+    EntryReader entryReader() const;
+
     // The file as opened; empty while closed.
     QString path() const { return m_path; }
 
@@ -97,13 +104,20 @@ private:
     QString sqliteError() const;
     void reportReadFailure() const;
 
+    // Where an entry is stored, as given.
+    struct EntryLayout {
+        QString tableName;
+        QString field;
+        QString encoding; // the database's text encoding
+    };
+    static EntryText readEntryFrom(sqlite3 *db, const EntryLayout &layout, qint64 rowId, qint64 maxBytes);
+
     sqlite3 *m_db = nullptr;
     QString m_path;
     QString m_table;       // quoted identifier
     QString m_tableName;   // as given
     QString m_entryColumn; // quoted identifier
-    QString m_entryField;  // as given
-    QString m_encoding;    // the database's text encoding
+    EntryLayout m_layout;
     QString m_index;
     std::optional<Ordering> m_ordering;
     std::optional<qint64> m_current;

@@ -76,79 +76,63 @@ bool EntryDocumentCache::isIdle()
     return m_queue.isEmpty() && !m_building;
 }
 
-QTextDocument *EntryDocumentCache::document(qint64 id, const EntrySource &entry)
+QTextDocument *EntryDocumentCache::kept(qint64 id)
 {
     adoptFinished();
-    if (contains(id)) {
-        m_recent.removeOne(id);
-        m_recent.append(id);
-        return m_kept.value(id).doc;
-    }
+    if (!contains(id))
+        return nullptr;
+    m_recent.removeOne(id);
+    m_recent.append(id);
+    return m_kept.value(id).doc;
+}
+
+QTextDocument *EntryDocumentCache::document(qint64 id, const Entry &entry)
+{
+    if (QTextDocument *doc = kept(id))
+        return doc;
     if (m_wanted)
         m_wanted->insert(id);
-
     std::unique_ptr<QTextDocument> doc;
-    std::optional<Entry> taken;
     {
+        m_urgent.remove(id);
         QMutexLocker lock(&m_mutex);
-        if (m_building == id && m_buildingCharacters > MaxCharactersBuiltAtOnce) {
-            m_awaited.insert(id);
-            return nullptr;
-        }
+        m_queue.removeIf([id](const Job &j) { return j.id == id; });
+        // The worker's copy is waited for rather than built twice.
         while (m_building == id)
             m_built.wait(&m_mutex);
-        const auto queued = std::find_if(m_queue.begin(), m_queue.end(), [id](const Job &j) { return j.id == id; });
-        if (m_finished.contains(id)) {
-            doc.reset(m_finished.take(id));
-        } else if (queued != m_queue.end()) {
-            Job job = std::move(*queued);
-            m_queue.erase(queued);
-            if (job.entry.text.size() > MaxCharactersBuiltAtOnce) {
-                job.urgent = true;
-                queue(std::move(job));
-                m_awaited.insert(id);
-                return nullptr;
-            }
-            taken = std::move(job.entry);
-        }
+        doc.reset(m_finished.take(id));
     }
-    if (!doc) {
-        Entry e = taken ? std::move(*taken) : entry();
-        if (e.text.size() > MaxCharactersBuiltAtOnce) {
-            QMutexLocker lock(&m_mutex);
-            queue(Job{id, std::move(e), true});
-            m_awaited.insert(id);
-            return nullptr;
-        }
-        doc = build(e, m_font);
-    }
+    if (!doc)
+        doc = build(entry, m_font);
     QTextDocument *result = doc.get();
     keep(id, std::move(doc));
     return result;
 }
 
-void EntryDocumentCache::prefetch(qint64 id, const EntrySource &entry)
+void EntryDocumentCache::prefetch(qint64 id, EntrySource entry, bool urgent)
 {
     adoptFinished();
-    if (contains(id))
+    if (urgent)
+        m_urgent.insert(id);
+    if (contains(id)) {
+        if (m_urgent.remove(id))
+            QMetaObject::invokeMethod(this, [this, id] { emit prepared(id); }, Qt::QueuedConnection);
         return;
+    }
     if (m_wanted)
         m_wanted->insert(id);
-    {
-        QMutexLocker lock(&m_mutex);
-        if (m_building == id || m_finished.contains(id))
-            return;
-        const auto queued = std::find_if(m_queue.begin(), m_queue.end(), [id](const Job &j) { return j.id == id; });
-        if (queued != m_queue.end()) {
-            Job again = std::move(*queued);
-            m_queue.erase(queued);
-            queue(std::move(again));
-            return;
-        }
-    }
-    Job job{id, entry()};
     QMutexLocker lock(&m_mutex);
-    queue(std::move(job));
+    if (m_building == id || m_finished.contains(id))
+        return;
+    const auto queued = std::find_if(m_queue.begin(), m_queue.end(), [id](const Job &j) { return j.id == id; });
+    if (queued != m_queue.end()) {
+        Job again = std::move(*queued);
+        m_queue.erase(queued);
+        again.urgent = again.urgent || urgent;
+        queue(std::move(again));
+        return;
+    }
+    queue(Job{id, std::move(entry), urgent});
 }
 
 void EntryDocumentCache::queue(Job job)
@@ -197,12 +181,14 @@ void EntryDocumentCache::workerLoop()
             return;
         Job job = m_queue.takeFirst();
         m_building = job.id;
-        m_buildingCharacters = job.entry.text.size();
         lock.unlock();
 
-        std::unique_ptr<QTextDocument> doc = build(job.entry, m_font);
-        doc->moveToThread(target);
-        job.entry = {}; // the text is in the document now
+        std::unique_ptr<QTextDocument> doc;
+        if (const std::optional<Entry> entry = job.entry()) {
+            doc = build(*entry, m_font);
+            doc->moveToThread(target);
+        }
+        job.entry = {}; // lets go of what it read with
 
         lock.relock();
         m_building.reset();
@@ -222,11 +208,12 @@ void EntryDocumentCache::adoptFinished()
     for (auto it = finished.begin(); it != finished.end(); ++it) {
         std::unique_ptr<QTextDocument> doc(it.value());
         const qint64 id = it.key();
-        if (!contains(id) && (wanted(id) || m_awaited.contains(id)))
+        const bool urgent = m_urgent.remove(id);
+        if (doc && !contains(id) && (wanted(id) || urgent))
             keep(id, std::move(doc));
-        // Told later: this may run inside a caller's document() or prefetch().
-        if (m_awaited.remove(id))
-            QMetaObject::invokeMethod(this, [this, id] { emit ready(id); }, Qt::QueuedConnection);
+        // Told later: this may run inside a caller's kept() or prefetch().
+        if (urgent)
+            QMetaObject::invokeMethod(this, [this, id] { emit prepared(id); }, Qt::QueuedConnection);
     }
 }
 

@@ -17,8 +17,8 @@ class QThread;
 
 // Builds the documents that a reference view shows, one per record, and
 // keeps those it is told to: entries asked for ahead of time, and entries
-// too long to build within a frame, are built on a worker thread, so that
-// showing them costs only a document swap.
+// too long to build within a frame, are read and built on a worker thread,
+// so that showing them costs only a document swap.
 class EntryDocumentCache : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(EntryDocumentCache)
@@ -35,7 +35,8 @@ public:
         QString text;
         QString note;
     };
-    using EntrySource = std::function<Entry()>;
+    // Gives the entry to build, or nothing when it cannot be read.
+    using EntrySource = std::function<std::optional<Entry>()>;
 
     // font: the view's default font. documentOwner: the parent given to
     // every document handed out (the view, so that a document outlives
@@ -44,16 +45,19 @@ public:
                        QObject *parent = nullptr);
     ~EntryDocumentCache() override;
 
-    // The document for record id when it can be had within a frame: kept,
-    // being built and short (waited for), or short enough to build now from
-    // entry(). A longer entry goes first in the worker's queue instead:
-    // nullptr now, and ready(id) once it is built.
-    QTextDocument *document(qint64 id, const EntrySource &entry);
+    // The document kept for record id, or nullptr.
+    QTextDocument *kept(qint64 id);
 
-    // Builds the document for record id on the worker thread unless it is
-    // kept or on its way. Newer requests go first (after one that document()
-    // put there); old ones are dropped when the user has moved on.
-    void prefetch(qint64 id, const EntrySource &entry);
+    // The document for record id: kept, or being built on the worker (and
+    // waited for), or built now from entry, read on the calling thread.
+    QTextDocument *document(qint64 id, const Entry &entry);
+
+    // Builds the document for record id on the worker thread (entry is
+    // called there) unless it is kept or on its way. Newer requests go
+    // first; old ones are dropped when the user has moved on. An urgent
+    // request goes before all, is never dropped, and prepared(id) tells
+    // when the worker is done with it.
+    void prefetch(qint64 id, EntrySource entry, bool urgent = false);
 
     // Lets go of every kept document and waiting request but those of these
     // records and the document shown; what is built for other records from
@@ -74,19 +78,17 @@ public:
 
     // Requests beyond this many wait no longer: the user has moved on.
     static constexpr int MaxQueued = 4;
-    // Entries up to this long build on the GUI thread within a frame (about
-    // 12 ms for the library's longest entry, 563,000 characters).
-    static constexpr qsizetype MaxCharactersBuiltAtOnce = 600'000;
 
 signals:
-    // The document for record id, asked for by document(), is ready.
-    void ready(qint64 id);
+    // The worker is done with the urgent request for record id: its
+    // document is kept, or it could not be read.
+    void prepared(qint64 id);
 
 private:
     struct Job {
         qint64 id;
-        Entry entry;
-        bool urgent = false; // asked for by document(): first, never dropped
+        EntrySource entry;
+        bool urgent = false;
     };
     struct Kept {
         QPointer<QTextDocument> doc;
@@ -109,7 +111,6 @@ private:
     QList<qint64> m_recent; // least recently used first
     qsizetype m_keptCharacters = 0;
     std::optional<QSet<qint64>> m_wanted;
-    QSet<qint64> m_awaited; // asked for by document(), not yet ready
 
     // Shared with the worker thread, under m_mutex.
     QMutex m_mutex;
@@ -117,8 +118,8 @@ private:
     QWaitCondition m_built;
     QList<Job> m_queue; // first built first
     std::optional<qint64> m_building;
-    qsizetype m_buildingCharacters = 0;
-    QHash<qint64, QTextDocument *> m_finished; // built, not yet adopted
+    QHash<qint64, QTextDocument *> m_finished; // built (nullptr: unreadable), not yet adopted
+    QSet<qint64> m_urgent;                     // urgent requests not yet adopted
     bool m_stop = false;
 
     std::unique_ptr<QThread> m_thread;
