@@ -50,8 +50,10 @@ std::unique_ptr<QTextDocument> EntryDocumentCache::build(const Entry &entry, con
         cursor.movePosition(QTextCursor::End);
         QTextCharFormat italic;
         italic.setFontItalic(true);
-        cursor.insertBlock(QTextBlockFormat(), italic);
-        cursor.insertBlock(QTextBlockFormat(), italic);
+        if (!entry.text.isEmpty()) { // set apart from the entry by a blank line
+            cursor.insertBlock(QTextBlockFormat(), italic);
+            cursor.insertBlock(QTextBlockFormat(), italic);
+        }
         cursor.insertText(entry.note, italic);
     }
     return doc;
