@@ -230,11 +230,13 @@ void hugeEntries()
     PaintWatch watch(window.RichTextBox5->viewport());
     // Start-up: the longest event-loop gap while the window comes up.
     Sample up = measure(watch, [] {}, 3000);
-    std::printf("50 MB entry at start-up:   window built in wall %.1f, cpu %.1f | longest stall in 3 s after: wall %.1f, cpu %.1f\n",
+    std::printf("50 MB entry at start-up:   window built in wall %.1f, cpu %.1f"
+                " | longest stall in 3 s after: wall %.1f, cpu %.1f\n",
                 constructed, constructedCpu, up.stall, up.cpuStall);
     const auto whole = [&] { return window.RichTextBox5->document()->characterCount() > 100'000; };
     Sample look = measure(watch, [&] { window.lstJoke->setCurrentRow(2); }, 3000, whole);
-    std::printf("50 MB entry lookup:        handler wall %.1f, cpu %.1f | to painted: wall %.1f | stall after: wall %.1f, cpu %.1f\n",
+    std::printf("50 MB entry lookup:        handler wall %.1f, cpu %.1f | to painted: wall %.1f"
+                " | stall after: wall %.1f, cpu %.1f\n",
                 look.handler, look.handlerCpu, look.toPainted, look.stall, look.cpuStall);
     std::printf("50 MB entries: resident %ld -> %ld KB, peak %ld -> %ld KB; view holds %d characters\n", rssBefore,
                 statusKb("VmRSS"), peakBefore, statusKb("VmHWM"), window.RichTextBox5->document()->characterCount());

@@ -344,7 +344,8 @@ DataSource::EntryText DataSource::readEntryFrom(sqlite3 *db, const EntryLayout &
     }
     // No text there (an empty field, a number, no such row), or damage:
     // the query tells which.
-    Statement s(db, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?1").arg(quoted(layout.field), quoted(layout.tableName)));
+    Statement s(db, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?1")
+                        .arg(quoted(layout.field), quoted(layout.tableName)));
     s.bind(1, rowId);
     if (s.next()) {
         entry.text = s.text(0);
