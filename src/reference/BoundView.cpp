@@ -180,16 +180,18 @@ void BoundView::show(QTextDocument *doc, bool keepPlace)
         // Kept out of view: only its text. Its layout is rebuilt for the
         // view anyway, and an unfinished one would go on working unseen.
         previous->setDocumentLayout(nullptr);
-    if (!keepPlace || (anchor == 0 && position == 0)) {
+    if (!keepPlace) {
         m_view->verticalScrollBar()->setValue(0);
         m_view->horizontalScrollBar()->setValue(0);
     } else {
         // The whole entry in place of its beginning: the reader stays where they were.
-        const int end = doc->characterCount() - 1;
-        QTextCursor c(doc);
-        c.setPosition(std::min(anchor, end));
-        c.setPosition(std::min(position, end), QTextCursor::KeepAnchor);
-        m_view->setTextCursor(c);
+        if (anchor != 0 || position != 0) {
+            const int end = doc->characterCount() - 1;
+            QTextCursor c(doc);
+            c.setPosition(std::min(anchor, end));
+            c.setPosition(std::min(position, end), QTextCursor::KeepAnchor);
+            m_view->setTextCursor(c);
+        }
         m_view->verticalScrollBar()->setValue(scrolled);
     }
     m_pacer->start(doc);

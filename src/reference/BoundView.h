@@ -15,8 +15,9 @@ class QTextEdit;
 
 // Binds a reference view to its data source: whenever the current record
 // changes, the view shows that record's entry field. Entries are shown by
-// swapping in a prepared document rather than by setting text, so that even
-// the longest entry appears at once and the window never stalls on it.
+// swapping in a document prepared on a worker thread rather than by setting
+// text, so that the window never stalls on a long entry: one not prepared in
+// time shows its beginning at once, and the whole as soon as it is built.
 class BoundView : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(BoundView)
