@@ -68,10 +68,11 @@ protected:
         m_inside = true;
         QCoreApplication::sendEvent(o, e); // paint now, then take the time
         m_inside = false;
+        const qint64 now = clock.nsecsElapsed();
         if (m_first < 0)
-            m_first = clock.nsecsElapsed();
+            m_first = now;
         if (m_painted < 0 && (!m_awaited || m_awaited())) {
-            m_painted = clock.nsecsElapsed();
+            m_painted = now;
             m_paintedCpu = threadCpuMs();
         }
         return true;
@@ -181,7 +182,7 @@ void report(const char *what, int kb, std::vector<Sample> samples)
     std::printf("%-26s %3d KB n=%2zu | to painted: wall %5.1f / %5.1f, cpu %5.1f / %5.1f"
                 " | stall after: wall %5.1f / %5.1f, cpu %5.1f / %5.1f",
                 what, kb, samples.size(), pMed, pMax, cMed, cMax, sMed, sMax, csMed, csMax);
-    if (fMed < pMed)
+    if (fMed < pMed || fMax < pMax)
         std::printf(" | first paint (its beginning) wall %5.1f / %5.1f", fMed, fMax);
     if (lMed >= 0)
         std::printf(" | laid out after %5.0f / %5.0f", lMed, lMax);
