@@ -159,6 +159,12 @@ void BoundView::entryPrepared(qint64 id)
         showUnreadable(problem);
 }
 
+void BoundView::completeNow()
+{
+    if (m_preview && m_shownRow)
+        entryPrepared(*m_shownRow);
+}
+
 void BoundView::show(QTextDocument *doc, bool keepPlace)
 {
     m_pacer->stop();

@@ -42,6 +42,9 @@ public:
     // False while the view shows the beginning of a long entry whose
     // document is still being built.
     bool isComplete() const { return !m_preview; }
+    // Shows the whole entry at once in place of its beginning (waiting for
+    // the worker's copy when it is on its way): what searches the view needs.
+    void completeNow();
 
     // The most of an entry a view holds: about twice the library's longest
     // entry, some 20 MB once laid out. Longer entries are cut, with a note.

@@ -42,6 +42,7 @@ PanelFind::Result PanelFind::find(const QString &text, QString *problem)
 {
     if (!m_view)
         return Result::NotFound;
+    completeView();
     const bool hadSelection = m_view->textCursor().hasSelection();
     const bool userSelection = hadSelection && !selectionIsOwn();
     const bool canLeave = !userSelection && m_source && m_source->isOpen() && m_list;
@@ -90,6 +91,7 @@ void PanelFind::findNext(const QString &text)
     if (!m_view)
         return;
     m_view->SetFocus();
+    completeView();
     if (m_view->Find(text, m_view->SelStart() + 1) >= 0)
         rememberSelection();
 }
@@ -189,6 +191,13 @@ void PanelFind::show(int row)
     // Exactly the user's click: the list's own handler looks the subject up.
     m_list->setCurrentRow(row);
     m_list->scrollToItem(m_list->item(row));
+    completeView();
+}
+
+void PanelFind::completeView()
+{
+    if (m_beforeSearch)
+        m_beforeSearch();
 }
 
 void PanelFind::scrollToSelection()

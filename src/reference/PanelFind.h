@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <functional>
 #include <optional>
 
 class DataSource;
@@ -33,6 +34,10 @@ public:
     PanelFind(Panel panel, DataSource *source, const QString &index, SubjectList *list, RichTextBox *view,
               QObject *parent = nullptr);
 
+    // Called before the view is searched: the view must then hold its whole
+    // entry (a long one may show only its beginning for a moment).
+    void setBeforeSearch(std::function<void()> complete) { m_beforeSearch = std::move(complete); }
+
     // Find with the box's text (leading blanks already removed). For
     // NoSuchReference, problem says which reference does not exist.
     Result find(const QString &text, QString *problem);
@@ -51,6 +56,7 @@ private:
     // that the find index proves not to hold filter, with their list rows.
     QList<QPair<qint64, int>> otherEntries(const QString &filter);
     void show(int row);
+    void completeView();
     // Puts the paragraph holding the selection's start at the top of the view.
     void scrollToSelection();
     // An entry's text as the view shows it.
@@ -69,4 +75,5 @@ private:
     QPointer<QTextDocument> m_ownDocument;
     int m_ownStart = -1;
     int m_ownEnd = -1;
+    std::function<void()> m_beforeSearch;
 };

@@ -175,6 +175,12 @@ void frmMain::setUpReferencePanels()
                                 RichTextBox2, this);
     m_jokeFind = new PanelFind(PanelFind::Panel::Dictionary, datajoke, fromView(ReferenceSchema::Joke.index), lstJoke,
                                RichTextBox5, this);
+    for (auto [find, binding] : {std::pair{m_bibleFind, m_bibleView}, std::pair{m_jokeFind, m_jokeView}})
+        if (binding)
+            find->setBeforeSearch([binding = QPointer<BoundView>(binding)] {
+                if (binding)
+                    binding->completeNow();
+            });
     // Damage that no lookup has met yet: checked in the background once the
     // window is up, so that start-up never waits for it.
     auto *check = new IntegrityCheck(this);

@@ -7,6 +7,7 @@
 #include "app/frmMain.h"
 #include "editor/RichTextBox.h"
 #include "reference/BibleReference.h"
+#include "reference/BoundView.h"
 #include "reference/DataSource.h"
 #include "reference/SubjectList.h"
 #include "reference/TextMatch.h"
@@ -119,6 +120,7 @@ private slots:
     void referencesGoToTheirVerses_data();
     void referencesGoToTheirVerses();
     void jumpIsALookupThroughTheList();
+    void findSearchesTheWholeOfALongEntry();
     void quoteStylesMatchInEveryBox_data();
     void quoteStylesMatchInEveryBox();
 
@@ -519,6 +521,35 @@ void tst_Find::referencesGoToTheirVerses()
     QCOMPARE(m_main->lstBible->currentItem()->text(), item);
     QCOMPARE(view->SelText(), selected);
     QCOMPARE(view->SelStart(), int(view->Text().indexOf(selected)));
+}
+
+void tst_Find::findSearchesTheWholeOfALongEntry()
+{
+    // A long entry not prepared ahead shows its beginning first; Find pressed
+    // at once must still search all of it, not move on to another entry.
+    QTemporaryDir dir;
+    const QString tail = QStringLiteral("Selah at the very end.\n");
+    const QString longEntry = ReferenceFixture::versesOfSize(BoundView::MaxBytesBuiltAtOnce + 100'000, "Job") + tail;
+    QVERIFY(ReferenceFixture::write(dir.filePath("bible.db"), ReferenceSchema::Bible,
+                                    {{"Genesis 1-16", "In the beginning"}, {"Hosea", "Selah elsewhere"},
+                                     {"Job 1-22", longEntry}}));
+    for (const ReferenceSchema::Table &t : {ReferenceSchema::Joke, ReferenceSchema::Quote, ReferenceSchema::Sermon})
+        QVERIFY(ReferenceFixture::write(dir.filePath(QString::fromLatin1(t.file.data(), qsizetype(t.file.size()))), t,
+                                        {{"subject", "entry"}}));
+    m_main = std::make_unique<frmMain>(dir.path());
+    m_main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+
+    SubjectList *list = m_main->lstBible;
+    list->setCurrentRow(rowOf(list, QStringLiteral("Job 1-22")));
+    m_main->txtTextBox1->setText(QStringLiteral("Selah"));
+    ModalDriver driver;
+    driver.answer(QMessageBox::Ok);
+    m_main->rnbFind1->click();
+    QCOMPARE(driver.seen(), 0);
+    driver.stop();
+    QCOMPARE(list->currentItem()->text(), QStringLiteral("Job 1-22"));
+    QCOMPARE(m_main->RichTextBox2->SelStart(), int(longEntry.size() - tail.size()));
 }
 
 void tst_Find::jumpIsALookupThroughTheList()
