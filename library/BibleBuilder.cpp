@@ -184,6 +184,22 @@ std::optional<QVector<LibraryEntry>> build(const QVector<KjvVerse> &kjv, QString
     return entries;
 }
 
+QVector<Chapter> chapters(const QVector<KjvVerse> &kjv)
+{
+    QMap<int, QMap<int, int>> verses; // book -> chapter -> verses
+    for (const KjvVerse &verse : kjv)
+        ++verses[verse.bookIndex][verse.chapter];
+    QVector<Chapter> list;
+    for (const Section &section : Sections) {
+        const QMap<int, int> book = verses.value(section.bookIndex);
+        const int last = section.lastChapter ? section.lastChapter : int(book.size());
+        for (int chapter = section.firstChapter; chapter <= last; ++chapter)
+            list.append({SwordSource::bookNames().value(section.bookIndex), chapter, book.value(chapter),
+                         QString::fromUtf8(section.key)});
+    }
+    return list;
+}
+
 QVector<SourceInfo> sources()
 {
     return {{QStringLiteral("King James Version (1769 text) with Strong's numbers, SWORD module engKJV2006eb"),

@@ -9,6 +9,16 @@
 namespace BibleBuilder {
 
 std::optional<QVector<LibraryEntry>> build(const QVector<KjvVerse> &kjv, QString *error);
+
+// One chapter and the section whose entry holds it.
+struct Chapter {
+    QString book; // as the text names it
+    int chapter = 0;
+    int verses = 0;
+    QString subject;
+};
+// Every chapter of the text in canonical order (for a text build() takes).
+QVector<Chapter> chapters(const QVector<KjvVerse> &kjv);
 QVector<SourceInfo> sources();
 
 } // namespace BibleBuilder

@@ -44,8 +44,41 @@ bool bindText(sqlite3_stmt *statement, int column, const QString &text)
     return sqlite3_bind_text(statement, column, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT) == SQLITE_OK;
 }
 
+bool bindValue(sqlite3_stmt *statement, int column, const QVariant &value)
+{
+    if (value.typeId() == QMetaType::QString)
+        return bindText(statement, column, value.toString());
+    return sqlite3_bind_int64(statement, column, value.toLongLong()) == SQLITE_OK;
+}
+
+bool fillExtra(sqlite3 *db, const ExtraTable &extra, const QString &path, QString *error)
+{
+    if (!execute(db, extra.ddl, path, error))
+        return false;
+    Statement statement = prepare(db, extra.insert);
+    if (!statement) {
+        *error = lastError(db, path);
+        return false;
+    }
+    for (const QVariantList &row : extra.rows) {
+        sqlite3_reset(statement.get());
+        for (int i = 0; i < int(row.size()); ++i) {
+            if (!bindValue(statement.get(), i + 1, row.at(i))) {
+                *error = lastError(db, path);
+                return false;
+            }
+        }
+        if (sqlite3_step(statement.get()) != SQLITE_DONE) {
+            *error = lastError(db, path);
+            return false;
+        }
+    }
+    return extra.finish.empty() || execute(db, extra.finish, path, error);
+}
+
 bool fill(sqlite3 *db, const ReferenceSchema::Table &table, const QVector<LibraryEntry> &entries,
-          const QVector<SourceInfo> &sources, const QString &path, QString *error)
+          const QVector<SourceInfo> &sources, const QVector<ExtraTable> &extra, const QString &path,
+          QString *error)
 {
     // The file is a scratch copy until it is renamed: no journal needed.
     if (!execute(db, "PRAGMA page_size = 4096; PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF;", path, error)
@@ -99,13 +132,16 @@ bool fill(sqlite3 *db, const ReferenceSchema::Table &table, const QVector<Librar
     }
     statement.reset();
     sourceStatement.reset();
+    for (const ExtraTable &more : extra)
+        if (!fillExtra(db, more, path, error))
+            return false;
     return execute(db, ReferenceSchema::indexDdl(table), path, error) && execute(db, "COMMIT", path, error);
 }
 
 } // namespace
 
 bool DbWriter::write(const QString &path, const ReferenceSchema::Table &table, const QVector<LibraryEntry> &entries,
-                     const QVector<SourceInfo> &sources, QString *error)
+                     const QVector<SourceInfo> &sources, QString *error, const QVector<ExtraTable> &extra)
 {
     if (sources.isEmpty()) {
         *error = QStringLiteral("%1: no source is named for its content").arg(path);
@@ -124,7 +160,7 @@ bool DbWriter::write(const QString &path, const ReferenceSchema::Table &table, c
             QFile::remove(partial);
             return false;
         }
-        if (!fill(db.get(), table, entries, sources, partial, error)) {
+        if (!fill(db.get(), table, entries, sources, extra, partial, error)) {
             db.reset();
             QFile::remove(partial);
             return false;

@@ -177,7 +177,8 @@ void addBibleDictionary(RecordTexts &records, const QStringList &subjectKeys,
         QString article = h.word + QLatin1Char('\n');
         article += Indent + QStringLiteral("Used %1 for %2; first at %3\n")
                                 .arg(timesText(h.count), languagesText(h.translations), kjv.reference(h.firstVerse));
-        for (const KjvConcordance::Translation &t : h.translations) {
+        const QVector<KjvConcordance::Translation> listed = KjvConcordance::principal(h);
+        for (const KjvConcordance::Translation &t : listed) {
             const auto it = strongs.constFind(t.number);
             const QString label = it == strongs.constEnd() ? t.number : strongsLabel(*it);
             article += Indent + label + QStringLiteral(": %1, first at %2\n")
@@ -185,6 +186,12 @@ void addBibleDictionary(RecordTexts &records, const QStringList &subjectKeys,
             if (it != strongs.constEnd() && !it->definition.isEmpty())
                 article += Indent2 + it->definition + QLatin1Char('\n');
         }
+        // Those left out are each used once (see principal()).
+        const qsizetype rarer = h.translations.size() - listed.size();
+        if (rarer == 1)
+            article += Indent + QStringLiteral("and 1 rarer word, used once\n");
+        else if (rarer > 1)
+            article += Indent + QStringLiteral("and %1 rarer words, used once each\n").arg(rarer);
         records.add(ranges.keyFor(h.word), article);
     }
 }

@@ -185,6 +185,18 @@ QVector<KjvConcordance::Headword> KjvConcordance::headwords() const
     return out;
 }
 
+QVector<KjvConcordance::Translation> KjvConcordance::principal(const Headword &headword)
+{
+    if (headword.translations.size() == 1)
+        return headword.translations;
+    QVector<Translation> out;
+    for (const Translation &t : headword.translations) {
+        if (t.count >= 2 || t.count * 20 >= headword.count)
+            out.push_back(t);
+    }
+    return out;
+}
+
 QString KjvConcordance::titleReference(int verseIndex) const
 {
     if (verseIndex < 0 || verseIndex >= m_verses.size())

@@ -43,6 +43,10 @@ public:
     // Every tagged English word with the Strong's numbers it renders, sorted.
     QVector<Headword> headwords() const;
     TagUse tag(const QString &number) const;
+    // The Strong's words worth listing under a headword: those it translates at
+    // least twice or for at least 5% of its uses, and always its only one. The
+    // rest, each used once, are accidents of tagging more often than not.
+    static QVector<Translation> principal(const Headword &headword);
     QString reference(int verseIndex) const;
     // "Psalms 4 (title)": the title standing before the given verse.
     QString titleReference(int verseIndex) const;

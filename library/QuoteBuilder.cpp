@@ -4,53 +4,104 @@
 #include "FortuneFile.h"
 #include "QuoteCuration.h"
 #include "QuoteSelector.h"
+#include "TreasuryOfDavid.h"
 #include "reference/SubjectLists.h"
+
+#include <QSaveFile>
 
 namespace {
 
 const QString FortuneDir = QStringLiteral("/usr/share/games/fortunes");
 const QString DictdDir = QStringLiteral("/usr/share/dictd");
 
+struct Material {
+    Curation curation;
+    QVector<Quotation> fortunes;
+    QVector<Quotation> devil;
+    QVector<TreasuryNote> treasury;
+};
+
+std::optional<Material> gather(const SwordSource &sword, QString *error)
+{
+    Material m;
+    const auto curation = QuoteCuration::load(error);
+    if (!curation)
+        return std::nullopt;
+    m.curation = *curation;
+    for (const QString &file : m.curation.files) {
+        const auto parsed = FortuneFile::read(FortuneDir + QLatin1Char('/') + file, error);
+        if (!parsed)
+            return std::nullopt;
+        m.fortunes += *parsed;
+    }
+    const auto devil = DevilsDictionary::read(DictdDir, error);
+    if (!devil)
+        return std::nullopt;
+    m.devil = *devil;
+    for (const SwordCommentaryChapter &chapter : sword.commentary(QStringLiteral("TDavid"))) {
+        if (chapter.book == QLatin1String("Psalms"))
+            m.treasury += TreasuryOfDavid::notes(chapter.chapter, chapter.raw);
+    }
+    if (m.treasury.isEmpty()) {
+        *error = QStringLiteral("The Treasury of David (module TDavid, package sword-comm-tdavid) has no notes");
+        return std::nullopt;
+    }
+    if (sword.kjv().isEmpty()) {
+        *error = QStringLiteral("the quotations need the KJV verses, and none were given");
+        return std::nullopt;
+    }
+    return m;
+}
+
 } // namespace
 
 namespace QuoteBuilder {
 
-std::optional<QVector<LibraryEntry>> build(const QVector<KjvVerse> &kjv, QString *error)
+std::optional<QVector<LibraryEntry>> build(const SwordSource &sword, QString *error)
 {
-    QString why;
-    const auto curation = QuoteCuration::load(&why);
-    if (!curation) {
-        *error = why;
+    const auto m = gather(sword, error);
+    if (!m)
         return std::nullopt;
-    }
-    QVector<Quotation> fortunes;
-    for (const QString &file : curation->files) {
-        const auto parsed = FortuneFile::read(FortuneDir + QLatin1Char('/') + file, &why);
-        if (!parsed) {
-            *error = why;
-            return std::nullopt;
-        }
-        fortunes += *parsed;
-    }
-    const auto devil = DevilsDictionary::read(DictdDir, &why);
-    if (!devil) {
-        *error = why;
-        return std::nullopt;
-    }
-    if (kjv.isEmpty()) {
-        *error = QStringLiteral("the quotations need the KJV verses, and none were given");
-        return std::nullopt;
-    }
     const QStringList keys = SubjectLists::load(QStringLiteral("LstQuote"));
     if (keys.isEmpty()) {
         *error = QStringLiteral("the LstQuote subject list is missing");
         return std::nullopt;
     }
-    QuoteSelector selector(*curation, fortunes, *devil, kjv);
+    QuoteSelector selector(m->curation, m->fortunes, m->devil, sword.kjv(), m->treasury);
+    QString why;
     auto entries = selector.select(keys, &why);
     if (!entries)
         *error = QStringLiteral("quotations: %1").arg(why);
     return entries;
+}
+
+bool writeCandidates(const SwordSource &sword, const QString &path, QString *error)
+{
+    const auto m = gather(sword, error);
+    if (!m)
+        return false;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    const auto line = [](const QString &source, const QString &author, const QString &text) {
+        return QStringLiteral("%1 | %2 | %3\n").arg(source, author, QString(text).replace(QLatin1Char('\n'), QLatin1String(" / ")))
+            .toUtf8();
+    };
+    for (const Quotation &q : m->fortunes) {
+        if (QuoteSelector::usable(q))
+            file.write(line(q.source, q.author, q.text));
+    }
+    for (const Quotation &q : m->devil)
+        file.write(line(QStringLiteral("devil"), q.author, q.text));
+    for (const TreasuryNote &n : m->treasury)
+        file.write(line(QStringLiteral("treasury %1").arg(n.psalm), n.attribution, n.text));
+    if (!file.commit()) {
+        *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    return true;
 }
 
 QVector<SourceInfo> sources()
@@ -58,11 +109,15 @@ QVector<SourceInfo> sources()
     return {
         {QStringLiteral("Fortune cookie files"), QStringLiteral("fortunes, fortunes-min"),
          QStringLiteral("BSD licence of fortune-mod, see /usr/share/doc/fortunes/copyright"),
-         QStringLiteral("attributed quotations chosen by subject; offensive files never read, crude entries filtered out")},
+         QStringLiteral("attributed sayings, each read and chosen by the editors; offensive files never read")},
         {QStringLiteral("The Devil's Dictionary, Ambrose Bierce (1911)"), QStringLiteral("dict-devil"),
          QStringLiteral("public domain"), QStringLiteral("first paragraph of chosen definitions")},
         {QStringLiteral("King James Version"), QStringLiteral("sword-text-kjv"), QStringLiteral("public domain"),
          QStringLiteral("verses quoted with their references")},
+        {QStringLiteral("The Treasury of David, C. H. Spurgeon (1869-1885), SWORD module TDavid"),
+         QStringLiteral("sword-comm-tdavid"), QStringLiteral("public domain"),
+         QStringLiteral("short passages of the preachers and writers quoted in its Explanatory Notes and Quaint "
+                        "Sayings, credited as the book credits them")},
         {QStringLiteral("Editors' transcriptions"), QStringLiteral("Vellumor source (library/quotes/curation.txt)"),
          QStringLiteral("public domain sayings of the historical record"),
          QStringLiteral("famous epitaphs, farewells and last words the packages lack, each credited to its speaker")},

@@ -13,60 +13,67 @@ static void initQuoteResources()
 namespace {
 
 const QStringList SubjectKinds = {QStringLiteral("say"), QStringLiteral("pick"), QStringLiteral("verse"),
-                                  QStringLiteral("verses"), QStringLiteral("devil"), QStringLiteral("author"),
-                                  QStringLiteral("words"), QStringLiteral("kjv")};
+                                  QStringLiteral("verses"), QStringLiteral("devil"), QStringLiteral("treasury")};
 
-bool fail(QString *error, int line, const QString &why)
+bool fail(QString *error, const QString &fileName, int line, const QString &why)
 {
     if (error)
-        *error = QStringLiteral("quotation curation line %1: %2").arg(line).arg(why);
+        *error = QStringLiteral("quotation %1 line %2: %3").arg(fileName).arg(line).arg(why);
     return false;
 }
 
-bool applyGlobal(Curation &c, const QString &kind, const QString &value, int line, QString *error)
+bool applyGlobal(Curation &c, const QString &kind, const QString &value, int line, QString *error,
+                 const QString &fileName)
 {
     if (kind == QLatin1String("files")) {
         for (const QString &f : value.split(QLatin1Char(','), Qt::SkipEmptyParts))
             c.files << f.trimmed();
-    } else if (kind == QLatin1String("exclude")) {
-        c.excludes << value;
-    } else if (kind == QLatin1String("skipauthor")) {
-        c.skipAuthors << value;
+    } else if (kind == QLatin1String("drop")) {
+        const QStringList parts = value.split(QLatin1Char('|'));
+        if (parts.size() != 3 || parts.at(0).trimmed().isEmpty() || parts.at(2).trimmed().isEmpty())
+            return fail(error, fileName, line, QStringLiteral("expected \"drop: words | author | why\""));
+        c.dropped.append({parts.at(0).trimmed(), parts.at(1).trimmed(), parts.at(2).trimmed(), line});
     } else {
-        return fail(error, line, QStringLiteral("unknown global setting \"%1\"").arg(kind));
+        return fail(error, fileName, line, QStringLiteral("unknown global setting \"%1\"").arg(kind));
     }
     return true;
 }
 
-bool applySubject(SubjectCuration &s, const QString &kind, const QString &value, int line, QString *error)
+bool applySubject(SubjectCuration &s, const QString &kind, const QString &value, int line, QString *error,
+                  const QString &fileName)
 {
     if (kind == QLatin1String("title")) {
         s.title = value;
-    } else if (kind == QLatin1String("count") || kind == QLatin1String("max")) {
+    } else if (kind == QLatin1String("count")) {
         bool ok = false;
         const int n = value.toInt(&ok);
         if (!ok || n <= 0)
-            return fail(error, line, QStringLiteral("\"%1\" needs a positive number").arg(kind));
-        (kind == QLatin1String("count") ? s.count : s.max) = n;
-    } else if (SubjectKinds.contains(kind.section(QLatin1Char(' '), 0, 0))) {
-        // "words 12: ..." caps what one rule may add.
-        const QString capText = kind.section(QLatin1Char(' '), 1);
-        bool ok = true;
-        const int cap = capText.isEmpty() ? 0 : capText.toInt(&ok);
-        if (!ok || cap < 0)
-            return fail(error, line, QStringLiteral("\"%1\" has a bad cap").arg(kind));
-        s.rules.append({kind.section(QLatin1Char(' '), 0, 0), value, line, cap});
+            return fail(error, fileName, line, QStringLiteral("\"count\" needs a positive number"));
+        s.count = n;
+    } else if (SubjectKinds.contains(kind)) {
+        s.rules.append({kind, value, line});
     } else {
-        return fail(error, line, QStringLiteral("unknown rule \"%1\"").arg(kind));
+        return fail(error, fileName, line, QStringLiteral("unknown rule \"%1\"").arg(kind));
     }
     return true;
+}
+
+std::optional<QString> readResource(const QString &name, QString *error)
+{
+    QFile file(QStringLiteral(":/quotes/") + name);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = QStringLiteral("the quotation %1 is missing from the importer").arg(name);
+        return std::nullopt;
+    }
+    return QString::fromUtf8(file.readAll());
 }
 
 } // namespace
 
 namespace QuoteCuration {
 
-std::optional<Curation> parse(const QString &text, QString *error)
+std::optional<Curation> parse(const QString &text, QString *error, const QString &fileName)
 {
     Curation c;
     bool inGlobal = false;
@@ -84,29 +91,29 @@ std::optional<Curation> parse(const QString &text, QString *error)
             if (!inGlobal) {
                 for (const SubjectCuration &s : std::as_const(c.subjects)) {
                     if (s.key == key) {
-                        fail(error, lineNo, QStringLiteral("subject \"%1\" appears twice").arg(key));
+                        fail(error, fileName, lineNo, QStringLiteral("subject \"%1\" appears twice").arg(key));
                         return std::nullopt;
                     }
                 }
-                c.subjects.append(SubjectCuration{key, key, 0, 20, {}});
+                c.subjects.append(SubjectCuration{key, key, 0, {}});
                 current = &c.subjects.last();
             }
             continue;
         }
         const qsizetype colon = line.indexOf(QLatin1Char(':'));
         if (colon <= 0) {
-            fail(error, lineNo, QStringLiteral("expected \"kind: value\""));
+            fail(error, fileName, lineNo, QStringLiteral("expected \"kind: value\""));
             return std::nullopt;
         }
         const QString kind = line.left(colon).trimmed();
         const QString value = line.mid(colon + 1).trimmed();
         if (value.isEmpty()) {
-            fail(error, lineNo, QStringLiteral("\"%1\" has no value").arg(kind));
+            fail(error, fileName, lineNo, QStringLiteral("\"%1\" has no value").arg(kind));
             return std::nullopt;
         }
-        const bool ok = inGlobal ? applyGlobal(c, kind, value, lineNo, error)
-                       : current ? applySubject(*current, kind, value, lineNo, error)
-                                 : fail(error, lineNo, QStringLiteral("rule outside a subject"));
+        const bool ok = inGlobal ? applyGlobal(c, kind, value, lineNo, error, fileName)
+                       : current ? applySubject(*current, kind, value, lineNo, error, fileName)
+                                 : fail(error, fileName, lineNo, QStringLiteral("rule outside a subject"));
         if (!ok)
             return std::nullopt;
     }
@@ -116,13 +123,21 @@ std::optional<Curation> parse(const QString &text, QString *error)
 std::optional<Curation> load(QString *error)
 {
     initQuoteResources();
-    QFile file(QStringLiteral(":/quotes/curation.txt"));
-    if (!file.open(QIODevice::ReadOnly)) {
+    const auto chosen = readResource(QStringLiteral("curation.txt"), error);
+    const auto left = chosen ? readResource(QStringLiteral("dropped.txt"), error) : std::nullopt;
+    if (!left)
+        return std::nullopt;
+    auto curation = parse(*chosen, error);
+    const auto dropped = curation ? parse(*left, error, QStringLiteral("dropped.txt")) : std::nullopt;
+    if (!dropped)
+        return std::nullopt;
+    if (!dropped->subjects.isEmpty() || !dropped->files.isEmpty()) {
         if (error)
-            *error = QStringLiteral("the quotation curation is missing from the importer");
+            *error = QStringLiteral("quotation dropped.txt may hold only \"drop:\" lines");
         return std::nullopt;
     }
-    return parse(QString::fromUtf8(file.readAll()), error);
+    curation->dropped = dropped->dropped;
+    return curation;
 }
 
 } // namespace QuoteCuration

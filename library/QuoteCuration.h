@@ -5,38 +5,43 @@
 #include <QVector>
 #include <optional>
 
-// One selection rule of a quotation subject, in the order the editors wrote it.
+// One quotation the editors chose for a subject, in the order they wrote it.
 struct CurationRule {
-    QString kind;   // say, pick, verse, verses, devil, author, words, kjv
+    QString kind;   // say, pick, verse, verses, devil, treasury
     QString value;  // the text after "kind:"
     int line = 0;   // line in the curation file, for error messages
-    int cap = 0;    // most quotations this rule may add; 0 = as many as the subject has room for
 };
 
 // How one subject's quotations are chosen and headed.
 struct SubjectCuration {
     QString key;
     QString title;
-    int count = 0;  // exact number required; 0 = free (at least the minimum, up to max)
-    int max = 20;
+    int count = 0;  // exact number required; 0 = any number from the minimum up
     QVector<CurationRule> rules;
+};
+
+// A saying the editors read and left out, with their reason.
+struct DroppedSaying {
+    QString text;   // its opening words, enough to tell it from any other
+    QString author;
+    QString why;
+    int line = 0;
 };
 
 // The editors' choices for the whole quotation panel, read from library/quotes.
 struct Curation {
-    QStringList files;        // fortune files searched by keyword, best first
-    QStringList excludes;     // substrings of quotations never used
-    QStringList skipAuthors;  // attribution patterns that are not real authors
+    QStringList files;              // fortune files read
     QVector<SubjectCuration> subjects;
+    QVector<DroppedSaying> dropped; // read and left out
 };
 
 // Parses the curation file format: "[Subject]" headers, "kind: value" lines,
-// "#" comments; the "[*]" section holds the global settings.
+// "#" comments; the "[*]" section holds the fortune files and the dropped sayings.
 namespace QuoteCuration {
 
-std::optional<Curation> parse(const QString &text, QString *error);
+std::optional<Curation> parse(const QString &text, QString *error, const QString &fileName = QStringLiteral("curation.txt"));
 
-// The curation embedded in the importer.
+// The curation embedded in the importer (curation.txt and dropped.txt).
 std::optional<Curation> load(QString *error);
 
 } // namespace QuoteCuration

@@ -1,39 +1,16 @@
 #include "QuoteSelector.h"
 
 #include "CrudeFilter.h"
+#include "SentenceText.h"
 
 #include <QRegularExpression>
+#include <QSet>
 
 namespace {
-
-// Keyword matches longer than this read as essays rather than quotations.
-constexpr int KeywordMaxLength = 360;
-constexpr int AuthorMaxLength = 520;
 
 QString oneLine(const QString &text)
 {
     return QString(text).replace(QLatin1Char('\n'), QLatin1Char(' '));
-}
-
-QRegularExpression wordPattern(const QString &list)
-{
-    QStringList alternatives;
-    for (const QString &w : list.split(QLatin1Char(','), Qt::SkipEmptyParts))
-        alternatives << QRegularExpression::escape(w.trimmed()).replace(QLatin1String("\\ "), QLatin1String("\\s+"));
-    return QRegularExpression(QStringLiteral("\\b(%1)\\b").arg(alternatives.join(QLatin1Char('|'))),
-                              QRegularExpression::CaseInsensitiveOption);
-}
-
-// "words | scope": the part before the bar and the comma-separated scope after it.
-std::pair<QString, QStringList> splitScope(const QString &value)
-{
-    const qsizetype bar = value.indexOf(QLatin1Char('|'));
-    if (bar < 0)
-        return {value, {}};
-    QStringList scope;
-    for (const QString &s : value.mid(bar + 1).split(QLatin1Char(','), Qt::SkipEmptyParts))
-        scope << s.trimmed();
-    return {value.left(bar).trimmed(), scope};
 }
 
 bool ruleError(QString *error, const CurationRule &rule, const QString &why)
@@ -43,7 +20,7 @@ bool ruleError(QString *error, const CurationRule &rule, const QString &why)
     return false;
 }
 
-QString sourceLabel(const QStringList &fortuneFiles, bool devil, bool kjv, bool editors)
+QString sourceLabel(const QStringList &fortuneFiles, bool devil, bool kjv, bool treasury, bool editors)
 {
     QStringList parts;
     if (!fortuneFiles.isEmpty())
@@ -52,6 +29,8 @@ QString sourceLabel(const QStringList &fortuneFiles, bool devil, bool kjv, bool 
         parts << QStringLiteral("The Devil's Dictionary by Ambrose Bierce");
     if (kjv)
         parts << QStringLiteral("the King James Version");
+    if (treasury)
+        parts << QStringLiteral("C. H. Spurgeon's The Treasury of David");
     if (editors)
         parts << QStringLiteral("sayings from the public record, transcribed by the editors");
     return parts.join(QLatin1String("; "));
@@ -60,7 +39,8 @@ QString sourceLabel(const QStringList &fortuneFiles, bool devil, bool kjv, bool 
 } // namespace
 
 QuoteSelector::QuoteSelector(const Curation &curation, const QVector<Quotation> &fortunes,
-                             const QVector<Quotation> &devil, const QVector<KjvVerse> &kjv)
+                             const QVector<Quotation> &devil, const QVector<KjvVerse> &kjv,
+                             const QVector<TreasuryNote> &treasury)
     : m_curation(curation), m_kjv(kjv)
 {
     QSet<QString> seen;
@@ -82,6 +62,8 @@ QuoteSelector::QuoteSelector(const Curation &curation, const QVector<Quotation> 
     }
     for (int i = 0; i < kjv.size(); ++i)
         m_verseIndex.insert(kjv.at(i).reference(), i);
+    for (const TreasuryNote &note : treasury)
+        m_treasury[note.psalm] << note;
 }
 
 QString QuoteSelector::identity(const QString &text)
@@ -96,7 +78,7 @@ QString QuoteSelector::identity(const QString &text)
     return id;
 }
 
-bool QuoteSelector::usable(const Quotation &q) const
+bool QuoteSelector::usable(const Quotation &q)
 {
     if (q.author.isEmpty() || q.text.size() < 12)
         return false;
@@ -104,48 +86,26 @@ bool QuoteSelector::usable(const Quotation &q) const
     static const QRegularExpression innerAttribution(QStringLiteral("(^|\\n)--\\s*\\S"));
     if (innerAttribution.match(q.text).hasMatch())
         return false;
-    if (!CrudeFilter::isClean(q.text) || !CrudeFilter::isClean(q.author))
-        return false;
-    const QString flat = oneLine(q.text);
-    for (const QString &x : m_curation.excludes) {
-        if (flat.contains(x))
-            return false;
-    }
-    for (const QString &a : m_curation.skipAuthors) {
-        if (q.author.contains(a))
-            return false;
-    }
-    return true;
+    return CrudeFilter::isClean(q.text) && CrudeFilter::isClean(q.author);
 }
 
-QSet<QString> QuoteSelector::wordSet(const QString &text)
+QString QuoteSelector::textFault(const QString &text)
 {
-    static const QRegularExpression nonWord(QStringLiteral("[^\\w']+"));
-    QSet<QString> words;
-    for (const QString &w : text.toLower().split(nonWord, Qt::SkipEmptyParts))
-        words.insert(w);
-    return words;
-}
-
-bool QuoteSelector::similarToChosen(const Quotation &q, const QVector<Quotation> &alsoChosen) const
-{
-    // Files repeat a saying in slightly different words ("one who" / "a person who").
-    const QSet<QString> words = wordSet(q.text);
-    const auto close = [&](const Quotation &other) {
-        const QSet<QString> theirs = wordSet(other.text);
-        const qsizetype smaller = std::min(words.size(), theirs.size());
-        return smaller > 0 && QSet<QString>(words).intersect(theirs).size() * 4 >= smaller * 3;
-    };
-    return std::any_of(m_chosen.cbegin(), m_chosen.cend(), close)
-        || std::any_of(alsoChosen.cbegin(), alsoChosen.cend(), close);
-}
-
-bool QuoteSelector::taken(const Quotation &q) const
-{
-    const QString id = identity(q.text);
-    const auto owner = m_reserved.constFind(id);
-    return m_inSubject.contains(id) || m_used.contains(id)
-        || (owner != m_reserved.constEnd() && *owner != m_subject);
+    const QString flat = oneLine(text).trimmed();
+    qsizetype first = 0;
+    while (first < flat.size() && !flat.at(first).isLetterOrNumber())
+        ++first;
+    if (first == flat.size())
+        return QStringLiteral("has no words");
+    if (flat.startsWith(QLatin1String("...")) || flat.startsWith(QChar(0x2026)) || flat.at(first).isLower())
+        return QStringLiteral("begins in the middle of a sentence");
+    if (!SentenceText::endsSentence(flat))
+        return QStringLiteral("ends in the middle of a sentence");
+    static const QRegularExpression marks(QStringLiteral("[\\[\\]{}<>@]|https?:|www\\.|^%$"),
+                                          QRegularExpression::MultilineOption);
+    if (marks.match(text).hasMatch())
+        return QStringLiteral("holds an editor's bracket, markup or an address");
+    return {};
 }
 
 std::optional<Quotation> QuoteSelector::verseRange(const QString &reference, QString *error) const
@@ -177,7 +137,45 @@ std::optional<Quotation> QuoteSelector::verseRange(const QString &reference, QSt
     return q;
 }
 
-std::optional<QVector<Quotation>> QuoteSelector::explicitRule(const CurationRule &rule, QString *error)
+std::optional<Quotation> QuoteSelector::treasuryPassage(const QString &value, QString *error) const
+{
+    const QStringList parts = value.split(QLatin1Char('|'));
+    bool ok = false;
+    const int psalm = parts.value(0).trimmed().toInt(&ok);
+    if (parts.size() != 3 || !ok || parts.at(1).trimmed().isEmpty() || parts.at(2).trimmed().isEmpty()) {
+        *error = QStringLiteral("expected \"psalm | opening words | closing words\"");
+        return std::nullopt;
+    }
+    const QString opening = parts.at(1).trimmed();
+    const QString closing = parts.at(2).trimmed();
+    const QVector<TreasuryNote> notes = m_treasury.value(psalm);
+    QVector<const TreasuryNote *> hits;
+    for (const TreasuryNote &note : notes) {
+        if (note.text.contains(opening))
+            hits << &note;
+    }
+    if (hits.size() != 1) {
+        *error = hits.isEmpty() ? QStringLiteral("no attributed note on Psalm %1 holds the opening words").arg(psalm)
+                                : QStringLiteral("%1 notes on Psalm %2 hold the opening words").arg(hits.size()).arg(psalm);
+        return std::nullopt;
+    }
+    QString why;
+    const auto passage = TreasuryOfDavid::excerpt(hits.constFirst()->text, opening, closing, &why);
+    if (!passage) {
+        *error = why;
+        return std::nullopt;
+    }
+    const QString &who = hits.constFirst()->attribution;
+    const QString where = QStringLiteral("The Treasury of David, Psalm %1").arg(psalm);
+    Quotation q;
+    q.text = *passage;
+    q.author = who == QLatin1String("C. H. Spurgeon") ? QStringLiteral("C. H. Spurgeon, %1").arg(where)
+                                                      : QStringLiteral("%1 (in C. H. Spurgeon, %2)").arg(who, where);
+    q.source = QStringLiteral("treasury");
+    return q;
+}
+
+std::optional<QVector<Quotation>> QuoteSelector::resolve(const CurationRule &rule, QString *error) const
 {
     QString why;
     QVector<Quotation> out;
@@ -193,14 +191,22 @@ std::optional<QVector<Quotation>> QuoteSelector::explicitRule(const CurationRule
         out << Quotation{QString(text).replace(QLatin1String(" / "), QLatin1String("\n")), author,
                          QStringLiteral("editors"), {}};
     } else if (rule.kind == QLatin1String("pick")) {
+        // "words | author": the author, when given, must match the fortune's attribution.
+        const qsizetype bar = rule.value.indexOf(QLatin1Char('|'));
+        const QString words = rule.value.left(bar).trimmed();
+        const QString author = bar < 0 ? QString() : rule.value.mid(bar + 1).trimmed();
         QVector<Quotation> hits;
         for (const Quotation &q : std::as_const(m_pool)) {
-            if (oneLine(q.text).contains(rule.value))
+            if (oneLine(q.text).contains(words))
                 hits << q;
         }
         if (hits.size() != 1) {
             ruleError(error, rule, hits.isEmpty() ? QStringLiteral("no usable fortune contains this text")
                                                   : QStringLiteral("%1 fortunes contain this text").arg(hits.size()));
+            return std::nullopt;
+        }
+        if (!hits.constFirst().author.contains(author)) {
+            ruleError(error, rule, QStringLiteral("the fortune is by %1").arg(hits.constFirst().author));
             return std::nullopt;
         }
         out << hits.constFirst();
@@ -237,93 +243,19 @@ std::optional<QVector<Quotation>> QuoteSelector::explicitRule(const CurationRule
             }
             out << *it;
         }
-    }
-    return out;
-}
-
-QVector<Quotation> QuoteSelector::keywordRule(const CurationRule &rule, int room, QString *error)
-{
-    QVector<Quotation> out;
-    if (rule.kind == QLatin1String("author")) {
-        const QRegularExpression who(rule.value);
-        if (!who.isValid()) {
-            ruleError(error, rule, who.errorString());
-            return out;
-        }
-        for (const Quotation &q : std::as_const(m_pool)) {
-            if (out.size() >= room)
-                break;
-            if (q.text.size() > AuthorMaxLength || !who.match(q.author).hasMatch() || taken(q))
-                continue;
-            if (similarToChosen(q, out)) {
-                // Another wording of the person's saying stays with the person too.
-                m_reserved.insert(identity(q.text), m_subject);
-                continue;
-            }
-            out << q;
-            m_inSubject.insert(identity(q.text));
-        }
-    } else if (rule.kind == QLatin1String("words")) {
-        const auto [words, files] = splitScope(rule.value);
-        const QRegularExpression pattern = wordPattern(words);
-        // A scope also sets the order: the files named first are searched first.
-        const QStringList order = files.isEmpty() ? m_curation.files : files;
-        for (const QString &file : order) {
-            for (const Quotation &q : std::as_const(m_pool)) {
-                if (out.size() >= room)
-                    break;
-                if (q.source == file && q.text.size() <= KeywordMaxLength && pattern.match(q.text).hasMatch()
-                    && !taken(q) && !similarToChosen(q, out)) {
-                    out << q;
-                    m_inSubject.insert(identity(q.text));
-                }
-            }
-        }
-    } else if (rule.kind == QLatin1String("kjv")) {
-        const auto [words, books] = splitScope(rule.value);
-        const QRegularExpression pattern = wordPattern(words);
-        for (const KjvVerse &v : m_kjv) {
-            if (out.size() >= room)
-                break;
-            if ((books.isEmpty() || books.contains(v.book)) && pattern.match(v.text).hasMatch()) {
-                const Quotation q{v.text, v.reference(), QStringLiteral("kjv"), v.reference()};
-                if (taken(q))
-                    continue;
-                out << q;
-                m_inSubject.insert(identity(q.text));
-            }
-        }
-    }
-    return out;
-}
-
-std::optional<QVector<Quotation>> QuoteSelector::resolve(const CurationRule &rule, int room, QString *error)
-{
-    static const QStringList explicitKinds = {QStringLiteral("say"), QStringLiteral("pick"), QStringLiteral("verse"),
-                                              QStringLiteral("verses"), QStringLiteral("devil")};
-    if (!explicitKinds.contains(rule.kind)) {
-        QString why;
-        QVector<Quotation> found = keywordRule(rule, room, &why);
-        if (!why.isEmpty()) {
-            if (error)
-                *error = why;
+    } else if (rule.kind == QLatin1String("treasury")) {
+        const auto q = treasuryPassage(rule.value, &why);
+        if (!q) {
+            ruleError(error, rule, why);
             return std::nullopt;
         }
-        return found;
+        out << *q;
     }
-    auto found = explicitRule(rule, error);
-    if (!found)
-        return std::nullopt;
-    QVector<Quotation> out;
-    for (const Quotation &q : std::as_const(*found)) {
-        const QString id = identity(q.text);
-        if (m_inSubject.contains(id)) {
-            ruleError(error, rule, QStringLiteral("picks a quotation twice in one subject"));
+    for (const Quotation &q : std::as_const(out)) {
+        const QString fault = textFault(q.text);
+        if (!fault.isEmpty()) {
+            ruleError(error, rule, QStringLiteral("the quotation %1 (%2)").arg(fault, q.author));
             return std::nullopt;
-        }
-        if (out.size() < room) {
-            out << q;
-            m_inSubject.insert(id);
         }
     }
     return out;
@@ -341,72 +273,65 @@ std::optional<QVector<LibraryEntry>> QuoteSelector::select(const QStringList &ke
         }
     }
 
-    // Reserve every explicit pick, and each person's own words for that
-    // person's subject, so that no keyword search elsewhere takes them.
-    m_reserved.clear();
-    m_used.clear();
-    for (const SubjectCuration &s : m_curation.subjects) {
-        m_subject = s.key;
-        m_inSubject.clear();
-        m_chosen.clear();
-        for (const CurationRule &rule : s.rules) {
-            QString why;
-            auto found = rule.kind == QLatin1String("author")
-                ? std::optional<QVector<Quotation>>(keywordRule(rule, s.max, &why))
-                : explicitRule(rule, &why);
-            if (!found || !why.isEmpty()) {
-                *error = QStringLiteral("subject \"%1\", %2").arg(s.key, why);
-                return std::nullopt;
-            }
-            for (const Quotation &q : std::as_const(*found))
-                m_reserved.insert(identity(q.text), s.key);
-        }
-    }
-
-    QVector<LibraryEntry> entries;
+    // Place every saying first: a saying placed twice or left out by the
+    // editors is the fault to report, before any subject's count.
+    QHash<QString, QString> placed; // identity -> the subject it stands under
+    QVector<QPair<const SubjectCuration *, QVector<Quotation>>> chosen;
     QSet<QString> done;
     for (const QString &key : keys) {
         if (done.contains(key))
             continue;
         done.insert(key);
         const SubjectCuration &s = *byKey.value(key);
-        const int limit = s.count > 0 ? s.count : s.max;
         QVector<Quotation> quotes;
-        m_subject = key;
-        m_inSubject.clear();
-        m_chosen.clear();
         for (const CurationRule &rule : s.rules) {
-            if (quotes.size() >= limit)
-                break;
             QString why;
-            int room = limit - int(quotes.size());
-            if (rule.cap > 0)
-                room = std::min(room, rule.cap);
-            const auto found = resolve(rule, room, &why);
+            const auto found = resolve(rule, &why);
             if (!found) {
                 *error = QStringLiteral("subject \"%1\", %2").arg(key, why);
                 return std::nullopt;
             }
-            quotes += *found;
-            m_chosen = quotes;
+            for (const Quotation &q : *found) {
+                const QString id = identity(q.text);
+                if (placed.contains(id)) {
+                    ruleError(&why, rule, placed.value(id) == key
+                                              ? QStringLiteral("picks a quotation twice in one subject")
+                                              : QStringLiteral("the quotation stands under \"%1\" already").arg(placed.value(id)));
+                    *error = QStringLiteral("subject \"%1\", %2").arg(key, why);
+                    return std::nullopt;
+                }
+                const QString flat = oneLine(q.text);
+                for (const DroppedSaying &d : m_curation.dropped) {
+                    if (flat.contains(d.text)) {
+                        ruleError(&why, rule, QStringLiteral("dropped.txt line %1 leaves this quotation out").arg(d.line));
+                        *error = QStringLiteral("subject \"%1\", %2").arg(key, why);
+                        return std::nullopt;
+                    }
+                }
+                placed.insert(id, key);
+                quotes << q;
+            }
         }
-        if (s.count > 0 && quotes.size() != s.count) {
+        chosen.append({&s, quotes});
+    }
+
+    QVector<LibraryEntry> entries;
+    for (const auto &[s, quotes] : std::as_const(chosen)) {
+        if (s->count > 0 && quotes.size() != s->count) {
             *error = QStringLiteral("subject \"%1\" needs %2 quotations, the rules find %3")
-                         .arg(key).arg(s.count).arg(quotes.size());
+                         .arg(s->key).arg(s->count).arg(quotes.size());
             return std::nullopt;
         }
         if (quotes.size() < MinimumPerSubject) {
-            *error = QStringLiteral("subject \"%1\" has only %2 quotations").arg(key).arg(quotes.size());
+            *error = QStringLiteral("subject \"%1\" has only %2 quotations").arg(s->key).arg(quotes.size());
             return std::nullopt;
         }
-        for (const Quotation &q : std::as_const(quotes))
-            m_used.insert(identity(q.text));
-        const QString text = formatEntry(s.title, quotes);
+        const QString text = formatEntry(s->title, quotes);
         if (text.size() < MinimumEntryLength) {
-            *error = QStringLiteral("subject \"%1\" comes to only %2 characters").arg(key).arg(text.size());
+            *error = QStringLiteral("subject \"%1\" comes to only %2 characters").arg(s->key).arg(text.size());
             return std::nullopt;
         }
-        entries.append({key, text});
+        entries.append({s->key, text});
     }
     return entries;
 }
@@ -415,19 +340,21 @@ QString QuoteSelector::formatEntry(const QString &title, const QVector<Quotation
 {
     QStringList blocks{title};
     QStringList files;
-    bool devil = false, kjv = false, editors = false;
+    bool devil = false, kjv = false, treasury = false, editors = false;
     for (const Quotation &q : quotes) {
         blocks << QStringLiteral("%1\n    -- %2").arg(q.text, q.author);
         if (q.source == QLatin1String("devil"))
             devil = true;
         else if (q.source == QLatin1String("kjv"))
             kjv = true;
+        else if (q.source == QLatin1String("treasury"))
+            treasury = true;
         else if (q.source == QLatin1String("editors"))
             editors = true;
         else if (!files.contains(q.source))
             files << q.source;
     }
     files.sort();
-    blocks << QStringLiteral("Sources: %1.").arg(sourceLabel(files, devil, kjv, editors));
+    blocks << QStringLiteral("Sources: %1.").arg(sourceLabel(files, devil, kjv, treasury, editors));
     return blocks.join(QLatin1String("\n\n")) + QLatin1Char('\n');
 }

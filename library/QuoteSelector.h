@@ -4,9 +4,9 @@
 #include "QuoteCuration.h"
 #include "Quotation.h"
 #include "SwordSource.h"
+#include "TreasuryOfDavid.h"
 
 #include <QHash>
-#include <QSet>
 #include <optional>
 
 // Applies the editors' curation to the collected quotations and writes one
@@ -17,9 +17,10 @@ public:
     static constexpr int MinimumPerSubject = 8;
     static constexpr int MinimumEntryLength = 500;
 
-    // fortunes: every parsed fortune (filtered here); devil: Bierce's definitions.
-    QuoteSelector(const Curation &curation, const QVector<Quotation> &fortunes,
-                  const QVector<Quotation> &devil, const QVector<KjvVerse> &kjv);
+    // fortunes: every parsed fortune (filtered here); devil: Bierce's definitions;
+    // treasury: the attributed notes of The Treasury of David.
+    QuoteSelector(const Curation &curation, const QVector<Quotation> &fortunes, const QVector<Quotation> &devil,
+                  const QVector<KjvVerse> &kjv, const QVector<TreasuryNote> &treasury = {});
 
     // One entry per key, in the keys' order; fails naming the subject and rule at fault.
     std::optional<QVector<LibraryEntry>> select(const QStringList &keys, QString *error);
@@ -27,28 +28,24 @@ public:
     // The text layout of one subject's entry.
     static QString formatEntry(const QString &title, const QVector<Quotation> &quotes);
 
-    // Whether a fortune may be used at all: attributed, clean, not excluded.
-    bool usable(const Quotation &q) const;
+    // Whether a fortune may be used at all: attributed and clean.
+    static bool usable(const Quotation &q);
+
+    // Why a quotation's text is unfit to print (a sentence cut off, an
+    // editor's bracket, an address); empty when it is fit.
+    static QString textFault(const QString &text);
 
 private:
-    std::optional<QVector<Quotation>> resolve(const CurationRule &rule, int room, QString *error);
-    std::optional<QVector<Quotation>> explicitRule(const CurationRule &rule, QString *error);
-    QVector<Quotation> keywordRule(const CurationRule &rule, int room, QString *error);
+    std::optional<QVector<Quotation>> resolve(const CurationRule &rule, QString *error) const;
     std::optional<Quotation> verseRange(const QString &reference, QString *error) const;
-    bool taken(const Quotation &q) const;
-    bool similarToChosen(const Quotation &q, const QVector<Quotation> &alsoChosen) const;
-    static QSet<QString> wordSet(const QString &text);
+    std::optional<Quotation> treasuryPassage(const QString &value, QString *error) const;
 
     static QString identity(const QString &text);
 
     const Curation &m_curation;
-    QVector<Quotation> m_pool;  // usable fortunes, best files first
+    QVector<Quotation> m_pool;  // usable fortunes, in the order of the curation's files
     QVector<Quotation> m_devil;
     const QVector<KjvVerse> &m_kjv;
     QHash<QString, int> m_verseIndex;  // "John 3:16" -> index in m_kjv
-    QHash<QString, QString> m_reserved; // explicit picks and authors' own words -> their subject
-    QString m_subject;                  // the subject being built
-    QSet<QString> m_used;              // already placed under a subject
-    QSet<QString> m_inSubject;         // placed under the subject being built
-    QVector<Quotation> m_chosen;       // the subject's quotations so far
+    QHash<int, QVector<TreasuryNote>> m_treasury; // psalm -> its notes
 };

@@ -32,6 +32,7 @@ constexpr ModuleInfo Modules[] = {
     {"StrongsHebrew", "Strong's Hebrew dictionary", "sword-dict-strongs-hebrew"},
     {"StrongsGreek", "Strong's Greek dictionary", "sword-dict-strongs-greek"},
     {"Nave", "Nave's Topical Bible", "sword-dict-naves"},
+    {"TDavid", "C. H. Spurgeon's The Treasury of David", "sword-comm-tdavid"},
 };
 
 struct Book {
@@ -187,6 +188,34 @@ QVector<SwordDictEntry> SwordSource::dictionary(const QString &moduleName) const
         entries.append({QString::fromUtf8(module->getKeyText()), QString::fromUtf8(module->getRawEntry())});
     }
     return entries;
+}
+
+QVector<SwordCommentaryChapter> SwordSource::commentary(const QString &moduleName) const
+{
+    QVector<SwordCommentaryChapter> chapters;
+    if (!d->manager)
+        return chapters;
+    sword::SWModule *module = d->manager->getModule(moduleName.toUtf8().constData());
+    auto *key = module ? dynamic_cast<sword::VerseKey *>(module->getKey()) : nullptr;
+    if (!key)
+        return chapters;
+    key->setIntros(true);
+    // A chapter-blocked module keeps a chapter's text in one or two of its
+    // verse entries (the chapter heading and verse 1): join them per chapter.
+    for (module->setPosition(sword::SW_POSITION(POS_TOP)); !module->popError(); module->increment()) {
+        const QString raw = QString::fromUtf8(module->getRawEntry());
+        if (raw.trimmed().isEmpty() || key->getChapter() < 1)
+            continue;
+        const int bookIndex = (key->getTestament() == 2 ? OldTestamentBooks : 0) + key->getBook() - 1;
+        if (bookIndex < 0 || bookIndex >= int(std::size(Books)))
+            continue;
+        const QString book = QLatin1String(Books[bookIndex].name);
+        if (chapters.isEmpty() || chapters.constLast().book != book || chapters.constLast().chapter != key->getChapter())
+            chapters.push_back({book, key->getChapter(), raw});
+        else
+            chapters.last().raw += QLatin1Char(' ') + raw;
+    }
+    return chapters;
 }
 
 const QStringList &SwordSource::bookNames()

@@ -34,10 +34,18 @@ struct SwordDictEntry {
     QString raw;
 };
 
+// One chapter of a SWORD commentary, as stored (raw markup).
+struct SwordCommentaryChapter {
+    QString book; // the reader's name, "Psalms"
+    int chapter = 0;
+    QString raw;
+};
+
 class SwordSourcePrivate;
 
 // The one place that talks to libsword: reads the KJV with Strong's numbers,
-// the Strong's Hebrew and Greek dictionaries and Nave's Topical Bible.
+// the Strong's Hebrew and Greek dictionaries, Nave's Topical Bible and
+// Spurgeon's The Treasury of David.
 class SwordSource {
 public:
     SwordSource();
@@ -54,6 +62,9 @@ public:
     // Every entry of a dictionary module in module order:
     // "StrongsHebrew", "StrongsGreek" or "Nave".
     QVector<SwordDictEntry> dictionary(const QString &moduleName) const;
+
+    // Every chapter of a commentary module that has text, in canonical order ("TDavid").
+    QVector<SwordCommentaryChapter> commentary(const QString &moduleName) const;
 
     // The 66 book names a reader writes, in canonical order.
     static const QStringList &bookNames();

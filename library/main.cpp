@@ -3,6 +3,7 @@
 #include "BibleBuilder.h"
 #include "DbWriter.h"
 #include "DictionaryBuilder.h"
+#include "FindIndex.h"
 #include "QuoteBuilder.h"
 #include "SermonBuilder.h"
 #include "SwordSource.h"
@@ -30,6 +31,8 @@ struct Job {
     ReferenceSchema::Table table;
     std::function<std::optional<QVector<LibraryEntry>>(QString *)> build;
     QVector<SourceInfo> sources;
+    // Tables beside the entries: what makes Find across a panel fast.
+    std::function<QVector<ExtraTable>(const QVector<LibraryEntry> &)> extra;
 };
 
 // A database that misses a subject would show the fallback record instead.
@@ -69,16 +72,29 @@ int main(int argc, char *argv[])
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Builds bible.db, joke.db, quote.db and sermon.db from the installed SWORD modules, "
-        "the fortune files, The Devil's Dictionary and Vellumor's sermon guides."));
+        "Builds bible.db, joke.db, quote.db and sermon.db from the installed SWORD modules (the KJV, "
+        "Strong's, Nave's and The Treasury of David), the fortune files, The Devil's Dictionary and "
+        "Vellumor's sermon guides."));
     parser.addHelpOption();
     const QCommandLineOption outOption(QStringLiteral("out"), QStringLiteral("Folder to write the databases into."),
                                        QStringLiteral("DIR"));
     parser.addOption(outOption);
+    const QCommandLineOption candidatesOption(
+        QStringLiteral("quotation-candidates"),
+        QStringLiteral("Instead of building, list every saying the quotation curation may choose from."),
+        QStringLiteral("FILE"));
+    parser.addOption(candidatesOption);
     parser.process(app);
 
     QTextStream out(stdout);
     QTextStream err(stderr);
+    if (parser.isSet(candidatesOption)) {
+        SwordSource sword;
+        QString error;
+        if (!sword.open(&error) || !QuoteBuilder::writeCandidates(sword, parser.value(candidatesOption), &error))
+            return fail(err, error);
+        return 0;
+    }
     if (!parser.isSet(outOption) || parser.value(outOption).isEmpty())
         return fail(err, QStringLiteral("give the output folder with --out DIR"));
     const QDir outDir(parser.value(outOption));
@@ -94,14 +110,20 @@ int main(int argc, char *argv[])
         return fail(err, error);
     out << "  KJV: " << sword.kjv().size() << " verses (" << total.elapsed() << " ms)" << Qt::endl;
 
+    const auto none = [](const QVector<LibraryEntry> &) { return QVector<ExtraTable>(); };
     const Job jobs[] = {
         {ReferenceSchema::Bible, [&](QString *e) { return BibleBuilder::build(sword.kjv(), e); },
-         BibleBuilder::sources()},
+         BibleBuilder::sources(),
+         [&](const QVector<LibraryEntry> &entries) {
+             return QVector<ExtraTable>{FindIndex::findText(entries),
+                                        FindIndex::bibleChapters(BibleBuilder::chapters(sword.kjv()))};
+         }},
         {ReferenceSchema::Joke, [&](QString *e) { return DictionaryBuilder::build(sword, e); },
-         DictionaryBuilder::sources()},
-        {ReferenceSchema::Quote, [&](QString *e) { return QuoteBuilder::build(sword.kjv(), e); },
-         QuoteBuilder::sources()},
-        {ReferenceSchema::Sermon, [](QString *e) { return SermonBuilder::build(e); }, SermonBuilder::sources()},
+         DictionaryBuilder::sources(),
+         [](const QVector<LibraryEntry> &entries) { return QVector<ExtraTable>{FindIndex::findText(entries)}; }},
+        {ReferenceSchema::Quote, [&](QString *e) { return QuoteBuilder::build(sword, e); },
+         QuoteBuilder::sources(), none},
+        {ReferenceSchema::Sermon, [](QString *e) { return SermonBuilder::build(e); }, SermonBuilder::sources(), none},
     };
     for (const Job &job : jobs) {
         const QString file = fromView(job.table.file);
@@ -114,7 +136,7 @@ int main(int argc, char *argv[])
         if (!coversSubjectList(job.table, *entries, &error))
             return fail(err, error);
         const QString path = outDir.filePath(file);
-        if (!DbWriter::write(path, job.table, *entries, job.sources, &error))
+        if (!DbWriter::write(path, job.table, *entries, job.sources, &error, job.extra(*entries)))
             return fail(err, error);
         out << "  " << file << ": " << entries->size() << " records, " << QFileInfo(path).size() / 1024
             << " KiB (" << timer.elapsed() << " ms)" << Qt::endl;

@@ -14,14 +14,21 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 libsqlite3-dev libgl-dev
   # reference library sources
   libsword-dev sword-text-kjv sword-dict-naves sword-dict-strongs-hebrew sword-dict-strongs-greek
+  sword-comm-tdavid
   fortunes fortunes-min dict-devil zlib1g-dev
   # fonts that stand in for the classic Windows faces
   fonts-liberation fonts-dejavu-core
   # headless tests and checks
-  xvfb xauth poppler-utils
+  xvfb xauth poppler-utils openbox
   # a private print server with a PDF printer proves the printing path
   cups printer-driver-cups-pdf
 )
+# LibreOffice Writer proves that RTF travels both ways between Vellumor and
+# word processors. It is large (about 80 MB to fetch), so only CI and those
+# who ask for it install it; the test says it skipped elsewhere.
+if [ "${CI:-}" = "true" ] || [ -n "${VELLUMOR_WITH_LIBREOFFICE:-}" ]; then
+  packages+=(libreoffice-writer-nogui)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

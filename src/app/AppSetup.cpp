@@ -4,11 +4,13 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QFontDatabase>
 #include <mutex>
 
 static void initVellumorResources()
 {
     Q_INIT_RESOURCE(vellumor);
+    Q_INIT_RESOURCE(prerendered);
 }
 
 namespace AppSetup {
@@ -54,7 +56,19 @@ QIcon programIcon()
 
 QFont designFont(const QString &family, double points, bool bold)
 {
-    QFont f(family);
+    // The first installed of the design's family and its stand-ins: given a
+    // family that is not installed, Qt first asks fontconfig for fallbacks
+    // (milliseconds per family, at start-up) and only then tries them.
+    // Looked up in the list of families: hasFamily() asks fontconfig too.
+    const QStringList families = QFontDatabase::families();
+    QString installed = family;
+    for (const QString &name : QStringList{family} + QFont::substitutes(family)) {
+        if (families.contains(name, Qt::CaseInsensitive)) {
+            installed = name;
+            break;
+        }
+    }
+    QFont f(installed);
     f.setPointSizeF(points);
     f.setBold(bold);
     return f;

@@ -16,7 +16,8 @@ void installFontSubstitutes();
 // Both of the above plus the application's names and icon.
 void prepare(QApplication &app);
 QIcon programIcon();
-// A font as the windows' designs name it: family, points, bold.
+// A font as the windows' designs name it: family, points, bold; the family
+// is the first installed of the design's and its stand-ins.
 QFont designFont(const QString &family, double points, bool bold = false);
 
 } // namespace AppSetup

@@ -3,24 +3,26 @@
 #include <QFileDialog>
 #include <QFileInfo>
 
+#include <algorithm>
+
 CommonDialog::CommonDialog(QObject *parent)
     : QObject(parent)
 {
 }
 
-QList<CommonDialog::FilterEntry> CommonDialog::filterEntries() const
+QList<CommonDialog::FilterEntry> CommonDialog::filterEntries(const QString &filter)
 {
     QList<FilterEntry> entries;
-    const QStringList parts = Filter.split(QLatin1Char('|'));
+    const QStringList parts = filter.split(QLatin1Char('|'));
     for (int i = 0; i + 1 < parts.size(); i += 2)
         entries.append({parts.at(i), parts.at(i + 1)});
     return entries;
 }
 
-QStringList CommonDialog::nameFilters() const
+QStringList CommonDialog::nameFilters(const QString &filter)
 {
     QStringList filters;
-    for (const FilterEntry &e : filterEntries()) {
+    for (const FilterEntry &e : filterEntries(filter)) {
         QString pattern = e.pattern.trimmed();
 #ifndef Q_OS_WIN
         // Outside Windows "*.*" would hide every file without a dot.
@@ -40,11 +42,23 @@ QStringList CommonDialog::nameFilters() const
     return filters;
 }
 
+QString CommonDialog::defaultSuffix(const FilterEntry &entry)
+{
+    const QString pattern = entry.pattern.trimmed();
+    if (!pattern.startsWith(QLatin1String("*.")))
+        return {};
+    const QString suffix = pattern.mid(2);
+    const bool plain = !suffix.isEmpty() && std::all_of(suffix.begin(), suffix.end(), [](QChar c) {
+        return c.isLetterOrNumber() || c == u'_' || c == u'-';
+    });
+    return plain ? suffix : QString();
+}
+
 // The file dialogs take only the filter list, the filter index and the last
 // chosen folder from the shared settings: the flags the font command sets
 // never reach them, so the open dialog is never read-only and replacing a
 // file always asks first.
-bool CommonDialog::runFileDialog(QWidget *parent, bool save)
+QString CommonDialog::runFileDialog(QWidget *parent, bool save, const QString &filter, int *filterIndex)
 {
     QFileDialog dialog(parent);
     // Qt's own dialog, so that it looks the same everywhere and can be driven in tests.
@@ -56,28 +70,47 @@ bool CommonDialog::runFileDialog(QWidget *parent, bool save)
     dialog.setWindowTitle(save ? QStringLiteral("Save As") : QStringLiteral("Open"));
     if (!m_lastFolder.isEmpty() && QFileInfo(m_lastFolder).isDir())
         dialog.setDirectory(m_lastFolder);
-    const QStringList filters = nameFilters();
+    const QList<FilterEntry> entries = filterEntries(filter);
+    const QStringList filters = nameFilters(filter);
     dialog.setNameFilters(filters);
-    if (FilterIndex >= 1 && FilterIndex <= filters.size())
-        dialog.selectNameFilter(filters.at(FilterIndex - 1));
+    if (*filterIndex >= 1 && *filterIndex <= filters.size())
+        dialog.selectNameFilter(filters.at(*filterIndex - 1));
+    if (save) {
+        // A name typed without an extension gets the chosen type's, so that
+        // the file shows under that type; the overwrite question names it.
+        auto followType = [&dialog, &filters, &entries](const QString &chosen) {
+            const qsizetype i = filters.indexOf(chosen);
+            dialog.setDefaultSuffix(i >= 0 ? defaultSuffix(entries.at(i)) : QString());
+        };
+        connect(&dialog, &QFileDialog::filterSelected, &dialog, followType);
+        followType(dialog.selectedNameFilter());
+    }
 
-    FileName.clear();
+    QString path;
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
-        FileName = dialog.selectedFiles().constFirst();
-        m_lastFolder = QFileInfo(FileName).absolutePath();
+        path = dialog.selectedFiles().constFirst();
+        m_lastFolder = QFileInfo(path).absolutePath();
         const qsizetype chosen = filters.indexOf(dialog.selectedNameFilter());
         if (chosen >= 0)
-            FilterIndex = int(chosen) + 1;
+            *filterIndex = int(chosen) + 1;
     }
-    return !FileName.isEmpty();
+    return path;
 }
 
 bool CommonDialog::ShowOpen(QWidget *parent)
 {
-    return runFileDialog(parent, false);
+    FileName = runFileDialog(parent, false, Filter, &FilterIndex);
+    return !FileName.isEmpty();
 }
 
 bool CommonDialog::ShowSave(QWidget *parent)
 {
-    return runFileDialog(parent, true);
+    FileName = runFileDialog(parent, true, Filter, &FilterIndex);
+    return !FileName.isEmpty();
+}
+
+QString CommonDialog::ShowSaveWithFilter(QWidget *parent, const QString &filter)
+{
+    int index = 1;
+    return runFileDialog(parent, true, filter, &index);
 }

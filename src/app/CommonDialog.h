@@ -40,20 +40,31 @@ public:
 
     // The filter list as description/pattern pairs; a dangling description
     // without a pattern is dropped.
-    QList<FilterEntry> filterEntries() const;
+    QList<FilterEntry> filterEntries() const { return filterEntries(Filter); }
+    static QList<FilterEntry> filterEntries(const QString &filter);
     // The pairs as file-dialog type entries, the descriptions as written.
-    QStringList nameFilters() const;
+    QStringList nameFilters() const { return nameFilters(Filter); }
+    static QStringList nameFilters(const QString &filter);
+    // The extension a save dialog adds to a name typed without one while
+    // this type is chosen: its pattern's, when that is one "*.ext"; else "".
+    static QString defaultSuffix(const FilterEntry &entry);
 
     // Modal file dialogs. On return FileName holds the chosen full path, or
     // "" when the user cancelled; the function returns !FileName.isEmpty().
     bool ShowOpen(QWidget *parent);
     bool ShowSave(QWidget *parent);
+    // A save dialog with file types of its own ("description|pattern|..."):
+    // Filter, FilterIndex and FileName stay as they are. The chosen path,
+    // or "" when cancelled.
+    QString ShowSaveWithFilter(QWidget *parent, const QString &filter);
     // Modal font dialog, opened with its previous result. Returns false
     // when cancelled (the font properties then stay as they were).
     bool ShowFont(QWidget *parent);
 
 private:
-    bool runFileDialog(QWidget *parent, bool save);
+    // The chosen path ("" when cancelled); *filterIndex goes in as the type
+    // to start on and comes out as the type chosen.
+    QString runFileDialog(QWidget *parent, bool save, const QString &filter, int *filterIndex);
 
     QString m_lastFolder; // where the last file was chosen; the next file dialog starts there
 };

@@ -1,5 +1,6 @@
 #include "app/RainButton.h"
 
+#include <QKeyEvent>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QStyleOptionFocusRect>
@@ -41,6 +42,20 @@ QSize RainButton::sizeHint() const
 {
     const QFontMetrics fm(font());
     return {fm.horizontalAdvance(text()) + 16, fm.height() + 8};
+}
+
+void RainButton::keyPressEvent(QKeyEvent *event)
+{
+    // Return and Enter press the focused button as Space does: the splash
+    // tells the user to press ENTER.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        if (!event->isAutoRepeat())
+            click();
+        event->accept();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
 }
 
 void RainButton::enterEvent(QEnterEvent *event)

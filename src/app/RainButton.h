@@ -5,6 +5,7 @@
 
 // An image push button: caption on a face colour, optionally filled with a
 // two-colour gradient, lit up while the mouse is over it (mouse tracking).
+// Space, Return and Enter press it when it has the focus.
 class RainButton : public QAbstractButton {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(RainButton)
@@ -28,6 +29,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void enterEvent(QEnterEvent *event) override;
     void leaveEvent(QEvent *event) override;
 

@@ -7,6 +7,7 @@
 #include "app/Pictures.h"
 #include "app/RainButton.h"
 #include "app/Twips.h"
+#include "app/WindowCentring.h"
 #include "editor/RichTextBox.h"
 #include "reference/SubjectList.h"
 #include "reference/SubjectLists.h"
@@ -19,7 +20,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QScreen>
+#include <QStyleOptionGroupBox>
 #include <cstdlib>
 
 namespace {
@@ -28,15 +29,103 @@ namespace {
 // enough for the yellow captions to read well.
 const QColor BorderColour(40, 56, 88);
 const QColor WindowColour(255, 255, 255);
+// Selections in the classic colours, readable on every background we fix
+// (the desktop's own selection colour need not be).
+const QColor SelectionColour(0, 0, 128);
+const QColor SelectionTextColour(255, 255, 255);
+// Face of the picture buttons that have no colour of their own: light, so
+// that their black pictures show under a dark desktop palette too.
+const QColor ButtonFaceColour(239, 239, 239);
 
-void setBackground(QWidget *w, const QColor &colour)
+// A fixed background comes with a fixed text colour and fixed selection
+// colours: a dark or high-contrast desktop palette would otherwise put its
+// light text on our light backgrounds.
+void setBackground(QWidget *w, const QColor &colour, const QColor &text = Qt::black)
 {
     QPalette p = w->palette();
-    p.setColor(QPalette::Base, colour);
-    p.setColor(QPalette::Button, colour);
-    p.setColor(QPalette::Window, colour);
+    for (const auto role : {QPalette::Base, QPalette::Button, QPalette::Window})
+        p.setColor(role, colour);
+    for (const auto role : {QPalette::Text, QPalette::ButtonText, QPalette::WindowText})
+        p.setColor(role, text);
+    p.setColor(QPalette::Highlight, SelectionColour);
+    p.setColor(QPalette::HighlightedText, SelectionTextColour);
     w->setPalette(p);
     w->setAutoFillBackground(true);
+}
+
+// The design's caption font is narrower than the fonts that stand in for it:
+// a caption that would run past its frame's right edge is drawn condensed
+// just enough to fit.
+void fitCaption(QGroupBox *frame)
+{
+    QStyleOptionGroupBox opt;
+    opt.initFrom(frame);
+    opt.text = frame->title();
+    opt.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+    const int left = frame->style()->subControlRect(QStyle::CC_GroupBox, &opt, QStyle::SC_GroupBoxLabel, frame).left();
+    const int room = frame->width() - 2 - left;
+    QFont font = frame->font();
+    const int width = QFontMetrics(font).horizontalAdvance(frame->title());
+    if (width <= room || width <= 0)
+        return;
+    for (int stretch = 100 * room / width; stretch >= 50; --stretch) {
+        font.setStretch(stretch);
+        if (QFontMetrics(font).horizontalAdvance(frame->title()) <= room)
+            break;
+    }
+    frame->setFont(font);
+}
+
+// What a screen reader says: what each control is for, where its caption or
+// picture does not say it (the four find buttons all read "Find" or "Fnd/Nxt").
+void nameControls(frmMain *w)
+{
+    const QString list = QStringLiteral("One subject at a time: the arrow keys or the mouse wheel choose the next");
+    const QString view = QStringLiteral("Select a passage and press Ctrl+C to copy it");
+    const struct {
+        QWidget *control;
+        const char *name;
+        QString description;
+    } names[] = {
+        {w->RichTextBox1, "Sermon document", {}},
+        {w->cmdUpperCase, "Upper case", QStringLiteral("Capitals for the selected text of the document")},
+        {w->cmdLowerCase, "Lower case", QStringLiteral("Small letters for the selected text of the document")},
+        {w->optAlign[0], "Align left", {}},
+        {w->optAlign[2], "Align center", {}},
+        {w->optAlign[1], "Align right", {}},
+        {w->txtTextBox3, "Text to find in the document", {}},
+        {w->rnbFind3, "Find in the document", {}},
+        {w->rnbFindNext3, "Find next in the document", {}},
+        {w->frmBibleKJ, "Bible", w->frmBibleKJ->title()},
+        {w->lstBible, "Bible section", list},
+        {w->RichTextBox2, "Bible passage", view},
+        {w->txtTextBox1, "Text to find in the Bible", {}},
+        {w->rnbFind1, "Find in the Bible", {}},
+        {w->rnbFindNext1, "Find next in the Bible", {}},
+        {w->frameSermonType, "Sermon types and samples", w->frameSermonType->title()},
+        {w->lstSermonType, "Sermon type", list},
+        {w->RichTextBox4, "Sermon type or sample", view},
+        {w->frameQuotation, "Quotations", w->frameQuotation->title()},
+        {w->LstQuote, "Quotation subject", list},
+        {w->RichTextBox3, "Quotation", view},
+        {w->frmHumor, "Dictionary", w->frmHumor->title()},
+        {w->lstJoke, "Dictionary subject", list},
+        {w->RichTextBox5, "Dictionary entry", view},
+        {w->txtTextBox2, "Text to find in the dictionary", {}},
+        {w->rnbFind2, "Find in the dictionary", {}},
+        {w->rnbFindNext2, "Find next in the dictionary", {}},
+    };
+    for (const auto &n : names) {
+        n.control->setAccessibleName(QString::fromLatin1(n.name));
+        n.control->setAccessibleDescription(n.description);
+    }
+    // The window is read by its title once the document commands set one.
+    auto nameWindow = [w](const QString &title) {
+        w->setAccessibleName(title.isEmpty() ? QStringLiteral("Vellumor") : QString());
+    };
+    nameWindow(w->windowTitle());
+    QObject::connect(w, &QWidget::windowTitleChanged, w, nameWindow);
+    w->setAccessibleDescription(QStringLiteral("The sermon document beside four reference panels"));
 }
 
 } // namespace
@@ -66,6 +155,7 @@ frmMain::frmMain(const QString &dataDir, QWidget *parent)
     createMenus();
     setFocusOrder();
     setUpEditCommands();
+    setUpDocument();
     setUpReferencePanels();
     Form_Load();
 }
@@ -105,6 +195,10 @@ void frmMain::createControls()
         b->setObjectName(QStringLiteral("optAlign(%1)").arg(a.index));
         b->setCheckable(true);
         Twips::place(b, a.left, 120, 315, 315);
+        QPalette face = b->palette();
+        face.setColor(QPalette::Button, ButtonFaceColour);
+        face.setColor(QPalette::ButtonText, Qt::black);
+        b->setPalette(face);
         optAlign[size_t(a.index)] = b;
         // One exclusive group, kept by hand: a QButtonGroup would take the
         // unselected buttons out of the Tab order, and each is a Tab stop.
@@ -179,6 +273,8 @@ void frmMain::createControls()
     Twips::place(frameQuotation, 8160, 3120, 3615, 2655);
     frmHumor = frame("frmHumor", QStringLiteral("Dictionary, Word Usage, Bible Names, Topical Index"), client);
     Twips::place(frmHumor, 5400, 5760, 6375, 2415);
+    for (QGroupBox *g : {frmBibleKJ, frameSermonType, frameQuotation, frmHumor})
+        fitCaption(g);
 
     auto list = [&](const char *name, const QColor &background, QWidget *parent) {
         auto *l = new SubjectList(parent);
@@ -192,9 +288,7 @@ void frmMain::createControls()
     Twips::place(lstBible, 5520, 360, 2895, 270);
     lstSermonType = list("lstSermonType", QColor(192, 255, 255), frameSermonType);
     lstSermonType->setFont(AppSetup::designFont(QStringLiteral("MS Sans Serif"), 8.25));
-    QPalette sp = lstSermonType->palette();
-    sp.setColor(QPalette::Text, QColor(64, 0, 64));
-    lstSermonType->setPalette(sp);
+    setBackground(lstSermonType, QColor(192, 255, 255), QColor(64, 0, 64));
     lstSermonType->sortItems(Qt::AscendingOrder);
     Twips::place(lstSermonType, 120, 240, 2415, 255);
     LstQuote = list("LstQuote", QColor(255, 255, 192), client);
@@ -243,10 +337,15 @@ void frmMain::createControls()
     connect(rnbFindNext2, &RainButton::clicked, this, &frmMain::rnbFindNext2_Click);
     connect(rnbFind3, &RainButton::clicked, this, &frmMain::rnbFind3_Click);
     connect(rnbFindNext3, &RainButton::clicked, this, &frmMain::rnbFindNext3_Click);
+    // Return in a find box runs that box's Find, as in any search box.
+    connect(txtTextBox1, &QLineEdit::returnPressed, this, &frmMain::rnbFind1_Click);
+    connect(txtTextBox2, &QLineEdit::returnPressed, this, &frmMain::rnbFind2_Click);
+    connect(txtTextBox3, &QLineEdit::returnPressed, this, &frmMain::rnbFind3_Click);
 
     // Frames lie behind the lists, views and search controls drawn on them.
     for (QGroupBox *g : {frmBibleKJ, frameSermonType, frameQuotation, frmHumor})
         g->lower();
+    nameControls(this);
 }
 
 void frmMain::createMenus()
@@ -323,18 +422,14 @@ void frmMain::Form_Load()
     centralWidget()->setMinimumSize(0, 0);
     centralWidget()->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     resize(client.width(), client.height() + menuBar()->sizeHint().height());
-    if (const QScreen *s = screen()) {
-        const QRect avail = s->geometry();
-        move(avail.x() + (avail.width() - width()) / 2, avail.y() + (avail.height() - height()) / 2);
-    }
+    WindowCentring::centre(this);
 
     TextChanged = false;
     // The initial content went in before the document was watched, so no
     // notification is pending: the user's very first edit counts.
     SkipNextChange = false;
 
-    CommonDialog1->Filter = QStringLiteral("Text files (*.txt )|*.txt") + QStringLiteral("|Batch files (*.bat) | *.bat") +
-                            QStringLiteral("|INI FILES (*ini) | *ini") + QStringLiteral("|All Files (*.*)| *.*");
+    CommonDialog1->Filter = SermonDocument::fileFilter();
 }
 
 void frmMain::Form_Unload()

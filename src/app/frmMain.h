@@ -1,5 +1,7 @@
 #pragma once
 
+#include "editor/SermonDocument.h"
+
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
@@ -13,6 +15,7 @@ class QPushButton;
 class BoundView;
 class CommonDialog;
 class DataSource;
+class PanelFind;
 class RainButton;
 class RichTextBox;
 class SubjectList;
@@ -44,6 +47,10 @@ public:
     // question is the caller's): the same failure messages. False when the
     // file could not be opened; the document is then as it was.
     bool openDocumentFile(const QString &path);
+    // Keeps unsaved work in a recovery file (in folder, by default the
+    // per-user data folder) and, once the window is up, offers the work
+    // that programs which did not end properly left behind.
+    void enableRecovery(const QString &folder = {});
 
     // --- controls (objectName = member name) ---
     QPushButton *cmdUpperCase = nullptr;
@@ -104,11 +111,12 @@ public:
     QAction *mnuHelpContents = nullptr;
     QAction *mnuHelpAbout = nullptr;
 
-    // --- document state ---
-    QString CurrentFile;
-    QString PreviousFile;
-    bool TextChanged = false;
-    bool SkipNextChange = false;
+    // --- document state: kept by the document, under the names the handlers use ---
+    SermonDocument *const Document = new SermonDocument(this);
+    QString &CurrentFile = Document->CurrentFile;
+    QString &PreviousFile = Document->PreviousFile;
+    bool &TextChanged = Document->TextChanged;
+    bool &SkipNextChange = Document->SkipNextChange;
 
     // --- subject lookup state: the item last chosen in each list ---
     QString strBibleSubject;
@@ -168,19 +176,26 @@ private:
     void setFocusOrder();
     // Area set-up, each defined beside its handlers.
     void setUpEditCommands();      // editor/frmMainEdit.cpp
+    void setUpDocument();          // editor/frmMainDocument.cpp
     void setUpReferencePanels();   // reference/frmMainReference.cpp
     // Asks about unsaved changes before the program ends; false keeps it running.
     bool confirmExit();            // editor/frmMainDocument.cpp
+    void savePdf();                // the print command's offer when there is no printer
+    void offerRecoveredDocuments();
 
     QString m_dataDir;
     QPointer<frmHelp> m_help;
     QList<QPointer<QWidget>> m_otherWindows;
     bool m_unloaded = false;
     bool m_closing = false;
+    bool m_recoveryWarned = false;
 
     // reference panels: each view follows its data source's current record
     BoundView *m_bibleView = nullptr;
     BoundView *m_jokeView = nullptr;
     BoundView *m_quoteView = nullptr;
     BoundView *m_sermonView = nullptr;
+    // Find of the Bible and dictionary panels, beyond the entry on show
+    PanelFind *m_bibleFind = nullptr;
+    PanelFind *m_jokeFind = nullptr;
 };

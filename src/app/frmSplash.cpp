@@ -1,20 +1,30 @@
 #include "app/frmSplash.h"
 
+#include "BuildConfig.h"
 #include "app/AppSetup.h"
 #include "app/Pictures.h"
 #include "app/RainButton.h"
 #include "app/Twips.h"
+#include "app/WindowCentring.h"
 #include "app/frmMain.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
 #include <QScreen>
+#include <QStandardPaths>
+#include <QStyle>
 
 namespace {
+
+// The background picture, drawn unscaled from the top left corner.
+constexpr QSize BackgroundSize(768, 512);
 
 QSizeF primaryScreenPixels()
 {
@@ -22,6 +32,17 @@ QSizeF primaryScreenPixels()
     if (!screen)
         return {};
     return QSizeF(screen->geometry().size()) * screen->devicePixelRatio();
+}
+
+// A font as the design names it, not yet resolved to an installed family:
+// that needs the font database, whose set-up (fontconfig's) is most of what
+// painting the window costs, and a kept look is painted without it.
+QFont designed(const QString &family, double points, bool bold = false)
+{
+    QFont f(family);
+    f.setPointSizeF(points);
+    f.setBold(bold);
+    return f;
 }
 
 } // namespace
@@ -34,22 +55,18 @@ frmSplash::frmSplash(MainFactory makeMain, QWidget *parent)
     AppSetup::initResources();
     setObjectName(QStringLiteral("frmSplash"));
     setWindowTitle(QStringLiteral("Orvanta"));
-    setWindowIcon(AppSetup::programIcon());
-    QFont windowFont(QStringLiteral("MS Sans Serif"));
-    windowFont.setPointSizeF(8.25);
-    setFont(windowFont);
+    // The program's icon, unless the application carries it already.
+    if (QGuiApplication::windowIcon().isNull())
+        setWindowIcon(AppSetup::programIcon());
+    setFont(designed(QStringLiteral("MS Sans Serif"), 8.25));
     setFixedSize(Twips::toPx(6705), Twips::toPx(4965));
     setMinimumSize(0, 0);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     resize(Twips::toPx(6705), Twips::toPx(4965));
-    m_background = Pictures::pixmap(QStringLiteral("splash"), QSize(768, 512));
 
     RainButton1 = new RainButton(QStringLiteral("ENTER"), this);
     RainButton1->setObjectName(QStringLiteral("RainButton1"));
-    QFont buttonFont(QStringLiteral("GoudyOldStyTExtBol"));
-    buttonFont.setPointSizeF(18);
-    buttonFont.setBold(true);
-    RainButton1->setFont(buttonFont);
+    RainButton1->setFont(designed(QStringLiteral("GoudyOldStyTExtBol"), 18, true));
     RainButton1->setFaceColor(QColor(255, 0, 0));
     RainButton1->setTextColor(QColor(128, 255, 128));
     RainButton1->setGradientColor(QColor(0, 0, 255));
@@ -72,13 +89,13 @@ frmSplash::frmSplash(MainFactory makeMain, QWidget *parent)
         return l;
     };
     const QFont plain = font();
-    Label1 = label("Label1", QStringLiteral("VELLUMOR"), QColor(0, 255, 255), AppSetup::designFont(QStringLiteral("Poster"), 18, true));
+    Label1 = label("Label1", QStringLiteral("VELLUMOR"), QColor(0, 255, 255), designed(QStringLiteral("Poster"), 18, true));
     Twips::place(Label1, 1680, 360, 4815, 495);
     Label2 = label("Label2", QStringLiteral("WIN95/98"), QColor(255, 255, 0),
-                   AppSetup::designFont(QStringLiteral("Times New Roman"), 12, true));
+                   designed(QStringLiteral("Times New Roman"), 12, true));
     Twips::place(Label2, 4800, 3960, 1455, 255);
     Label3 = label("Label3", QStringLiteral("VER 1.36"), QColor(255, 255, 0),
-                   AppSetup::designFont(QStringLiteral("Times New Roman"), 12, true));
+                   designed(QStringLiteral("Times New Roman"), 12, true));
     Twips::place(Label3, 4800, 4320, 1215, 495);
     Label4 = label("Label4",
                    QStringLiteral("This program is free: you may copy it and give it away to anyone, "
@@ -102,6 +119,11 @@ frmSplash::frmSplash(MainFactory makeMain, QWidget *parent)
     Image1->setPixmap(Pictures::pixmap(QStringLiteral("emblem"), QSize(78, 102)));
     Twips::place(Image1, 360, 480, 1170, 1530);
 
+    setAccessibleName(QStringLiteral("Welcome to Vellumor"));
+    RainButton1->setAccessibleName(QStringLiteral("Begin writing"));
+    RainButton1->setAccessibleDescription(Label7->text());
+    Image1->setAccessibleName(QStringLiteral("Emblem: an open Bible under a cross"));
+
     RainButton1->setFocus();
     Form_Load();
 }
@@ -110,10 +132,7 @@ frmSplash::~frmSplash() = default;
 
 void frmSplash::Form_Load()
 {
-    if (const QScreen *s = screen()) {
-        const QRect g = s->geometry();
-        move(g.x() + (g.width() - width()) / 2, g.y() + (g.height() - height()) / 2);
-    }
+    WindowCentring::centre(this);
 }
 
 QString frmSplash::resolutionWarning(QSizeF pixels)
@@ -130,10 +149,14 @@ QString frmSplash::resolutionWarning(QSizeF pixels)
 
 void frmSplash::RainButton1_Click()
 {
+    // The main window is framed as this one is: centred by that frame, it
+    // opens where it stays.
+    const QMargins frame = WindowCentring::frameOf(this);
     hide();
     if (!m_main) {
         m_main = m_makeMain();
         m_main->registerWindow(this);
+        WindowCentring::centre(m_main.get(), frame);
     }
     m_main->show();
     m_main->raise();
@@ -147,10 +170,172 @@ void frmSplash::RainButton1_Click()
     }
 }
 
+QString frmSplash::keptLookFile()
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    return folder.isEmpty() ? QString() : folder + QStringLiteral("/splash.pixels");
+}
+
+bool frmSplash::event(QEvent *event)
+{
+    // Polished once, before the first show (or grab): size and screen are known.
+    if (event->type() == QEvent::Polish && m_firstLook == FirstLook::Undecided)
+        chooseFirstLook();
+    return QWidget::event(event);
+}
+
+void frmSplash::chooseFirstLook()
+{
+    m_lookKey = lookKey();
+    const QString file = keptLookFile();
+    const Pictures::Kept kept = file.isEmpty() ? Pictures::Kept{} : Pictures::readKept(file);
+    const QString lead = m_lookKey + QLatin1Char('\n');
+    const qreal ratio = devicePixelRatio();
+    if (kept.label.startsWith(lead) && kept.image.size() == (QSizeF(size()) * ratio).toSize()) {
+        m_firstLook = FirstLook::Kept;
+        m_kept = kept.image;
+        m_kept.setDevicePixelRatio(ratio);
+        m_keptFamilies = kept.label.mid(lead.size());
+        for (QWidget *w : findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            if (!w->isHidden()) {
+                m_waiting << w;
+                w->hide();
+            }
+        }
+    } else {
+        m_firstLook = FirstLook::Snapshot;
+        prepare();
+    }
+}
+
+void frmSplash::prepare()
+{
+    if (m_prepared)
+        return;
+    m_prepared = true;
+    QList<QWidget *> widgets = findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+    widgets.prepend(this);
+    for (QWidget *w : std::as_const(widgets)) {
+        const QFont f = w->font();
+        w->setFont(AppSetup::designFont(f.family(), f.pointSizeF(), f.bold()));
+    }
+    // The part of the background the window shows; the rest when it grows.
+    m_background = Pictures::pixmap(QStringLiteral("splash"), BackgroundSize, size());
+}
+
+void frmSplash::reveal()
+{
+    if (m_firstLook != FirstLook::Kept)
+        return;
+    m_firstLook = FirstLook::Done;
+    prepare();
+    m_kept = QImage();
+    for (const QPointer<QWidget> &w : std::as_const(m_waiting))
+        if (w)
+            w->show();
+    m_waiting.clear();
+    RainButton1->setFocus();
+    update();
+    // Fonts installed or removed since: the kept look is made anew next time.
+    if (fontFamilies() != m_keptFamilies)
+        QFile::remove(keptLookFile());
+}
+
+void frmSplash::afterFirstPaint()
+{
+    if (m_firstLook == FirstLook::Kept) {
+        reveal();
+    } else if (m_firstLook == FirstLook::Snapshot) {
+        m_firstLook = FirstLook::Done;
+        const QString file = keptLookFile();
+        if (!m_snapshot.isNull() && !file.isEmpty())
+            Pictures::writeKept(file, {m_snapshot, m_lookKey + QLatin1Char('\n') + fontFamilies()});
+        m_snapshot = QImage();
+    }
+}
+
+QString frmSplash::lookKey() const
+{
+    const QFileInfo program(QCoreApplication::applicationFilePath());
+    QStringList key{
+        QStringLiteral("%1.%2.%3").arg(VELLUMOR_VERSION_MAJOR).arg(VELLUMOR_VERSION_MINOR).arg(VELLUMOR_VERSION_PATCH),
+        program.filePath() + QLatin1Char(' ') + program.lastModified().toString(Qt::ISODateWithMs),
+        QString::fromLatin1(qVersion()) + QLatin1Char(' ') + QGuiApplication::platformName() + QLatin1Char(' ')
+            + style()->name(),
+        QStringLiteral("%1x%2 at %3, %4x%5 dpi")
+            .arg(width())
+            .arg(height())
+            .arg(devicePixelRatio())
+            .arg(logicalDpiX())
+            .arg(logicalDpiY()),
+        font().toString(),
+    };
+    for (const QWidget *w : findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        const QRect r = w->geometry();
+        QString text;
+        if (const auto *label = qobject_cast<const QLabel *>(w))
+            text = label->text();
+        else if (const auto *button = qobject_cast<const QAbstractButton *>(w))
+            text = button->text();
+        key << QStringLiteral("%1 %2,%3 %4x%5 %6 %7 %8")
+                   .arg(w->objectName())
+                   .arg(r.x())
+                   .arg(r.y())
+                   .arg(r.width())
+                   .arg(r.height())
+                   .arg(w->font().toString(), w->palette().color(QPalette::WindowText).name(QColor::HexArgb), text);
+    }
+    return key.join(QLatin1Char('\n'));
+}
+
+QString frmSplash::fontFamilies() const
+{
+    QStringList families{font().family()};
+    for (const QWidget *w : findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        families << w->font().family();
+    return families.join(QLatin1Char(','));
+}
+
+void frmSplash::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // Not yet mapped, so neither focused nor under the mouse: the look a
+    // first paint gives, whatever happens to the window before it is kept.
+    if (m_firstLook == FirstLook::Snapshot && m_snapshot.isNull()) {
+        const qreal ratio = devicePixelRatio();
+        m_snapshot = QImage((QSizeF(size()) * ratio).toSize(), QImage::Format_RGB32);
+        m_snapshot.setDevicePixelRatio(ratio);
+        m_snapshotting = true;
+        render(&m_snapshot);
+        m_snapshotting = false;
+    }
+}
+
 void frmSplash::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    p.drawPixmap(0, 0, m_background);
+    if (m_firstLook == FirstLook::Kept)
+        p.drawImage(0, 0, m_kept);
+    else
+        p.drawPixmap(0, 0, m_background);
+    // Grabs before the window is shown and its own snapshot do not count.
+    if (!m_firstPaintSeen && isVisible() && !m_snapshotting) {
+        m_firstPaintSeen = true;
+        QMetaObject::invokeMethod(this, &frmSplash::afterFirstPaint, Qt::QueuedConnection);
+    }
+}
+
+void frmSplash::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    if (m_firstLook == FirstLook::Kept && m_kept.deviceIndependentSize() != QSizeF(size()))
+        reveal();
+    if (!m_prepared)
+        return;
+    const QSize shown = size().boundedTo(BackgroundSize);
+    const QSizeF have = m_background.deviceIndependentSize();
+    if (have.width() < shown.width() || have.height() < shown.height())
+        m_background = Pictures::pixmap(QStringLiteral("splash"), BackgroundSize, shown);
 }
 
 void frmSplash::closeEvent(QCloseEvent *event)

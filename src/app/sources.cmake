@@ -1,11 +1,13 @@
 target_sources(vellumor_core PRIVATE
   app/AppSetup.cpp app/AppSetup.h
+  app/CommandLine.cpp app/CommandLine.h
   app/CommonDialog.cpp app/CommonDialog.h
   app/CoolClose.cpp app/CoolClose.h
   app/GeometrySettings.cpp app/GeometrySettings.h
   app/Pictures.cpp app/Pictures.h
   app/RainButton.cpp app/RainButton.h
   app/Twips.h
+  app/WindowCentring.cpp app/WindowCentring.h
   app/frmMain.cpp app/frmMain.h
   app/frmSplash.cpp app/frmSplash.h
 )

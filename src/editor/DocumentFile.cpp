@@ -7,6 +7,11 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 std::optional<QString> strictUtf8(QByteArrayView bytes)
@@ -20,35 +25,39 @@ std::optional<QString> strictUtf8(QByteArrayView bytes)
     return text;
 }
 
-void setReason(QString *reason, const QString &text)
+// The encoding a UTF-16 byte-order mark announces, if the bytes start with one.
+std::optional<QStringDecoder::Encoding> utf16Mark(QByteArrayView bytes)
 {
-    if (reason)
-        *reason = text;
+    if (bytes.startsWith("\xFF\xFE"))
+        return QStringDecoder::Utf16LE;
+    if (bytes.startsWith("\xFE\xFF"))
+        return QStringDecoder::Utf16BE;
+    return std::nullopt;
 }
 
-} // namespace
-
-QString DocumentFile::fromWindows1252(const QByteArray &bytes)
+// The text after the byte-order mark; nullopt when the units do not form
+// valid UTF-16 (an odd byte count, an unpaired surrogate).
+std::optional<QString> strictUtf16(QByteArrayView bytes, QStringDecoder::Encoding encoding)
 {
-    QString text(bytes.size(), Qt::Uninitialized);
-    QChar *out = text.data();
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        // The unassigned bytes keep their value, as Windows reads them.
-        const char16_t ch = Cp1252::toUnicode(b);
-        *out++ = QChar(ch == 0xFFFD ? char16_t(b) : ch);
+    if (bytes.size() % 2 != 0)
+        return std::nullopt;
+    QStringDecoder decoder(encoding, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    QString text = decoder.decode(bytes.sliced(2));
+    if (decoder.hasError())
+        return std::nullopt;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            return std::nullopt;
     }
     return text;
 }
 
-QString DocumentFile::decode(const QByteArray &bytes)
+// Every line of raw, each followed by "\n"; CR LF, CR and LF end a line.
+QString splitLines(const QString &raw)
 {
-    QByteArrayView body(bytes);
-    if (body.startsWith("\xEF\xBB\xBF"))
-        body = body.sliced(3);
-    const std::optional<QString> utf8 = strictUtf8(body);
-    const QString raw = utf8 ? *utf8 : fromWindows1252(bytes);
-
     QString text;
     text.reserve(raw.size() + 1);
     const qsizetype n = raw.size();
@@ -71,6 +80,73 @@ QString DocumentFile::decode(const QByteArray &bytes)
     return text;
 }
 
+void setReason(QString *reason, const QString &text)
+{
+    if (reason)
+        *reason = text;
+}
+
+QString nulReason()
+{
+    return QStringLiteral("It contains NUL bytes, so it is not a text file.");
+}
+
+// The new file takes the place of the old one: it gets the old one's owner,
+// group and mode, as far as the system lets this user give them.
+void keepOwnerAndMode(QSaveFile &file, const QString &path)
+{
+#ifdef Q_OS_UNIX
+    struct stat old {};
+    if (::stat(QFile::encodeName(path).constData(), &old) != 0 || !S_ISREG(old.st_mode))
+        return;
+    const int fd = file.handle();
+    if (fd < 0)
+        return;
+    // Only root may give a file away; anyone may give it a group of their own.
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0)
+        (void)!::fchown(fd, uid_t(-1), old.st_gid);
+    // After the owner: a change of owner clears the set-id bits.
+    (void)::fchmod(fd, old.st_mode & 07777);
+#else
+    Q_UNUSED(file);
+    Q_UNUSED(path);
+#endif
+}
+
+} // namespace
+
+QString DocumentFile::fromWindows1252(const QByteArray &bytes)
+{
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar *out = text.data();
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        // The unassigned bytes keep their value, as Windows reads them.
+        const char16_t ch = Cp1252::toUnicode(b);
+        *out++ = QChar(ch == 0xFFFD ? char16_t(b) : ch);
+    }
+    return text;
+}
+
+QString DocumentFile::fromUtf8Or1252(const QByteArray &bytes)
+{
+    const std::optional<QString> utf8 = strictUtf8(bytes);
+    return utf8 ? *utf8 : fromWindows1252(bytes);
+}
+
+QString DocumentFile::decode(const QByteArray &bytes)
+{
+    if (const auto encoding = utf16Mark(bytes)) {
+        QStringDecoder decoder(*encoding, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+        return splitLines(decoder.decode(QByteArrayView(bytes).sliced(2)));
+    }
+    QByteArrayView body(bytes);
+    if (body.startsWith("\xEF\xBB\xBF"))
+        body = body.sliced(3);
+    const std::optional<QString> utf8 = strictUtf8(body);
+    return splitLines(utf8 ? *utf8 : fromWindows1252(bytes));
+}
+
 QByteArray DocumentFile::encode(const QString &text)
 {
     QString lines = text;
@@ -82,7 +158,7 @@ QByteArray DocumentFile::encode(const QString &text)
     return lines.toUtf8();
 }
 
-std::optional<QString> DocumentFile::read(const QString &path, QString *reason)
+std::optional<QByteArray> DocumentFile::readBytes(const QString &path, QString *reason)
 {
     const QFileInfo info(path);
     if (info.isDir()) {
@@ -99,33 +175,63 @@ std::optional<QString> DocumentFile::read(const QString &path, QString *reason)
         setReason(reason, file.errorString());
         return std::nullopt;
     }
+    const QString tooLarge = QStringLiteral("The file is larger than %1 MB.").arg(MaxBytes / (1024 * 1024));
     if (file.size() > MaxBytes) {
-        setReason(reason, QStringLiteral("The file is larger than %1 MB.").arg(MaxBytes / (1024 * 1024)));
+        setReason(reason, tooLarge);
         return std::nullopt;
     }
-    const QByteArray bytes = file.read(MaxBytes + 1);
+    QByteArray bytes = file.read(MaxBytes + 1);
     if (file.error() != QFileDevice::NoError) {
         setReason(reason, file.errorString());
         return std::nullopt;
     }
     if (bytes.size() > MaxBytes) {
-        setReason(reason, QStringLiteral("The file is larger than %1 MB.").arg(MaxBytes / (1024 * 1024)));
+        setReason(reason, tooLarge);
         return std::nullopt;
     }
+    return bytes;
+}
+
+std::optional<QString> DocumentFile::textFromBytes(const QByteArray &bytes, QString *reason)
+{
+    if (const auto encoding = utf16Mark(bytes)) {
+        const std::optional<QString> raw = strictUtf16(bytes, *encoding);
+        if (!raw) {
+            setReason(reason, QStringLiteral("It is marked as UTF-16 text, but its content is not valid UTF-16."));
+            return std::nullopt;
+        }
+        if (raw->contains(QChar(u'\0'))) {
+            setReason(reason, nulReason());
+            return std::nullopt;
+        }
+        return splitLines(*raw);
+    }
     if (bytes.contains('\0')) {
-        setReason(reason, QStringLiteral("It contains NUL bytes, so it is not a text file."));
+        setReason(reason, nulReason());
         return std::nullopt;
     }
     return decode(bytes);
 }
 
+std::optional<QString> DocumentFile::read(const QString &path, QString *reason)
+{
+    const std::optional<QByteArray> bytes = readBytes(path, reason);
+    if (!bytes)
+        return std::nullopt;
+    return textFromBytes(*bytes, reason);
+}
+
 bool DocumentFile::write(const QString &path, const QString &text, QString *reason)
+{
+    return writeBytes(path, encode(text), reason);
+}
+
+bool DocumentFile::writeBytes(const QString &path, const QByteArray &bytes, QString *reason)
 {
     if (QFileInfo(path).isDir()) {
         setReason(reason, QStringLiteral("It is a folder, not a file."));
         return false;
     }
-    const QByteArray bytes = encode(text);
     QSaveFile file(path);
     // Unbuffered: a write that fails only when a buffer is flushed inside
     // commit() would otherwise go unnoticed and leave an empty file.
@@ -133,8 +239,20 @@ bool DocumentFile::write(const QString &path, const QString &text, QString *reas
         setReason(reason, file.errorString());
         return false;
     }
-    if (file.write(bytes) != bytes.size()) {
-        setReason(reason, file.errorString());
+    keepOwnerAndMode(file, path);
+    // A full disk first takes part of a write without an error; the next
+    // write of the rest is refused with the system's reason.
+    qint64 written = 0;
+    while (written < bytes.size()) {
+        const qint64 n = file.write(bytes.constData() + written, bytes.size() - written);
+        if (n <= 0)
+            break;
+        written += n;
+    }
+    if (written != bytes.size()) {
+        setReason(reason, file.error() != QFileDevice::NoError
+                              ? file.errorString()
+                              : QStringLiteral("The system took only part of the document."));
         file.cancelWriting();
         return false;
     }

@@ -22,7 +22,7 @@ std::optional<EditShortcutRouter::Command> commandFor(const QKeyEvent *event)
 
 } // namespace
 
-EditShortcutRouter::EditShortcutRouter(QWidget *window, std::function<void(Command)> run)
+EditShortcutRouter::EditShortcutRouter(QWidget *window, std::function<bool(Command)> run)
     : QObject(window), m_window(window), m_run(std::move(run))
 {
     // Application-wide, so that widgets created later are covered too.
@@ -77,6 +77,5 @@ bool EditShortcutRouter::eventFilter(QObject *watched, QEvent *event)
     }
     if (isNative(target))
         return false;
-    m_run(*command);
-    return true;
+    return m_run(*command);
 }

@@ -31,6 +31,12 @@ QString sizeText(float points)
     return QLocale::c().toString(points, 'g', 6);
 }
 
+QString pickedText(const QListWidget *list)
+{
+    const QList<QListWidgetItem *> picked = list->selectedItems();
+    return picked.isEmpty() ? QString() : picked.first()->text();
+}
+
 } // namespace
 
 const std::array<FontDialog::NamedColour, 16> &FontDialog::classicColours()
@@ -163,7 +169,11 @@ FontDialog::FontDialog(const Choice &initial, bool showEffects, QWidget *parent)
     }
     m_colour->setCurrentIndex(colourIndex);
 
-    connect(m_names, &QListWidget::currentTextChanged, this, [this](const QString &text) {
+    // The boxes follow the row the user picks, not the list's current row: a
+    // list without one takes its first row when it gets the focus, and that
+    // would overwrite a name or size the list does not hold.
+    connect(m_names, &QListWidget::itemSelectionChanged, this, [this] {
+        const QString text = pickedText(m_names);
         if (!text.isEmpty() && m_name->text().compare(text, Qt::CaseInsensitive) != 0)
             m_name->setText(text);
         updateSample();
@@ -178,7 +188,8 @@ FontDialog::FontDialog(const Choice &initial, bool showEffects, QWidget *parent)
         }
         updateSample();
     });
-    connect(m_sizes, &QListWidget::currentTextChanged, this, [this](const QString &text) {
+    connect(m_sizes, &QListWidget::itemSelectionChanged, this, [this] {
+        const QString text = pickedText(m_sizes);
         if (!text.isEmpty())
             m_size->setText(text);
         updateSample();

@@ -1,5 +1,7 @@
 #include "editor/RichTextBox.h"
 
+#include "reference/TextMatch.h"
+
 #include <QPrinter>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -240,7 +242,7 @@ int RichTextBox::Find(const QString &text, std::optional<int> start)
     }
     if (from > to || to - from < text.size())
         return -1;
-    const int pos = int(QStringView(all).mid(from, to - from).indexOf(text, 0, Qt::CaseInsensitive));
+    const int pos = int(TextMatch::indexIn(QStringView(all).mid(from, to - from), text));
     if (pos < 0)
         return -1;
     setSelection(from + pos, int(text.size()));
@@ -264,7 +266,7 @@ void RichTextBox::SetFocus()
     ensureCursorVisible();
 }
 
-void RichTextBox::SelPrint(QPrinter *printer) const
+void RichTextBox::SelPrint(QPagedPaintDevice *printer) const
 {
     const QTextCursor c = textCursor();
     if (!c.hasSelection()) {

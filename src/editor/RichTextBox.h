@@ -9,7 +9,8 @@
 #include <optional>
 
 class BusyScope;
-class QPrinter;
+class QMimeData;
+class QPagedPaintDevice;
 
 // The rich text control used for the sermon document and the reference
 // views: a QTextEdit with the selection-oriented operations the window code
@@ -67,6 +68,16 @@ public:
     QString SelRTF() const;
     void SetSelRTF(const QString &rtf);
 
+    // The selection for the clipboard or a drag: its plain text and, unless
+    // the control is read-only, its RTF document (SelRTF) under the RTF
+    // types, so that it pastes back formatted here and in word processors.
+    // A read-only view's passages go into the document as plain text.
+    QMimeData *SelMimeData() const;
+    // What pasting `source` writes to SelRTF: its RTF flavour when that holds
+    // an RTF document, otherwise its plain text (read as RTF when it is an
+    // RTF document). Nothing when it holds neither, say an image only.
+    static std::optional<QString> pasteText(const QMimeData *source);
+
     Tri SelBold() const;
     Tri SelItalic() const;
     Tri SelUnderline() const;
@@ -97,7 +108,8 @@ public:
         QTextCharFormat m_format;
     };
 
-    // Case-insensitive search, no whole-word rule. Without a start: inside the
+    // Search by Find's matching rule (TextMatch: case and the style of
+    // apostrophes and quotation marks ignored), no whole-word rule. Without a start: inside the
     // selection, or the whole text when nothing is selected. With a start:
     // from there to the end. A match is selected and its position returned;
     // otherwise -1 and the selection stays.
@@ -105,7 +117,7 @@ public:
 
     void SetFocus();
     // Prints the selection, or everything when nothing is selected.
-    void SelPrint(QPrinter *printer) const;
+    void SelPrint(QPagedPaintDevice *printer) const;
 
     // Selects [start, start + length), clamped to the text.
     void setSelection(int start, int length);
@@ -122,6 +134,11 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    // Every way text enters the control (context menu, Shift+Insert, the
+    // X11 selection, drag and drop) follows the rule of pasteText.
+    bool canInsertFromMimeData(const QMimeData *source) const override;
+    void insertFromMimeData(const QMimeData *source) override;
+    QMimeData *createMimeDataFromSelection() const override;
 
 private:
     // Long content (RichTextBoxLarge.cpp).

@@ -208,6 +208,9 @@ bool RichTextBox::loadDocument(const QString &content, bool rtf, QString *reason
     setWrapAnywhere(longWords, nullptr);
     watchLayout();
     keepPageHeight();
+    // The view's caret keeps the previous document's typing format across
+    // setDocument; a fresh one types in the format of the text it stands at.
+    setTextCursor(QTextCursor(document()));
     if (document()->isEmpty())
         setCurrentCharFormat(m_defaultFormat);
     return true;

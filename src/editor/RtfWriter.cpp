@@ -166,52 +166,81 @@ char16_t RtfWriter::cp1252Char(unsigned char byte)
 
 QString RtfWriter::write(const QTextCursor &selection)
 {
+    return write(capture(selection));
+}
+
+RtfContent RtfWriter::capture(const QTextCursor &selection)
+{
+    RtfContent content;
     const QTextDocument *doc = selection.document();
     const QFont defaultFont = doc ? doc->defaultFont() : QFont();
-    const QString defaultFamily = defaultFont.family();
+    content.defaultFamily = defaultFont.family();
+    if (!doc || !selection.hasSelection())
+        return content;
 
-    Tables tables;
-    tables.font(defaultFamily);
-    QString body;
-
-    if (doc && selection.hasSelection()) {
-        const int start = selection.selectionStart();
-        const int end = selection.selectionEnd();
-        for (QTextBlock block = doc->findBlock(start); block.isValid() && block.position() < end;
-             block = block.next()) {
-            body += QLatin1String("\\pard");
-            body += QLatin1String(alignmentWord(block.blockFormat().alignment()));
-            for (auto it = block.begin(); !it.atEnd(); ++it) {
-                const QTextFragment fragment = it.fragment();
-                const int fStart = qMax(start, fragment.position());
-                const int fEnd = qMin(end, fragment.position() + fragment.length());
-                if (fStart >= fEnd)
-                    continue;
-                const QTextCharFormat format = fragment.charFormat();
-                body += QLatin1String("\\plain\\f");
-                body += QString::number(tables.font(familyOf(format, defaultFamily)));
-                body += QLatin1String("\\fs");
-                body += QString::number(halfPointsOf(format, defaultFont));
-                if (format.foreground().style() != Qt::NoBrush) {
-                    body += QLatin1String("\\cf");
-                    body += QString::number(tables.colour(format.foreground().color().rgb() & 0xFFFFFF));
-                }
-                if (format.fontWeight() >= QFont::Bold)
-                    body += QLatin1String("\\b");
-                if (format.fontItalic())
-                    body += QLatin1String("\\i");
-                if (underlined(format))
-                    body += QLatin1String("\\ul");
-                if (format.fontStrikeOut())
-                    body += QLatin1String("\\strike");
-                body += QLatin1Char(' ');
-                appendText(body, QStringView(fragment.text()).mid(fStart - fragment.position(), fEnd - fStart));
-            }
-            // The paragraph mark belongs to the selection only when the
-            // selection runs past the block's last character.
-            if (block.position() + block.length() - 1 < end)
-                body += QLatin1String("\\par\n");
+    const int start = selection.selectionStart();
+    const int end = selection.selectionEnd();
+    for (QTextBlock block = doc->findBlock(start); block.isValid() && block.position() < end;
+         block = block.next()) {
+        RtfContent::Paragraph paragraph;
+        paragraph.alignment = block.blockFormat().alignment();
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const int fStart = qMax(start, fragment.position());
+            const int fEnd = qMin(end, fragment.position() + fragment.length());
+            if (fStart >= fEnd)
+                continue;
+            const QTextCharFormat format = fragment.charFormat();
+            RtfContent::Run run;
+            run.text = fragment.text().mid(fStart - fragment.position(), fEnd - fStart);
+            run.family = familyOf(format, content.defaultFamily);
+            run.halfPoints = halfPointsOf(format, defaultFont);
+            if (format.foreground().style() != Qt::NoBrush)
+                run.colour = format.foreground().color().rgb() & 0xFFFFFF;
+            run.bold = format.fontWeight() >= QFont::Bold;
+            run.italic = format.fontItalic();
+            run.underline = underlined(format);
+            run.strike = format.fontStrikeOut();
+            paragraph.runs.append(std::move(run));
         }
+        // The paragraph mark belongs to the selection only when the
+        // selection runs past the block's last character.
+        paragraph.ends = block.position() + block.length() - 1 < end;
+        content.paragraphs.append(std::move(paragraph));
+    }
+    return content;
+}
+
+QString RtfWriter::write(const RtfContent &content)
+{
+    Tables tables;
+    tables.font(content.defaultFamily);
+    QString body;
+    for (const RtfContent::Paragraph &paragraph : content.paragraphs) {
+        body += QLatin1String("\\pard");
+        body += QLatin1String(alignmentWord(paragraph.alignment));
+        for (const RtfContent::Run &run : paragraph.runs) {
+            body += QLatin1String("\\plain\\f");
+            body += QString::number(tables.font(run.family));
+            body += QLatin1String("\\fs");
+            body += QString::number(run.halfPoints);
+            if (run.colour) {
+                body += QLatin1String("\\cf");
+                body += QString::number(tables.colour(*run.colour));
+            }
+            if (run.bold)
+                body += QLatin1String("\\b");
+            if (run.italic)
+                body += QLatin1String("\\i");
+            if (run.underline)
+                body += QLatin1String("\\ul");
+            if (run.strike)
+                body += QLatin1String("\\strike");
+            body += QLatin1Char(' ');
+            appendText(body, run.text);
+        }
+        if (paragraph.ends)
+            body += QLatin1String("\\par\n");
     }
 
     QString out = QStringLiteral("{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n{\\fonttbl");

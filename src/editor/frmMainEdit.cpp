@@ -11,22 +11,10 @@
 #include <QMessageBox>
 #include <QMimeData>
 
-#include <memory>
-
 namespace {
 
 // The font dialog's flags: screen and printer fonts, effects.
 constexpr int kFontDialogFlags = 259;
-
-// The RTF travels as plain text (what Paste reads back) and under its own
-// type, so that word processors paste it formatted.
-void putRtfOnClipboard(const QString &rtf)
-{
-    auto mime = std::make_unique<QMimeData>();
-    mime->setText(rtf);
-    mime->setData(QStringLiteral("text/rtf"), rtf.toUtf8());
-    QGuiApplication::clipboard()->setMimeData(mime.release());
-}
 
 } // namespace
 
@@ -37,8 +25,15 @@ void frmMain::setUpEditCommands()
         switch (command) {
         case EditShortcutRouter::Command::Cut: mnuEditCut_Click(); break;
         case EditShortcutRouter::Command::Copy: mnuEditCopy_Click(); break;
-        case EditShortcutRouter::Command::Paste: mnuEditPaste_Click(); break;
+        case EditShortcutRouter::Command::Paste:
+            // Paste over nothing pasteable would delete the selection: the
+            // key goes on to the focused control, which has nothing to insert.
+            if (!mnuEditPaste->isEnabled())
+                return false;
+            mnuEditPaste_Click();
+            break;
         }
+        return true;
     });
     router->setObjectName(QStringLiteral("editShortcutRouter"));
     // A paste or format the document cannot hold is refused by the editor.
@@ -55,7 +50,7 @@ void frmMain::setUpEditCommands()
 
 void frmMain::mnuEdit_Click()
 {
-    mnuEditPaste->setEnabled(!QGuiApplication::clipboard()->text().isEmpty());
+    mnuEditPaste->setEnabled(RichTextBox::pasteText(QGuiApplication::clipboard()->mimeData()).has_value());
     const bool selection = RichTextBox1->SelLength() != 0;
     mnuEditCopy->setEnabled(selection);
     mnuEditCut->setEnabled(selection);
@@ -72,7 +67,7 @@ void frmMain::mnuEditCut_Click()
         QApplication::beep();
         return;
     }
-    putRtfOnClipboard(RichTextBox1->SelRTF());
+    QGuiApplication::clipboard()->setMimeData(RichTextBox1->SelMimeData());
     RichTextBox1->SetSelRTF(QString());
 }
 
@@ -82,18 +77,28 @@ void frmMain::mnuEditCopy_Click()
         QApplication::beep();
         return;
     }
-    putRtfOnClipboard(RichTextBox1->SelRTF());
+    QGuiApplication::clipboard()->setMimeData(RichTextBox1->SelMimeData());
 }
 
 void frmMain::mnuEditPaste_Click()
 {
-    RichTextBox1->SetSelRTF(QGuiApplication::clipboard()->text());
+    // With nothing pasteable the selection is replaced by nothing.
+    RichTextBox1->SetSelRTF(RichTextBox::pasteText(QGuiApplication::clipboard()->mimeData()).value_or(QString()));
 }
 
 void frmMain::mnuAllCaps_Click()
 {
-    // Through plain text: the span comes back in one format.
-    RichTextBox1->SetSelText(RichTextBox1->SelText().toUpper());
+    // Through plain text: the span comes back in one format, that of its
+    // first character whichever way the selection was made (the cursor's own
+    // format is that of the character before its moving end).
+    QTextCursor cursor = RichTextBox1->textCursor();
+    if (!cursor.hasSelection())
+        return;
+    QTextCursor first(RichTextBox1->document());
+    first.setPosition(cursor.selectionStart());
+    first.setPosition(cursor.selectionStart() + 1, QTextCursor::KeepAnchor);
+    cursor.insertText(RichTextBox1->SelText().toUpper(), first.charFormat());
+    RichTextBox1->setTextCursor(cursor);
 }
 
 void frmMain::cmdUpperCase_Click(int)

@@ -7,6 +7,9 @@ target_sources(vellumor_core PRIVATE
 target_sources(vellumor_core PRIVATE
   editor/frmMainDocument.cpp
   editor/DocumentFile.cpp editor/DocumentFile.h
+  editor/DocumentRecovery.cpp editor/DocumentRecovery.h
+  editor/FileDropFilter.cpp editor/FileDropFilter.h
+  editor/SermonDocument.cpp editor/SermonDocument.h
   editor/frmMainEdit.cpp
 )
 target_sources(vellumor_core PRIVATE

@@ -4,6 +4,7 @@
 #include "app/AppSetup.h"
 #include "app/Pictures.h"
 #include "app/Twips.h"
+#include "app/WindowCentring.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -12,7 +13,6 @@
 #include <QPainter>
 #include <QProcess>
 #include <QPushButton>
-#include <QScreen>
 
 frmAbout::frmAbout(QWidget *owner, SystemInfoLocator::Places places)
     : QDialog(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
@@ -44,6 +44,8 @@ frmAbout::frmAbout(QWidget *owner, SystemInfoLocator::Places places)
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     QPalette okPalette = cmdOK->palette();
     okPalette.setColor(QPalette::Button, QColor(255, 0, 255));
+    // Black reads on the magenta face whatever the desktop's button text colour.
+    okPalette.setColor(QPalette::ButtonText, Qt::black);
     cmdOK->setPalette(okPalette);
     cmdOK->setDefault(true);
     Twips::place(cmdOK, 4245, 2625, 1467, 345);
@@ -92,6 +94,10 @@ frmAbout::frmAbout(QWidget *owner, SystemInfoLocator::Places places)
                           QColor(255, 192, 255));
     Twips::place(lblDisclaimer, 480, 2625, 3510, 1065);
 
+    setAccessibleName(QStringLiteral("About Vellumor"));
+    picIcon->setAccessibleName(QStringLiteral("Picture: a quill over a written scroll"));
+    cmdSysInfo->setAccessibleDescription(QStringLiteral("Starts the system information program"));
+
     setTabOrder(cmdOK, cmdSysInfo);
     cmdOK->setFocus();
     Form_Load();
@@ -106,11 +112,8 @@ QString frmAbout::unavailableMessage()
 
 void frmAbout::Form_Load()
 {
-    // Centred on the screen, not on the owner.
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->geometry();
-        move(area.x() + area.width() / 2 - width() / 2, area.y() + area.height() / 2 - height() / 2);
-    }
+    // Centred on the screen, not on the owner; framed as the owner is.
+    WindowCentring::centre(this, WindowCentring::frameOf(parentWidget()));
     lblVersion->setText(QStringLiteral("Version %1.%2.%3")
                             .arg(VELLUMOR_VERSION_MAJOR)
                             .arg(VELLUMOR_VERSION_MINOR)

@@ -3,12 +3,12 @@
 #include "app/AppSetup.h"
 #include "app/Pictures.h"
 #include "app/Twips.h"
+#include "app/WindowCentring.h"
 #include "info/HelpText.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QScreen>
 
 frmHelp::frmHelp(QWidget *parent)
     : QWidget(parent, Qt::Window)
@@ -69,6 +69,10 @@ frmHelp::frmHelp(QWidget *parent)
     Image1->setPixmap(Pictures::pixmap(QStringLiteral("emblem"), QSize(78, 102)));
     Twips::place(Image1, 120, 240, 1230, 1590);
 
+    setAccessibleName(QStringLiteral("Vellumor help"));
+    Text1->setAccessibleName(QStringLiteral("Help text"));
+    Image1->setAccessibleName(QStringLiteral("Emblem: an open Bible under a cross"));
+
     Text1->setFocus();
     Form_Load();
 }
@@ -77,8 +81,6 @@ frmHelp::~frmHelp() = default;
 
 void frmHelp::Form_Load()
 {
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->geometry();
-        move(area.x() + area.width() / 2 - width() / 2, area.y() + area.height() / 2 - height() / 2);
-    }
+    // Framed as the window it is opened from.
+    WindowCentring::centre(this, WindowCentring::frameOf(QApplication::activeWindow()));
 }

@@ -1,65 +1,88 @@
 #pragma once
 
+#include "reference/DataSource.h"
+#include "reference/EntryDocumentCache.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
 #include <QTimer>
 #include <optional>
 
-class DataSource;
-class EntryDocumentCache;
 class LayoutPacer;
 class QTextDocument;
 class QTextEdit;
 
 // Binds a reference view to its data source: whenever the current record
 // changes, the view shows that record's entry field. Entries are shown by
-// swapping in a prepared document rather than by setting text, so that even
-// the longest entry appears at once and the window never stalls on it.
+// swapping in a document prepared on a worker thread rather than by setting
+// text, so that the window never stalls on a long entry: one not prepared in
+// time shows its beginning at once, and the whole as soon as it is built.
 class BoundView : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(BoundView)
 
 public:
-    // Shows the source's current record at once and follows it from then on.
+    // Shows the source's current record and follows it from then on.
     BoundView(DataSource *source, QTextEdit *view, QObject *parent = nullptr);
     ~BoundView() override;
 
     // Prepares, off the GUI thread, the entries that lookups of these keys
-    // would show, so that moving on to them costs only the swap. Runs once
-    // the view has painted; a newer call replaces one not yet run.
-    void prefetch(const QString &index, const QStringList &keys);
-
-    // Prepares the entries of all these keys, one at a time while the
-    // worker has nothing else to do, until the kept text nears its limit:
-    // after a while even a far jump in the list finds its entry ready.
-    void warmUp(const QString &index, const QStringList &keys);
+    // would show, the most likely first, and lets go of every other
+    // prepared entry but the one shown: only what is near the user's place
+    // stays ready. Runs once the view has painted; a newer call replaces
+    // one not yet run.
+    void prepareOnly(const QString &index, const QStringList &keys);
 
     DataSource *source() const;
     QTextEdit *view() const;
     EntryDocumentCache *cache() const { return m_cache; }
     LayoutPacer *pacer() const { return m_pacer; }
     std::optional<qint64> shownRowId() const { return m_shownRow; }
+    // False while the view shows the beginning of a long entry whose
+    // document is still being built.
+    bool isComplete() const { return !m_preview; }
+    // Shows the whole entry at once in place of its beginning (waiting for
+    // the worker's copy when it is on its way): what searches the view needs.
+    void completeNow();
 
-    // Entry text kept ready per view: the whole Bible fits.
-    static constexpr qsizetype MaxKeptCharacters = 6'000'000;
-    // Pause between two warm-up entries.
-    static constexpr int WarmUpInterval = 40;
+    // The most of an entry a view holds: about twice the library's longest
+    // entry, some 20 MB once laid out. Longer entries are cut, with a note.
+    static constexpr qint64 MaxEntryBytes = 1 << 20;
+    // Entries up to this size are read and built on the GUI thread when
+    // asked for unprepared: some 5 ms (the library's longest entry, 563,000
+    // characters, takes 12 to 15 ms and goes to the worker).
+    static constexpr qint64 MaxBytesBuiltAtOnce = 200'000;
+    // Of an entry still being built, the view shows this much at once:
+    // more than a screenful, little to lay out.
+    static constexpr qint64 PreviewBytes = 4096;
+    // Entry text kept ready per view, whatever the neighbourhood holds.
+    static constexpr qsizetype MaxKeptCharacters = 3'000'000;
 
 private:
     void showCurrent();
-    void prefetchNow();
-    void warmUpStep();
+    void entryPrepared(qint64 id);
+    void prepareNow();
+    // The entry as the view shows it; problem (when given) says why it
+    // could not be read.
+    EntryDocumentCache::Entry read(qint64 id, QString *problem) const;
+    // Reads and builds record id on the worker thread.
+    void prepareAside(qint64 id, bool urgent);
+    // Shows a document of the view's own, dropped when the next one is
+    // shown: a message, or (preview) the beginning of a long entry.
+    void showTransient(const QString &text, const QString &note, bool preview = false);
+    void showUnreadable(const QString &problem);
+    void show(QTextDocument *doc, bool keepPlace = false);
 
     QPointer<DataSource> m_source;
     QPointer<QTextEdit> m_view;
+    DataSource::EntryReader m_reader; // for the worker
     EntryDocumentCache *m_cache = nullptr;
     LayoutPacer *m_pacer = nullptr;
     std::optional<qint64> m_shownRow;
-    QString m_prefetchIndex;
-    QStringList m_prefetchKeys;
-    QTimer m_prefetchTimer;
-    QString m_warmUpIndex;
-    QStringList m_warmUpKeys;
-    QTimer m_warmUpTimer;
+    QPointer<QTextDocument> m_transient; // shown, not kept by the cache
+    bool m_preview = false;              // m_transient is an entry's beginning
+    QString m_prepareIndex;
+    QStringList m_prepareKeys;
+    QTimer m_prepareTimer;
 };

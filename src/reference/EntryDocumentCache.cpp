@@ -33,17 +33,28 @@ EntryDocumentCache::~EntryDocumentCache()
             delete k.doc.data();
 }
 
-std::unique_ptr<QTextDocument> EntryDocumentCache::build(const QString &text, const QFont &font)
+std::unique_ptr<QTextDocument> EntryDocumentCache::build(const Entry &entry, const QFont &font)
 {
     auto doc = std::make_unique<QTextDocument>();
     // Reference entries are never edited: no undo history to keep.
     doc->setUndoRedoEnabled(false);
     doc->setDefaultFont(font);
-    if (RtfReader::isRtf(text)) {
+    if (RtfReader::isRtf(entry.text)) {
         QTextCursor cursor(doc.get());
-        RtfReader::insert(cursor, text);
+        RtfReader::insert(cursor, entry.text);
     } else {
-        doc->setPlainText(text);
+        doc->setPlainText(entry.text);
+    }
+    if (!entry.note.isEmpty()) {
+        QTextCursor cursor(doc.get());
+        cursor.movePosition(QTextCursor::End);
+        QTextCharFormat italic;
+        italic.setFontItalic(true);
+        if (!entry.text.isEmpty()) { // set apart from the entry by a blank line
+            cursor.insertBlock(QTextBlockFormat(), italic);
+            cursor.insertBlock(QTextBlockFormat(), italic);
+        }
+        cursor.insertText(entry.note, italic);
     }
     return doc;
 }
@@ -54,63 +65,111 @@ bool EntryDocumentCache::contains(qint64 id) const
     return it != m_kept.constEnd() && it->doc;
 }
 
+bool EntryDocumentCache::isPending(qint64 id)
+{
+    QMutexLocker lock(&m_mutex);
+    return m_building == id || m_finished.contains(id)
+        || std::any_of(m_queue.cbegin(), m_queue.cend(), [id](const Job &j) { return j.id == id; });
+}
+
 bool EntryDocumentCache::isIdle()
 {
     QMutexLocker lock(&m_mutex);
     return m_queue.isEmpty() && !m_building;
 }
 
-QTextDocument *EntryDocumentCache::document(qint64 id, const TextSource &text)
+QTextDocument *EntryDocumentCache::kept(qint64 id)
 {
     adoptFinished();
-    if (contains(id)) {
-        m_recent.removeOne(id);
-        m_recent.append(id);
-        return m_kept.value(id).doc;
-    }
+    if (!contains(id))
+        return nullptr;
+    m_recent.removeOne(id);
+    m_recent.append(id);
+    return m_kept.value(id).doc;
+}
 
+QTextDocument *EntryDocumentCache::document(qint64 id, const Entry &entry)
+{
+    if (QTextDocument *doc = kept(id))
+        return doc;
+    if (m_wanted)
+        m_wanted->insert(id);
     std::unique_ptr<QTextDocument> doc;
     {
+        m_urgent.remove(id);
         QMutexLocker lock(&m_mutex);
         m_queue.removeIf([id](const Job &j) { return j.id == id; });
+        // The worker's copy is waited for rather than built twice.
         while (m_building == id)
             m_built.wait(&m_mutex);
         doc.reset(m_finished.take(id));
     }
     if (!doc)
-        doc = build(text(), m_font);
+        doc = build(entry, m_font);
     QTextDocument *result = doc.get();
     keep(id, std::move(doc));
     return result;
 }
 
-void EntryDocumentCache::prefetch(qint64 id, const TextSource &text)
+void EntryDocumentCache::prefetch(qint64 id, EntrySource entry, bool urgent)
 {
     adoptFinished();
-    if (contains(id))
+    if (urgent)
+        m_urgent.insert(id);
+    if (contains(id)) {
+        if (m_urgent.remove(id))
+            QMetaObject::invokeMethod(this, [this, id] { emit prepared(id); }, Qt::QueuedConnection);
         return;
-    {
-        QMutexLocker lock(&m_mutex);
-        if (m_building == id || m_finished.contains(id))
-            return;
-        const auto queued = std::find_if(m_queue.begin(), m_queue.end(), [id](const Job &j) { return j.id == id; });
-        if (queued != m_queue.end()) {
-            Job again = std::move(*queued);
-            m_queue.erase(queued);
-            m_queue.prepend(std::move(again));
-            return;
-        }
     }
-    Job job{id, text()};
+    if (m_wanted)
+        m_wanted->insert(id);
     QMutexLocker lock(&m_mutex);
-    m_queue.prepend(std::move(job));
-    while (m_queue.size() > MaxQueued)
-        m_queue.removeLast();
+    if (m_building == id || m_finished.contains(id))
+        return;
+    const auto queued = std::find_if(m_queue.begin(), m_queue.end(), [id](const Job &j) { return j.id == id; });
+    if (queued != m_queue.end()) {
+        Job again = std::move(*queued);
+        m_queue.erase(queued);
+        again.urgent = again.urgent || urgent;
+        queue(std::move(again));
+        return;
+    }
+    queue(Job{id, std::move(entry), urgent});
+}
+
+void EntryDocumentCache::queue(Job job)
+{
+    // Urgent requests first, then the newest.
+    const auto firstOrdinary = std::find_if(m_queue.begin(), m_queue.end(), [](const Job &j) { return !j.urgent; });
+    m_queue.insert(job.urgent ? m_queue.begin() : firstOrdinary, std::move(job));
+    for (qsizetype i = m_queue.size() - 1; i >= 0 && m_queue.size() > MaxQueued; --i)
+        if (!m_queue.at(i).urgent)
+            m_queue.removeAt(i);
     if (!m_thread) {
         m_thread.reset(QThread::create([this] { workerLoop(); }));
         m_thread->start(QThread::LowPriority);
     }
     m_wake.wakeAll();
+}
+
+void EntryDocumentCache::keepOnly(const QSet<qint64> &ids)
+{
+    adoptFinished();
+    m_wanted = ids;
+    for (qsizetype i = 0; i < m_recent.size();) {
+        const qint64 id = m_recent.at(i);
+        const Kept k = m_kept.value(id);
+        if (ids.contains(id) || (k.doc && k.doc == m_shown)) {
+            ++i;
+            continue;
+        }
+        m_recent.removeAt(i);
+        m_kept.remove(id);
+        m_keptCharacters -= k.characters;
+        delete k.doc.data();
+    }
+    QMutexLocker lock(&m_mutex);
+    m_queue.removeIf([&ids](const Job &j) { return !j.urgent && !ids.contains(j.id); });
 }
 
 void EntryDocumentCache::workerLoop()
@@ -126,8 +185,12 @@ void EntryDocumentCache::workerLoop()
         m_building = job.id;
         lock.unlock();
 
-        std::unique_ptr<QTextDocument> doc = build(job.text, m_font);
-        doc->moveToThread(target);
+        std::unique_ptr<QTextDocument> doc;
+        if (const std::optional<Entry> entry = job.entry()) {
+            doc = build(*entry, m_font);
+            doc->moveToThread(target);
+        }
+        job.entry = {}; // lets go of what it read with
 
         lock.relock();
         m_building.reset();
@@ -146,8 +209,13 @@ void EntryDocumentCache::adoptFinished()
     }
     for (auto it = finished.begin(); it != finished.end(); ++it) {
         std::unique_ptr<QTextDocument> doc(it.value());
-        if (!contains(it.key()))
-            keep(it.key(), std::move(doc));
+        const qint64 id = it.key();
+        const bool urgent = m_urgent.remove(id);
+        if (doc && !contains(id) && (wanted(id) || urgent))
+            keep(id, std::move(doc));
+        // Told later: this may run inside a caller's kept() or prefetch().
+        if (urgent)
+            QMetaObject::invokeMethod(this, [this, id] { emit prepared(id); }, Qt::QueuedConnection);
     }
 }
 

@@ -6,6 +6,7 @@
 #include <QMutex>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QWaitCondition>
 #include <functional>
 #include <memory>
@@ -15,14 +16,27 @@ class QTextDocument;
 class QThread;
 
 // Builds the documents that a reference view shows, one per record, and
-// keeps the recent ones: entries asked for ahead of time are built on a
-// worker thread, so that showing them costs only a document swap.
+// keeps those it is told to: entries asked for ahead of time, and entries
+// too long to build within a frame, are read and built on a worker thread,
+// so that showing them costs only a document swap.
 class EntryDocumentCache : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(EntryDocumentCache)
 
 public:
-    using TextSource = std::function<QString()>;
+    // An entry to show: its text (RTF formatted, any other text plain), and
+    // a note set apart below it, such as why the text ends early.
+    struct Entry {
+        Entry(QString text = {}, QString note = {}) // NOLINT: any text is an entry
+            : text(std::move(text))
+            , note(std::move(note))
+        {
+        }
+        QString text;
+        QString note;
+    };
+    // Gives the entry to build, or nothing when it cannot be read.
+    using EntrySource = std::function<std::optional<Entry>()>;
 
     // font: the view's default font. documentOwner: the parent given to
     // every document handed out (the view, so that a document outlives
@@ -31,43 +45,62 @@ public:
                        QObject *parent = nullptr);
     ~EntryDocumentCache() override;
 
-    // The document for record id, built now from text() unless it is kept
-    // or on its way; the worker's copy is waited for rather than duplicated.
-    QTextDocument *document(qint64 id, const TextSource &text);
+    // The document kept for record id, or nullptr.
+    QTextDocument *kept(qint64 id);
 
-    // Builds the document for record id on the worker thread unless it is
-    // kept or queued already. Newer requests go first; old ones are dropped
-    // when the user has moved on.
-    void prefetch(qint64 id, const TextSource &text);
+    // The document for record id: kept, or being built on the worker (and
+    // waited for), or built now from entry, read on the calling thread.
+    QTextDocument *document(qint64 id, const Entry &entry);
+
+    // Builds the document for record id on the worker thread (entry is
+    // called there) unless it is kept or on its way. Newer requests go
+    // first; old ones are dropped when the user has moved on. An urgent
+    // request goes before all, is never dropped, and prepared(id) tells
+    // when the worker is done with it.
+    void prefetch(qint64 id, EntrySource entry, bool urgent = false);
+
+    // Lets go of every kept document and waiting request but those of these
+    // records and the document shown; what is built for other records from
+    // now on is dropped too, until the next call.
+    void keepOnly(const QSet<qint64> &ids);
 
     // The document now shown: never dropped while it is.
     void setShown(QTextDocument *doc) { m_shown = doc; }
 
     bool contains(qint64 id) const;
+    // Queued or being built.
+    bool isPending(qint64 id);
     // Nothing queued or being built.
     bool isIdle();
     qsizetype keptCharacters() const { return m_keptCharacters; }
 
-    // An entry's document: RTF text formatted, any other text plain.
-    static std::unique_ptr<QTextDocument> build(const QString &text, const QFont &font);
+    static std::unique_ptr<QTextDocument> build(const Entry &entry, const QFont &font);
 
     // Requests beyond this many wait no longer: the user has moved on.
     static constexpr int MaxQueued = 4;
 
+signals:
+    // The worker is done with the urgent request for record id: its
+    // document is kept, or it could not be read.
+    void prepared(qint64 id);
+
 private:
     struct Job {
         qint64 id;
-        QString text;
+        EntrySource entry;
+        bool urgent = false;
     };
     struct Kept {
         QPointer<QTextDocument> doc;
         qsizetype characters = 0;
     };
 
+    void queue(Job job); // under m_mutex
     void workerLoop();
     void adoptFinished();
     void keep(qint64 id, std::unique_ptr<QTextDocument> doc);
     void evict();
+    bool wanted(qint64 id) const { return !m_wanted || m_wanted->contains(id); }
 
     const QFont m_font;
     QPointer<QObject> m_owner;
@@ -77,14 +110,16 @@ private:
     QHash<qint64, Kept> m_kept;
     QList<qint64> m_recent; // least recently used first
     qsizetype m_keptCharacters = 0;
+    std::optional<QSet<qint64>> m_wanted;
 
     // Shared with the worker thread, under m_mutex.
     QMutex m_mutex;
     QWaitCondition m_wake;
     QWaitCondition m_built;
-    QList<Job> m_queue; // newest first
+    QList<Job> m_queue; // first built first
     std::optional<qint64> m_building;
-    QHash<qint64, QTextDocument *> m_finished; // built, not yet adopted
+    QHash<qint64, QTextDocument *> m_finished; // built (nullptr: unreadable), not yet adopted
+    QSet<qint64> m_urgent;                     // urgent requests not yet adopted
     bool m_stop = false;
 
     std::unique_ptr<QThread> m_thread;

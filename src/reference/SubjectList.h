@@ -2,8 +2,9 @@
 
 #include <QListWidget>
 
-// A one-row subject list: shows one subject at a time; the arrow keys and
-// the scroll arrows move through the subjects, each move selecting one.
+// A one-row subject list: shows one subject at a time; the arrow keys, the
+// scroll arrows and the mouse wheel move through the subjects, each move
+// selecting one.
 class SubjectList : public QListWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(SubjectList)
@@ -16,4 +17,13 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    // Moves the selection by whole wheel notches, one lookup each.
+    void turnWheel(QWheelEvent *event);
+
+    int m_wheelRemainder = 0; // eighths of a degree short of a notch
 };

@@ -3,13 +3,19 @@
 #include "editor/RichTextBox.h"
 #include "reference/BoundView.h"
 #include "reference/DataSource.h"
+#include "reference/PanelFind.h"
+#include "reference/IntegrityCheck.h"
 #include "reference/ReferenceSchema.h"
 #include "reference/SubjectList.h"
+#include "reference/SubjectNeighbours.h"
 
 #include <QDir>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QScrollBar>
+#include <QSet>
 #include <QTimer>
+#include <memory>
 
 namespace {
 
@@ -17,6 +23,9 @@ QString fromView(std::string_view v)
 {
     return QString::fromUtf8(v.data(), qsizetype(v.size()));
 }
+
+// How long after the window is built the databases are checked for damage.
+constexpr int IntegrityCheckDelay = 2000;
 
 // The subject lookup shared by the four lists. A source that did not open
 // does nothing.
@@ -30,26 +39,32 @@ void lookUp(DataSource *source, const ReferenceSchema::Table &schema, const QStr
         source->moveFirst();
 }
 
-// The entries next to the selected subject are the likely next lookups
-// (the arrow keys walk the list): have them ready before they are asked for.
-void prefetchAround(BoundView *binding, const ReferenceSchema::Table &schema, const SubjectList *list)
+// The subjects next to the user's place in the list are the likely next
+// lookups (the arrow keys walk the list): have their entries ready before
+// they are asked for, and let go of the others. previous: the row before
+// the last move, -1 when unknown.
+void prepareAround(BoundView *binding, const ReferenceSchema::Table &schema, const SubjectList *list, int previous)
 {
-    if (!binding || !binding->source() || !binding->source()->isOpen())
-        return;
-    const int row = list->currentRow();
+    const int visible = list->indexAt(QPoint(1, 1)).row();
     QStringList keys;
-    for (int offset : {1, -1, 2})
-        if (const QListWidgetItem *item = list->item(row + offset))
-            keys << item->text();
-    binding->prefetch(fromView(schema.index), keys);
+    for (int row : SubjectNeighbours::rows(list->currentRow(), previous, visible, list->count()))
+        keys << list->item(row)->text();
+    binding->prepareOnly(fromView(schema.index), keys);
 }
 
-QStringList itemsOf(const SubjectList *list)
+void followUser(BoundView *binding, const ReferenceSchema::Table &schema, const SubjectList *list)
 {
-    QStringList items;
-    for (int i = 0; i < list->count(); ++i)
-        items << list->item(i)->text();
-    return items;
+    QObject::connect(list->selectionModel(), &QItemSelectionModel::currentRowChanged, binding,
+                     [=](const QModelIndex &, const QModelIndex &previous) {
+                         prepareAround(binding, schema, list, previous.row());
+                     });
+    // Scrolled without selecting (the mouse wheel): the subject in view is
+    // the next click's target.
+    QObject::connect(list->verticalScrollBar(), &QScrollBar::valueChanged, binding, [=] {
+        if (list->indexAt(QPoint(1, 1)).row() != list->currentRow())
+            prepareAround(binding, schema, list, -1);
+    });
+    prepareAround(binding, schema, list, -1);
 }
 
 QString selectedSubject(const SubjectList *list)
@@ -66,14 +81,31 @@ QString withoutLeadingBlanks(const QString &text)
     return text.mid(i);
 }
 
+void textNotFound(QWidget *window)
+{
+    QMessageBox::information(window, QStringLiteral("Vellumor"),
+                             QStringLiteral("End of Document") + QChar(13) + QStringLiteral("Text Not Found"),
+                             QMessageBox::Ok);
+}
+
 void findFirst(QWidget *window, RichTextBox *view, const QLineEdit *box)
 {
     const int found = view->Find(withoutLeadingBlanks(box->text()));
     view->SetFocus();
     if (found == -1)
-        QMessageBox::information(window, QStringLiteral("Vellumor"),
-                                 QStringLiteral("End of Document") + QChar(13) + QStringLiteral("Text Not Found"),
-                                 QMessageBox::Ok);
+        textNotFound(window);
+}
+
+// Find in a reference panel: the entry on show, then the rest of the panel.
+void findInPanel(QWidget *window, PanelFind *panel, RichTextBox *view, const QLineEdit *box)
+{
+    QString problem;
+    const PanelFind::Result result = panel->find(withoutLeadingBlanks(box->text()), &problem);
+    view->SetFocus();
+    if (result == PanelFind::Result::NotFound)
+        textNotFound(window);
+    else if (result == PanelFind::Result::NoSuchReference)
+        QMessageBox::information(window, QStringLiteral("Vellumor"), problem, QMessageBox::Ok);
 }
 
 void findFollowing(RichTextBox *view, const QLineEdit *box)
@@ -102,7 +134,22 @@ void frmMain::setUpReferencePanels()
         {ReferenceSchema::Sermon, datasermon, "datasermon", RichTextBox4, lstSermonType, m_sermonView},
     };
 
+    // A damaged file is named once, however often reading it fails.
+    auto named = std::make_shared<QSet<QString>>();
+    const auto reportDamage = [this, named](const QString &path, const QString &problem) {
+        if (named->contains(path))
+            return;
+        named->insert(path);
+        const QString text = tr("A reference file is damaged, so some of its entries cannot be shown:")
+            + QStringLiteral("\n\n") + QDir::toNativeSeparators(path) + QStringLiteral(": ") + problem;
+        // After the lookup that met it, not inside it.
+        QTimer::singleShot(0, this, [this, text] {
+            QMessageBox::warning(this, QStringLiteral("Vellumor"), text, QMessageBox::Ok);
+        });
+    };
+
     QStringList problems;
+    QStringList opened;
     for (const Panel &p : panels) {
         p.source = new DataSource(this);
         p.source->setObjectName(QString::fromLatin1(p.name));
@@ -117,9 +164,28 @@ void frmMain::setUpReferencePanels()
             p.view->clear();
             continue;
         }
+        connect(p.source, &DataSource::readFailed, this,
+                [reportDamage, path](const QString &problem) { reportDamage(path, problem); });
+        opened << path;
         p.binding = new BoundView(p.source, p.view, this);
-        p.binding->warmUp(fromView(p.schema.index), itemsOf(p.list));
+        followUser(p.binding, p.schema, p.list);
     }
+
+    m_bibleFind = new PanelFind(PanelFind::Panel::Bible, databible, fromView(ReferenceSchema::Bible.index), lstBible,
+                                RichTextBox2, this);
+    m_jokeFind = new PanelFind(PanelFind::Panel::Dictionary, datajoke, fromView(ReferenceSchema::Joke.index), lstJoke,
+                               RichTextBox5, this);
+    for (auto [find, binding] : {std::pair{m_bibleFind, m_bibleView}, std::pair{m_jokeFind, m_jokeView}})
+        if (binding)
+            find->setBeforeSearch([binding = QPointer<BoundView>(binding)] {
+                if (binding)
+                    binding->completeNow();
+            });
+    // Damage that no lookup has met yet: checked in the background once the
+    // window is up, so that start-up never waits for it.
+    auto *check = new IntegrityCheck(this);
+    connect(check, &IntegrityCheck::damaged, this, reportDamage);
+    QTimer::singleShot(IntegrityCheckDelay, check, [check, opened] { check->start(opened); });
 
     if (!problems.isEmpty()) {
         // After the window is built, once, for all the files at once.
@@ -135,48 +201,44 @@ void frmMain::lstBible_Click()
 {
     strBibleSubject = selectedSubject(lstBible);
     lookUp(databible, ReferenceSchema::Bible, strBibleSubject);
-    prefetchAround(m_bibleView, ReferenceSchema::Bible, lstBible);
 }
 
 void frmMain::lstJoke_Click()
 {
     const QString subject = selectedSubject(lstJoke);
     lookUp(datajoke, ReferenceSchema::Joke, subject);
-    prefetchAround(m_jokeView, ReferenceSchema::Joke, lstJoke);
 }
 
 void frmMain::LstQuote_Click()
 {
     strQuoteSubject = selectedSubject(LstQuote);
     lookUp(dataquote, ReferenceSchema::Quote, strQuoteSubject);
-    prefetchAround(m_quoteView, ReferenceSchema::Quote, LstQuote);
 }
 
 void frmMain::lstSermonType_Click()
 {
     strSermonSubject = selectedSubject(lstSermonType);
     lookUp(datasermon, ReferenceSchema::Sermon, strSermonSubject);
-    prefetchAround(m_sermonView, ReferenceSchema::Sermon, lstSermonType);
 }
 
 void frmMain::rnbFind1_Click()
 {
-    findFirst(this, RichTextBox2, txtTextBox1);
+    findInPanel(this, m_bibleFind, RichTextBox2, txtTextBox1);
 }
 
 void frmMain::rnbFindNext1_Click()
 {
-    findFollowing(RichTextBox2, txtTextBox1);
+    m_bibleFind->findNext(txtTextBox1->text());
 }
 
 void frmMain::rnbFind2_Click()
 {
-    findFirst(this, RichTextBox5, txtTextBox2);
+    findInPanel(this, m_jokeFind, RichTextBox5, txtTextBox2);
 }
 
 void frmMain::rnbFindNext2_Click()
 {
-    findFollowing(RichTextBox5, txtTextBox2);
+    m_jokeFind->findNext(txtTextBox2->text());
 }
 
 void frmMain::rnbFind3_Click()

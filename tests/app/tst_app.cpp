@@ -3,13 +3,18 @@
 #include "app/CommonDialog.h"
 #include "app/CoolClose.h"
 #include "app/GeometrySettings.h"
+#include "app/Pictures.h"
 #include "app/RainButton.h"
 #include "app/frmMain.h"
 #include "app/frmSplash.h"
 #include "editor/RichTextBox.h"
+#include "info/frmAbout.h"
+#include "info/frmHelp.h"
 #include "reference/ReferenceFixture.h"
 #include "reference/SubjectList.h"
 
+#include <QAccessible>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,9 +22,165 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSettings>
+#include <QStandardPaths>
+#include <QStyleOptionGroupBox>
 #include <QTemporaryDir>
 #include <QVBoxLayout>
 #include <QtTest>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// Relative luminance and contrast ratio as WCAG defines them.
+double luminance(const QColor &c)
+{
+    auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+
+double contrast(const QColor &a, const QColor &b)
+{
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The colour a window shows in a rectangle (window coordinates): the median
+// by luminance of its pixels, so that the few pixels of a text drawn there
+// do not count.
+QColor shownAt(const QImage &window, const QRect &rect)
+{
+    QList<QColor> pixels;
+    const QRect r = rect.intersected(window.rect());
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            pixels << window.pixelColor(x, y);
+    if (pixels.isEmpty())
+        return {};
+    std::sort(pixels.begin(), pixels.end(),
+              [](const QColor &a, const QColor &b) { return luminance(a) < luminance(b); });
+    return pixels.at(pixels.size() / 2);
+}
+
+// Of a picture's opaque pixels, the one that stands out most from background.
+QColor inkOf(const QImage &picture, const QColor &background)
+{
+    QColor ink = background;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) {
+            const QColor c = picture.pixelColor(x, y);
+            if (c.alpha() > 200 && contrast(c, background) > contrast(ink, background))
+                ink = c;
+        }
+    return ink;
+}
+
+struct TextOn {
+    QString what;
+    QColor text;
+    QColor background;
+};
+
+// Every text and picture a window draws, with the colour it is drawn in and
+// the colour behind it, as the window shows them.
+QList<TextOn> textsOf(QWidget *window)
+{
+    const QImage shot = window->grab().toImage();
+    auto inWindow = [window](QWidget *w, const QRect &r) { return QRect(w->mapTo(window, r.topLeft()), r.size()); };
+    QList<TextOn> texts;
+    QList<QWidget *> widgets = window->findChildren<QWidget *>();
+    widgets.prepend(window);
+    for (QWidget *w : widgets) {
+        if (w->window() != window)
+            continue; // an owned window (the About box of the main window)
+        const QString name = w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className()) : w->objectName();
+        for (const auto group : {QPalette::Active, QPalette::Inactive}) {
+            const QPalette p = w->palette();
+            auto colour = [&](QPalette::ColorRole role) { return p.color(group, role); };
+            const QString state = group == QPalette::Active ? QStringLiteral(" (active)") : QStringLiteral(" (inactive)");
+            if (auto *b = qobject_cast<RainButton *>(w)) {
+                // The caption sits in the middle of a gradient.
+                const QColor face = b->hasGradient() ? QColor((b->faceColor().red() + b->gradientColor().red()) / 2,
+                                                              (b->faceColor().green() + b->gradientColor().green()) / 2,
+                                                              (b->faceColor().blue() + b->gradientColor().blue()) / 2)
+                                                     : b->faceColor();
+                texts.append({name, b->textColor(), face});
+            } else if (qobject_cast<QLineEdit *>(w) || qobject_cast<QAbstractScrollArea *>(w)) {
+                texts.append({name + QStringLiteral(" text") + state, colour(QPalette::Text), colour(QPalette::Base)});
+                texts.append({name + QStringLiteral(" selection") + state, colour(QPalette::HighlightedText),
+                              colour(QPalette::Highlight)});
+            } else if (auto *b = qobject_cast<QPushButton *>(w)) {
+                if (!b->text().isEmpty())
+                    texts.append({name + state, colour(QPalette::ButtonText), colour(QPalette::Button)});
+                if (!b->icon().isNull())
+                    texts.append({name + QStringLiteral(" picture") + state,
+                                  inkOf(b->icon().pixmap(b->iconSize()).toImage(), colour(QPalette::Button)),
+                                  colour(QPalette::Button)});
+            } else if (auto *g = qobject_cast<QGroupBox *>(w)) {
+                QStyleOptionGroupBox opt;
+                opt.initFrom(g);
+                opt.text = g->title();
+                opt.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+                const QRect label = g->style()->subControlRect(QStyle::CC_GroupBox, &opt, QStyle::SC_GroupBoxLabel, g);
+                texts.append({name + state, colour(QPalette::WindowText), shownAt(shot, inWindow(g, label))});
+            } else if (auto *l = qobject_cast<QLabel *>(w); l && !l->text().isEmpty()) {
+                texts.append({name + state, colour(QPalette::WindowText),
+                              l->autoFillBackground() ? colour(QPalette::Window) : shownAt(shot, inWindow(l, l->rect()))});
+            } else if (qobject_cast<QMenuBar *>(w)) {
+                texts.append({QStringLiteral("menu bar") + state, colour(QPalette::ButtonText), colour(QPalette::Window)});
+            }
+            if (qobject_cast<RainButton *>(w))
+                break;
+        }
+    }
+    return texts;
+}
+
+QPalette darkPalette()
+{
+    QPalette p(QColor(53, 53, 53), QColor(53, 53, 53));
+    p.setColor(QPalette::WindowText, Qt::white);
+    p.setColor(QPalette::Base, QColor(35, 35, 35));
+    p.setColor(QPalette::AlternateBase, QColor(53, 53, 53));
+    p.setColor(QPalette::Text, Qt::white);
+    p.setColor(QPalette::ButtonText, Qt::white);
+    p.setColor(QPalette::Highlight, QColor(42, 130, 218));
+    p.setColor(QPalette::HighlightedText, Qt::black);
+    p.setColor(QPalette::ToolTipBase, QColor(35, 35, 35));
+    p.setColor(QPalette::ToolTipText, Qt::white);
+    return p;
+}
+
+// As a high-contrast desktop theme sets it: white and yellow on black.
+QPalette highContrastPalette()
+{
+    QPalette p(Qt::black, Qt::black);
+    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText, QPalette::BrightText})
+        p.setColor(role, Qt::white);
+    p.setColor(QPalette::Base, Qt::black);
+    p.setColor(QPalette::Highlight, QColor(26, 235, 255));
+    p.setColor(QPalette::HighlightedText, Qt::black);
+    p.setColor(QPalette::Link, Qt::yellow);
+    return p;
+}
+
+QString accessibleText(QObject *o, QAccessible::Text t)
+{
+    QAccessibleInterface *i = QAccessible::queryAccessibleInterface(o);
+    return i ? i->text(t) : QString();
+}
+
+// Where a frame centred on the screen has its top left corner (its top
+// kept on the screen when it is taller than the screen).
+QPoint centredFrameAt(const QRect &screen, const QSize &frame)
+{
+    return {screen.x() + qMax(0, (screen.width() - frame.width()) / 2),
+            screen.y() + qMax(0, (screen.height() - frame.height()) / 2)};
+}
+
+} // namespace
 
 class TestApp : public QObject {
     Q_OBJECT
@@ -50,8 +211,31 @@ private slots:
     void rainButtonHighlightAndClick();
     void commonDialogFilterEntries();
 
+    void textReadableUnderPalette_data();
+    void textReadableUnderPalette();
+    void returnActivatesFocusedImageButton_data();
+    void returnActivatesFocusedImageButton();
+    void returnInFindBoxRunsItsFind_data();
+    void returnInFindBoxRunsItsFind();
+    void controlsHaveAccessibleNames();
+    void windowsCentredByTheirFrame_data();
+    void windowsCentredByTheirFrame();
+    void wheelMovesSelectionLikeArrowKeys_data();
+    void wheelMovesSelectionLikeArrowKeys();
+    void tabIntoListWithNothingSelectedLooksNothingUp();
+    void framesShowTheirWholeCaption();
+    void picturesPreparedAtBuildTimeMatchTheirDrawings();
+    void keptPictureFileDamagedIsIgnored_data();
+    void keptPictureFileDamagedIsIgnored();
+    void splashPaintsItsKeptLookFirst_data();
+    void splashPaintsItsKeptLookFirst();
+    void splashMakesAnUnfitKeptLookAnew_data();
+    void splashMakesAnUnfitKeptLookAnew();
+
 private:
     std::unique_ptr<frmMain> makeMain() { return std::make_unique<frmMain>(m_data.path()); }
+    // What a first start of the splash keeps (none kept before), and the look it shows.
+    Pictures::Kept keptByFirstStart(QImage *look);
     QSettings settings() const
     {
         return QSettings(QStringLiteral("Vellumor"), QStringLiteral("Vellumor"));
@@ -64,6 +248,8 @@ private:
 
 void TestApp::initTestCase()
 {
+    // The splash keeps its look in the test folders, not in the user's cache.
+    QStandardPaths::setTestModeEnabled(true);
     AppSetup::initResources();
     AppSetup::installFontSubstitutes();
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
@@ -244,7 +430,7 @@ void TestApp::initialStates()
     QVERIFY(m_main->windowTitle().isEmpty());
     QCOMPARE(m_main->CommonDialog1->Filter,
              QStringLiteral("Text files (*.txt )|*.txt|Batch files (*.bat) | *.bat|INI FILES (*ini) | *ini|All Files "
-                            "(*.*)| *.*"));
+                            "(*.*)| *.*|Rich Text Format (*.rtf)|*.rtf"));
     QVERIFY(m_main->windowFlags().testFlag(Qt::Tool));
 
     QCOMPARE(m_main->lstBible->count(), 117);
@@ -564,14 +750,495 @@ void TestApp::commonDialogFilterEntries()
     CommonDialog d;
     d.Filter = m_main->CommonDialog1->Filter;
     const auto entries = d.filterEntries();
-    QCOMPARE(entries.size(), 4);
+    QCOMPARE(entries.size(), 5);
     QCOMPARE(entries.at(1).description, QStringLiteral("Batch files (*.bat) "));
+    QCOMPARE(entries.at(4).pattern, QStringLiteral("*.rtf"));
     QCOMPARE(entries.at(2).pattern, QStringLiteral(" *ini"));
     const QStringList filters = d.nameFilters();
     QCOMPARE(filters.at(0), QStringLiteral("Text files (*.txt )"));
     QVERIFY(filters.at(2).startsWith(QStringLiteral("INI FILES (*ini)")));
     d.Filter = QStringLiteral("Only a description");
     QVERIFY(d.filterEntries().isEmpty());
+}
+
+void TestApp::textReadableUnderPalette_data()
+{
+    QTest::addColumn<QPalette>("palette");
+    QTest::newRow("light") << QApplication::style()->standardPalette();
+    QTest::newRow("dark") << darkPalette();
+    QTest::newRow("high contrast") << highContrastPalette();
+}
+
+void TestApp::textReadableUnderPalette()
+{
+    QFETCH(QPalette, palette);
+    m_main.reset();
+    const QPalette before = QApplication::palette();
+    QApplication::setPalette(palette);
+    auto restore = qScopeGuard([&] { QApplication::setPalette(before); });
+
+    frmSplash splash([this] { return makeMain(); });
+    auto main = makeMain();
+    auto *about = new frmAbout(main.get());
+    about->setAttribute(Qt::WA_DeleteOnClose, false);
+    std::unique_ptr<frmAbout> aboutOwner(about);
+    main->mnuFindText3->trigger(); // the document's find box too
+    // Selected subjects show in the lists' selection colours.
+    main->lstBible->setCurrentRow(0);
+    for (QWidget *w : {static_cast<QWidget *>(&splash), static_cast<QWidget *>(main.get()), static_cast<QWidget *>(about)}) {
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        const QList<TextOn> texts = textsOf(w);
+        QVERIFY2(texts.size() >= (w == main.get() ? 60 : 8), qPrintable(QString::number(texts.size())));
+        for (const TextOn &t : texts)
+            QVERIFY2(contrast(t.text, t.background) >= 4.5,
+                     qPrintable(QStringLiteral("%1 %2: %3 on %4 is %5:1")
+                                    .arg(w->objectName(), t.what, t.text.name(), t.background.name())
+                                    .arg(contrast(t.text, t.background), 0, 'f', 2)));
+    }
+}
+
+void TestApp::returnActivatesFocusedImageButton_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("key");
+    QTest::newRow("splash ENTER, Return") << "RainButton1" << int(Qt::Key_Return);
+    QTest::newRow("splash ENTER, keypad Enter") << "RainButton1" << int(Qt::Key_Enter);
+    QTest::newRow("Find, Return") << "rnbFind1" << int(Qt::Key_Return);
+    QTest::newRow("Fnd/Nxt, keypad Enter") << "rnbFindNext2" << int(Qt::Key_Enter);
+}
+
+void TestApp::returnActivatesFocusedImageButton()
+{
+    QFETCH(QString, button);
+    QFETCH(int, key);
+    frmSplash splash([this] { return makeMain(); });
+    splash.setScreenSize([] { return QSizeF(800, 600); });
+    QWidget *window = button == QStringLiteral("RainButton1") ? static_cast<QWidget *>(&splash) : m_main.get();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    m_main->txtTextBox1->setText(QStringLiteral("entry"));
+    auto *b = window->findChild<RainButton *>(button);
+    QVERIFY(b);
+    b->setFocus();
+    QSignalSpy clicks(b, &QAbstractButton::clicked);
+    QTest::keyClick(b, Qt::Key(key));
+    QCOMPARE(clicks.count(), 1);
+    if (window == &splash)
+        QVERIFY(splash.mainWindow() && splash.mainWindow()->isVisible());
+}
+
+void TestApp::returnInFindBoxRunsItsFind_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("view");
+    QTest::addColumn<int>("key");
+    QTest::newRow("Bible") << "txtTextBox1" << "RichTextBox2" << int(Qt::Key_Return);
+    QTest::newRow("dictionary") << "txtTextBox2" << "RichTextBox5" << int(Qt::Key_Return);
+    QTest::newRow("document, keypad Enter") << "txtTextBox3" << "RichTextBox1" << int(Qt::Key_Enter);
+}
+
+void TestApp::returnInFindBoxRunsItsFind()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, view);
+    QFETCH(int, key);
+    m_main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+    m_main->RichTextBox1->LoadText(QStringLiteral("an entry"));
+    m_main->mnuFindText3->trigger();
+    auto *edit = m_main->findChild<QLineEdit *>(box);
+    auto *searched = m_main->findChild<RichTextBox *>(view);
+    searched->setSelection(0, 0);
+    edit->setText(QStringLiteral(" NTR"));
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key(key));
+    QCOMPARE(searched->SelText(), QStringLiteral("ntr"));
+    QCOMPARE(QApplication::focusWidget(), searched);
+}
+
+void TestApp::controlsHaveAccessibleNames()
+{
+    frmSplash splash([this] { return makeMain(); });
+    auto *about = new frmAbout(m_main.get());
+    std::unique_ptr<frmAbout> aboutOwner(about);
+    frmHelp help;
+
+    // What a screen reader says for each control of the main window.
+    const std::pair<const char *, const char *> names[] = {
+        {"RichTextBox1", "Sermon document"},
+        {"cmdUpperCase", "Upper case"},
+        {"cmdLowerCase", "Lower case"},
+        {"optAlign(0)", "Align left"},
+        {"optAlign(2)", "Align center"},
+        {"optAlign(1)", "Align right"},
+        {"txtTextBox3", "Text to find in the document"},
+        {"rnbFind3", "Find in the document"},
+        {"rnbFindNext3", "Find next in the document"},
+        {"frmBibleKJ", "Bible"},
+        {"lstBible", "Bible section"},
+        {"RichTextBox2", "Bible passage"},
+        {"txtTextBox1", "Text to find in the Bible"},
+        {"rnbFind1", "Find in the Bible"},
+        {"rnbFindNext1", "Find next in the Bible"},
+        {"frameSermonType", "Sermon types and samples"},
+        {"lstSermonType", "Sermon type"},
+        {"RichTextBox4", "Sermon type or sample"},
+        {"frameQuotation", "Quotations"},
+        {"LstQuote", "Quotation subject"},
+        {"RichTextBox3", "Quotation"},
+        {"frmHumor", "Dictionary"},
+        {"lstJoke", "Dictionary subject"},
+        {"RichTextBox5", "Dictionary entry"},
+        {"txtTextBox2", "Text to find in the dictionary"},
+        {"rnbFind2", "Find in the dictionary"},
+        {"rnbFindNext2", "Find next in the dictionary"},
+    };
+    for (const auto &[object, name] : names) {
+        QWidget *w = m_main->findChild<QWidget *>(QString::fromLatin1(object));
+        QVERIFY2(w, object);
+        QCOMPARE(accessibleText(w, QAccessible::Name), QString::fromLatin1(name));
+    }
+    // The frames' captions, which tell how to use the panels, are read too.
+    QCOMPARE(accessibleText(m_main->frmBibleKJ, QAccessible::Description), m_main->frmBibleKJ->title());
+    // The main window is named before the document gives it a title, and by the title after.
+    QCOMPARE(accessibleText(m_main.get(), QAccessible::Name), QStringLiteral("Vellumor"));
+    m_main->setWindowTitle(QStringLiteral("Text Editor - /home/a/sermon.txt"));
+    QCOMPARE(accessibleText(m_main.get(), QAccessible::Name), QStringLiteral("Text Editor - /home/a/sermon.txt"));
+
+    // Every window and every control that shows something or takes the
+    // focus has a name, distinct within its window.
+    for (QWidget *window : {static_cast<QWidget *>(m_main.get()), static_cast<QWidget *>(&splash),
+                            static_cast<QWidget *>(about), static_cast<QWidget *>(&help)}) {
+        QVERIFY2(!accessibleText(window, QAccessible::Name).isEmpty(), qPrintable(window->objectName()));
+        QStringList seen;
+        for (QWidget *w : window->findChildren<QWidget *>()) {
+            const bool control = w->focusPolicy() != Qt::NoFocus || qobject_cast<QLabel *>(w) || qobject_cast<QGroupBox *>(w);
+            if (!control || w->objectName().isEmpty() || w->objectName().startsWith(QLatin1String("qt_")))
+                continue;
+            const QString name = accessibleText(w, QAccessible::Name);
+            QVERIFY2(!name.isEmpty(), qPrintable(window->objectName() + QLatin1Char(' ') + w->objectName()));
+            QVERIFY2(!seen.contains(name), qPrintable(window->objectName() + QStringLiteral(": twice ") + name));
+            seen << name;
+        }
+        QVERIFY(seen.size() >= 3);
+    }
+    QVERIFY(!accessibleText(splash.RainButton1, QAccessible::Description).isEmpty());
+}
+
+void TestApp::windowsCentredByTheirFrame_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::newRow("splash") << "frmSplash";
+    QTest::newRow("main") << "frmMain";
+    QTest::newRow("main, opened by the splash") << "frmSplash+frmMain";
+    QTest::newRow("About") << "frmAbout";
+    QTest::newRow("help") << "frmHelp";
+}
+
+void TestApp::windowsCentredByTheirFrame()
+{
+    QFETCH(QString, window);
+    std::unique_ptr<QWidget> owned;
+    QWidget *w = nullptr;
+    if (window.startsWith(QStringLiteral("frmSplash")))
+        owned = std::make_unique<frmSplash>([this] { return makeMain(); });
+    else if (window == QStringLiteral("frmAbout"))
+        owned = std::make_unique<frmAbout>(m_main.get());
+    else if (window == QStringLiteral("frmHelp"))
+        owned = std::make_unique<frmHelp>();
+    w = owned ? owned.get() : m_main.get();
+    w->setAttribute(Qt::WA_DeleteOnClose, false);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    if (window == QStringLiteral("frmSplash+frmMain")) {
+        auto *splash = static_cast<frmSplash *>(w);
+        splash->setScreenSize([] { return QSizeF(800, 600); });
+        splash->RainButton1->click();
+        w = splash->mainWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+    }
+    const QRect screen = w->screen()->geometry();
+    // The frame (title bar and borders) is known once the window is shown.
+    QTRY_VERIFY(w->frameGeometry() != w->geometry());
+    QTRY_VERIFY2((w->frameGeometry().topLeft() - centredFrameAt(screen, w->frameGeometry().size())).manhattanLength() <= 1,
+                 qPrintable(QStringLiteral("frame %1,%2 %3x%4 on %5x%6")
+                                .arg(w->frameGeometry().x())
+                                .arg(w->frameGeometry().y())
+                                .arg(w->frameGeometry().width())
+                                .arg(w->frameGeometry().height())
+                                .arg(screen.width())
+                                .arg(screen.height())));
+    if (window.endsWith(QStringLiteral("frmMain")))
+        QCOMPARE(w->findChild<QWidget *>(QStringLiteral("client"))->size(), QSize(792, 554));
+}
+
+void TestApp::wheelMovesSelectionLikeArrowKeys_data()
+{
+    QTest::addColumn<int>("start");
+    QTest::addColumn<QList<int>>("deltas");
+    QTest::addColumn<bool>("overScrollBar");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("lookups");
+    QTest::newRow("one notch down") << 5 << QList<int>{-120} << false << 6 << 1;
+    QTest::newRow("one notch up") << 5 << QList<int>{120} << false << 4 << 1;
+    QTest::newRow("two notches at once") << 5 << QList<int>{-240} << false << 7 << 2;
+    QTest::newRow("a fine wheel's quarter notches") << 5 << QList<int>{-30, -30, -30, -30} << false << 6 << 1;
+    QTest::newRow("half a notch") << 5 << QList<int>{-60} << false << 5 << 0;
+    QTest::newRow("over the scroll bar") << 5 << QList<int>{-120} << true << 6 << 1;
+    QTest::newRow("past the last subject") << 116 << QList<int>{-120} << false << 116 << 0;
+    QTest::newRow("nothing selected yet") << -1 << QList<int>{-120} << false << 0 << 1;
+}
+
+void TestApp::wheelMovesSelectionLikeArrowKeys()
+{
+    QFETCH(int, start);
+    QFETCH(QList<int>, deltas);
+    QFETCH(bool, overScrollBar);
+    QFETCH(int, row);
+    QFETCH(int, lookups);
+    m_main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+    SubjectList *list = m_main->lstBible;
+    if (start >= 0)
+        list->setCurrentRow(start);
+    QSignalSpy spy(list, &QListWidget::currentRowChanged);
+    QWidget *target = overScrollBar ? static_cast<QWidget *>(list->verticalScrollBar()) : list->viewport();
+    const QPointF at(target->width() / 2.0, target->height() / 2.0);
+    for (int delta : deltas) {
+        QWheelEvent wheel(at, target->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(target, &wheel);
+    }
+    QCOMPARE(list->currentRow(), row);
+    QCOMPARE(spy.count(), lookups);
+    // The list shows the subject the view holds, selected.
+    QCOMPARE(list->verticalScrollBar()->value(), row);
+    QCOMPARE(list->selectedText(), list->item(row)->text());
+    QCOMPARE(m_main->strBibleSubject, list->item(row)->text());
+}
+
+void TestApp::tabIntoListWithNothingSelectedLooksNothingUp()
+{
+    m_main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+    m_main->activateWindow();
+    m_main->RichTextBox1->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), m_main->RichTextBox1);
+    SubjectList *list = m_main->lstSermonType;
+    QSignalSpy spy(list, &QListWidget::currentRowChanged);
+    QTest::keyClick(m_main->RichTextBox1, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), list);
+    QCOMPARE(spy.count(), 0);
+    QVERIFY(m_main->strSermonSubject.isEmpty());
+    // The first move of the arrow key selects the first subject and looks it up.
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(list->currentRow(), 0);
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(m_main->strSermonSubject, list->item(0)->text());
+}
+
+void TestApp::framesShowTheirWholeCaption()
+{
+    m_main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+    for (QGroupBox *g : {m_main->frmBibleKJ, m_main->frameSermonType, m_main->frameQuotation, m_main->frmHumor}) {
+        QStyleOptionGroupBox opt;
+        opt.initFrom(g);
+        opt.text = g->title();
+        opt.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+        const QRect label = g->style()->subControlRect(QStyle::CC_GroupBox, &opt, QStyle::SC_GroupBoxLabel, g);
+        const int textWidth = g->fontMetrics().horizontalAdvance(g->title());
+        // Inside the frame's right edge, with the caption's own left margin at most.
+        QVERIFY2(label.left() + textWidth <= g->width() - 2,
+                 qPrintable(QStringLiteral("%1: caption %2 px from %3 in %4 px")
+                                .arg(g->objectName())
+                                .arg(textWidth)
+                                .arg(label.left())
+                                .arg(g->width())));
+        QCOMPARE(g->font().pointSizeF(), 8.25);
+    }
+}
+
+void TestApp::picturesPreparedAtBuildTimeMatchTheirDrawings()
+{
+    // Named <picture>-<width>x<height>.pixels: the drawing at that size, or
+    // its top left part.
+    const QStringList prepared = QDir(QStringLiteral(":/prerendered")).entryList();
+    QVERIFY2(prepared.size() >= 4, qPrintable(prepared.join(QLatin1Char(' '))));
+    const QRegularExpression pattern(QStringLiteral("^(.+)-(\\d+)x(\\d+)\\.pixels$"));
+    for (const QString &file : prepared) {
+        const QRegularExpressionMatch m = pattern.match(file);
+        QVERIFY2(m.hasMatch(), qPrintable(file));
+        const QSize size(m.captured(2).toInt(), m.captured(3).toInt());
+        const QImage image = Pictures::pixmap(m.captured(1), size, QSize(1, 1)).toImage();
+        QVERIFY2(image.width() < size.width() * 2 && !image.isNull(), qPrintable(file));
+        const QImage drawn = Pictures::draw(m.captured(1), size).toImage().copy(image.rect());
+        QCOMPARE(image.convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                 drawn.convertToFormat(QImage::Format_ARGB32_Premultiplied));
+    }
+    // A window larger than the part prepared gets the whole drawing.
+    frmSplash splash([this] { return makeMain(); });
+    splash.resize(700, 500);
+    splash.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&splash));
+    const QImage whole = Pictures::draw(QStringLiteral("splash"), QSize(768, 512)).toImage();
+    QCOMPARE(splash.grab().toImage().pixelColor(690, 495), whole.pixelColor(690, 495));
+}
+
+void TestApp::keptPictureFileDamagedIsIgnored_data()
+{
+    // A 32-bit number of the header replaced (at its byte offset), bytes cut or added.
+    QTest::addColumn<int>("offset");
+    QTest::addColumn<quint32>("value");
+    QTest::addColumn<int>("grown");
+    QTest::addColumn<bool>("sound");
+    QTest::newRow("sound") << -1 << 0u << 0 << true;
+    QTest::newRow("cut short") << -1 << 0u << -1 << false;
+    QTest::newRow("a byte more") << -1 << 0u << 1 << false;
+    QTest::newRow("not a kept picture") << 0 << 0x474e5089u << 0 << false;
+    QTest::newRow("other byte order") << 4 << 0x04030201u << 0 << false;
+    QTest::newRow("taller than its pixels") << 12 << 6u << 0 << false;
+    QTest::newRow("unknown pixel format") << 16 << quint32(QImage::Format_Indexed8) << 0 << false;
+    QTest::newRow("label past the end") << 20 << 0xffffu << 0 << false;
+}
+
+void TestApp::keptPictureFileDamagedIsIgnored()
+{
+    QFETCH(int, offset);
+    QFETCH(quint32, value);
+    QFETCH(int, grown);
+    QFETCH(bool, sound);
+    QImage image(7, 5, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, qRgb(x * 30, y * 50, 200));
+    const QString label = QStringLiteral("key\nfamilies, Schön");
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("kept/look.pixels"));
+    QVERIFY(Pictures::writeKept(file, {image, label}));
+
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::ReadWrite));
+    QByteArray bytes = f.readAll();
+    if (offset >= 0)
+        std::memcpy(bytes.data() + offset, &value, sizeof value);
+    bytes = grown < 0 ? bytes.left(bytes.size() + grown) : bytes + QByteArray(grown, '\0');
+    QVERIFY(f.resize(0) && f.write(bytes) == bytes.size());
+    f.close();
+
+    const Pictures::Kept kept = Pictures::readKept(file);
+    QCOMPARE(!kept.image.isNull(), sound);
+    if (sound) {
+        QCOMPARE(kept.image, image);
+        QCOMPARE(kept.label, label);
+    }
+}
+
+Pictures::Kept TestApp::keptByFirstStart(QImage *look)
+{
+    const QString file = frmSplash::keptLookFile();
+    QFile::remove(file);
+    frmSplash splash([this] { return makeMain(); });
+    splash.show();
+    if (!QTest::qWaitForWindowExposed(&splash) || !QTest::qWaitFor([&] { return QFile::exists(file); }))
+        return {};
+    *look = splash.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    return Pictures::readKept(file);
+}
+
+void TestApp::splashPaintsItsKeptLookFirst_data()
+{
+    QTest::addColumn<QString>("press");
+    QTest::newRow("Return") << "Return";
+    QTest::newRow("mouse") << "mouse";
+}
+
+void TestApp::splashPaintsItsKeptLookFirst()
+{
+    QFETCH(QString, press);
+    m_main.reset();
+    const QString file = frmSplash::keptLookFile();
+    auto removeKept = qScopeGuard([&] { QFile::remove(file); });
+    // The first start keeps its look as first painted.
+    QImage look;
+    const Pictures::Kept kept = keptByFirstStart(&look);
+    QVERIFY(!kept.image.isNull());
+    QCOMPARE(kept.image.convertToFormat(QImage::Format_RGB32), look);
+
+    // The next start paints what was kept (marked here) before its controls.
+    QImage marked = kept.image;
+    marked.fill(QColor(1, 2, 3));
+    QVERIFY(Pictures::writeKept(file, {marked, kept.label}));
+    frmSplash splash([this] { return makeMain(); });
+    splash.setScreenSize([] { return QSizeF(800, 600); });
+    QCOMPARE(splash.grab().toImage().pixelColor(200, 100), QColor(1, 2, 3));
+    QVERIFY(splash.RainButton1->isHidden());
+    splash.show();
+    QVERIFY(QTest::qWaitForWindowActive(&splash));
+    // Right after it, the controls, looking as kept, and working.
+    const QList<QWidget *> controls{splash.RainButton1, splash.Label1, splash.Label2, splash.Label3, splash.Label4,
+                                    splash.Label5,      splash.Label6, splash.Label7, splash.Image1};
+    QTRY_VERIFY(std::all_of(controls.begin(), controls.end(), [](QWidget *w) { return w->isVisible(); }));
+    QCOMPARE(splash.grab().toImage().convertToFormat(QImage::Format_RGB32), look);
+    QCOMPARE(accessibleText(splash.RainButton1, QAccessible::Name), QStringLiteral("Begin writing"));
+    QTRY_COMPARE(QApplication::focusWidget(), splash.RainButton1);
+    if (press == QStringLiteral("Return")) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    } else {
+        QCOMPARE(splash.childAt(splash.RainButton1->geometry().center()), splash.RainButton1);
+        QTest::mouseClick(splash.RainButton1, Qt::LeftButton);
+    }
+    QTRY_VERIFY(splash.mainWindow() && splash.mainWindow()->isVisible());
+    QVERIFY(!splash.isVisible());
+    // The same fonts: what was kept stays.
+    QVERIFY(QFile::exists(file));
+}
+
+void TestApp::splashMakesAnUnfitKeptLookAnew_data()
+{
+    QTest::addColumn<QString>("kept");
+    QTest::addColumn<bool>("paintedFirst");
+    QTest::newRow("damaged") << "damaged" << false;
+    QTest::newRow("of another window") << "another window" << false;
+    QTest::newRow("in fonts since removed") << "other fonts" << true;
+}
+
+void TestApp::splashMakesAnUnfitKeptLookAnew()
+{
+    QFETCH(QString, kept);
+    QFETCH(bool, paintedFirst);
+    m_main.reset();
+    const QString file = frmSplash::keptLookFile();
+    auto removeKept = qScopeGuard([&] { QFile::remove(file); });
+    QImage look;
+    const Pictures::Kept sound = keptByFirstStart(&look);
+    QVERIFY(!sound.image.isNull());
+    // The label: what the look depends on, then the font families it was painted in.
+    const QString key = sound.label.section(QLatin1Char('\n'), 0, -2);
+    if (kept == QStringLiteral("damaged")) {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadWrite) && f.resize(f.size() - 1));
+    } else {
+        const QString label = kept == QStringLiteral("another window")
+                                  ? key + QStringLiteral(" wider") + sound.label.mid(key.size())
+                                  : key + QStringLiteral("\nGone Sans");
+        QVERIFY(Pictures::writeKept(file, {sound.image, label}));
+    }
+
+    frmSplash splash([this] { return makeMain(); });
+    splash.grab();
+    QCOMPARE(splash.Label1->isHidden(), paintedFirst);
+    splash.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&splash));
+    QTRY_VERIFY(splash.Label1->isVisible());
+    if (paintedFirst) {
+        // The fonts are known only now: made anew at the next start.
+        QTRY_VERIFY(!QFile::exists(file));
+    } else {
+        QTRY_COMPARE(Pictures::readKept(file).label, sound.label);
+        QCOMPARE(Pictures::readKept(file).image.convertToFormat(QImage::Format_RGB32), look);
+    }
 }
 
 QTEST_MAIN(TestApp)

@@ -1,11 +1,15 @@
-#include "ModalDriver.h"
+#include "DialogScript.h"
 #include "app/AppSetup.h"
 #include "app/CommonDialog.h"
 #include "app/frmMain.h"
 #include "editor/DocumentFile.h"
 #include "editor/RichTextBox.h"
+#include "editor/RtfWriter.h"
 
+#include <QComboBox>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QMimeData>
 #include <QFileDialog>
 #include <QPushButton>
 #include <QLineEdit>
@@ -67,160 +71,6 @@ private:
     bool m_active = false;
 };
 
-// What a script step saw of one dialog.
-struct Seen {
-    QString kind; // "box", "file", or "unexpected"
-    QString text;
-    QString title;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QMessageBox::StandardButtons buttons;
-    bool yesIsDefault = false;
-    QFileDialog::AcceptMode acceptMode = QFileDialog::AcceptOpen;
-    bool readOnly = false;
-    bool confirmsOverwrite = false;
-    QStringList nameFilters;
-    QString selectedFilter;
-    bool stayedOpen = false; // the file dialog refused the chosen name
-};
-
-// Answers a run of modal dialogs in order, as a user would, and rejects
-// anything that comes after the expected ones (recorded as "unexpected").
-class DialogScript {
-public:
-    using Step = std::function<void(QDialog *, Seen &)>;
-
-    DialogScript &then(Step step)
-    {
-        m_steps.push_back(std::move(step));
-        return *this;
-    }
-
-    // Runs the action (which opens the dialogs) with the answers armed;
-    // nothing stays armed afterwards to catch another script's dialogs.
-    void run(const std::function<void()> &action)
-    {
-        armStep(0);
-        action();
-        for (auto &d : m_drivers)
-            d->stop();
-    }
-
-    std::deque<Seen> seen; // references stay valid while nested answers add more
-
-    int unexpected() const
-    {
-        return int(std::count_if(seen.begin(), seen.end(), [](const Seen &s) { return s.kind == "unexpected"; }));
-    }
-
-private:
-    // Each answer gets a fresh driver; a dialog that an earlier answer is
-    // still busy with (a file dialog waiting on its own question) is left
-    // to that answer.
-    void armStep(size_t i)
-    {
-        m_drivers.push_back(std::make_unique<ModalDriver>());
-        m_drivers.back()->arm([this, i](QDialog *d) {
-            if (m_busy.contains(d)) {
-                armStep(i);
-                return;
-            }
-            // Armed before acting: acting may open the next dialog at once.
-            armStep(i + 1);
-            m_busy.append(d);
-            seen.push_back(Seen());
-            const size_t mine = seen.size() - 1;
-            if (i < m_steps.size()) {
-                m_steps[i](d, seen[mine]);
-            } else {
-                seen[mine].kind = QStringLiteral("unexpected");
-                seen[mine].title = d->windowTitle();
-                if (auto *box = qobject_cast<QMessageBox *>(d))
-                    seen[mine].text = box->text();
-                d->reject();
-            }
-            m_busy.removeOne(d);
-        });
-    }
-
-    std::vector<Step> m_steps;
-    QList<QDialog *> m_busy;
-    std::vector<std::unique_ptr<ModalDriver>> m_drivers;
-};
-
-DialogScript::Step press(QMessageBox::StandardButton button)
-{
-    return [button](QDialog *d, Seen &s) {
-        auto *box = qobject_cast<QMessageBox *>(d);
-        if (!box) {
-            s.kind = QStringLiteral("unexpected");
-            d->reject();
-            return;
-        }
-        s.kind = QStringLiteral("box");
-        s.text = box->text();
-        s.title = box->windowTitle();
-        s.icon = box->icon();
-        s.buttons = box->standardButtons();
-        s.yesIsDefault = box->defaultButton() &&
-                         static_cast<QAbstractButton *>(box->defaultButton()) == box->button(QMessageBox::Yes);
-        if (QAbstractButton *b = box->button(button))
-            b->click();
-        else
-            box->reject();
-    };
-}
-
-void recordFileDialog(QFileDialog *fd, Seen &s)
-{
-    s.kind = QStringLiteral("file");
-    s.title = fd->windowTitle();
-    s.acceptMode = fd->acceptMode();
-    s.readOnly = fd->testOption(QFileDialog::ReadOnly);
-    s.confirmsOverwrite = !fd->testOption(QFileDialog::DontConfirmOverwrite);
-    s.nameFilters = fd->nameFilters();
-    s.selectedFilter = fd->selectedNameFilter();
-}
-
-// Types the path into the file dialog and presses its accept button.
-DialogScript::Step choose(const QString &path)
-{
-    return [path](QDialog *d, Seen &s) {
-        auto *fd = qobject_cast<QFileDialog *>(d);
-        if (!fd) {
-            s.kind = QStringLiteral("unexpected");
-            d->reject();
-            return;
-        }
-        recordFileDialog(fd, s);
-        // Typed in full right before pressing the button, as the folder
-        // view may still be filling and would reset a selection.
-        auto *name = fd->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
-        if (!name) {
-            s.kind = QStringLiteral("unexpected");
-            d->reject();
-            return;
-        }
-        name->setText(path);
-        // Through QDialog: the file dialog's own accept checks the name first.
-        static_cast<QDialog *>(fd)->accept();
-        if (fd->isVisible()) {
-            s.stayedOpen = true;
-            fd->reject();
-        }
-    };
-}
-
-DialogScript::Step cancelFileDialog()
-{
-    return [](QDialog *d, Seen &s) {
-        if (auto *fd = qobject_cast<QFileDialog *>(d))
-            recordFileDialog(fd, s);
-        else
-            s.kind = QStringLiteral("unexpected");
-        d->reject();
-    };
-}
-
 // The file checks that need an unprivileged user, one line per case:
 // "<case>|<ok or failed>|<reason>|<bytes of the target afterwards>".
 QStringList unprivilegedFileChecks(const QString &dir)
@@ -247,7 +97,57 @@ QStringList unprivilegedFileChecks(const QString &dir)
     return out;
 }
 
+
+// A step that picks a file type, then types the name and accepts.
+DialogScripts::DialogScript::Step chooseAs(int filterIndex, const QString &path)
+{
+    return [filterIndex, path](QDialog *d, DialogScripts::Seen &s) {
+        // Through the type list's keys, as a user picks a type.
+        if (auto *types = d->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"))) {
+            types->setFocus();
+            QTest::keyClick(types, Qt::Key_Home);
+            for (int i = 1; i < filterIndex; ++i)
+                QTest::keyClick(types, Qt::Key_Down);
+        }
+        DialogScripts::choose(path)(d, s);
+    };
+}
+
+// The document's content with its formatting, comparable as text.
+QString wholeRtf(RichTextBox *box)
+{
+    QTextCursor all(box->document());
+    all.select(QTextCursor::Document);
+    return RtfWriter::write(all);
+}
+
+// A centred bold title and a line whose words carry every format the
+// document keeps.
+void formatSample(RichTextBox *box)
+{
+    box->SetText("Sermon Title\nGrace and peace be unto you\n");
+    auto format = [box](int start, int length, const std::function<void()> &apply) {
+        box->setSelection(start, length);
+        apply();
+    };
+    format(0, 12, [&] {
+        box->SetSelBold(true);
+        box->SetSelFontSize(14);
+        box->SetSelAlignment(2);
+    });
+    format(13, 5, [&] {
+        box->SetSelItalic(true);
+        box->SetSelColor(qRgb(160, 0, 0));
+    });
+    format(23, 5, [&] { box->SetSelUnderline(true); });
+    format(29, 2, [&] { box->SetSelStrikeThru(true); });
+    format(32, 4, [&] { box->SetSelFontName("Times New Roman"); });
+    box->setSelection(0, 0);
+}
+
 } // namespace
+
+using namespace DialogScripts;
 
 class TestDocument : public QObject {
     Q_OBJECT
@@ -266,6 +166,10 @@ private slots:
     void readRefusesWhatIsNotADocument();
     void writeFailuresLeaveTheOldFile();
     void permissionFailures();
+    void writeFailureGivesTheSystemsReason_data();
+    void writeFailureGivesTheSystemsReason();
+    void saveKeepsModeOwnerAndGroup_data();
+    void saveKeepsModeOwnerAndGroup();
 
     void startsUntitledCleanAndCountsTheFirstEdit();
     void newAsksOnlyWhenChangedAndHonoursTheAnswer();
@@ -280,8 +184,14 @@ private slots:
     void failedOpenKeepsTheDocument();
     void exitAndCloseBoxAskAboutChanges();
 
+    void richTextFormatFollowsNameTypeAndContent_data();
+    void richTextFormatFollowsNameTypeAndContent();
+    void richTextKeepsTheFormatting();
+    void droppedFileOpensAsFileOpen_data();
+    void droppedFileOpensAsFileOpen();
+
     void printsSelectionOrAllWithFormatting();
-    void printWithoutPrinterSaysSo();
+    void printWithoutPrinterOffersAPdf();
 
 private:
     void type(const QString &keys) { QTest::keyClicks(m_main->RichTextBox1, keys); }
@@ -376,6 +286,9 @@ void TestDocument::readsLineEndsAndEncodings_data()
     QTest::newRow("truncated UTF-8 at end is 1252") << QByteArray("ok \xC3") << QString::fromUtf8("ok Ã\n");
     QTest::newRow("overlong UTF-8 is 1252") << QByteArray("\xC0\xAF") << QString::fromUtf8("À¯\n");
     QTest::newRow("UTF-16 surrogate in UTF-8 is 1252") << QByteArray("\xED\xBF\xBF") << QString::fromUtf8("í¿¿\n");
+    QTest::newRow("UTF-16 LE with BOM") << QByteArray("\xFF\xFE" "P\0s\0 \0\xBD\0\r\0\n\0\x3D\xD8\x4A\xDD", 18)
+                                        << QString::fromUtf8("Ps ½\n🕊\n");
+    QTest::newRow("UTF-16 BE with BOM") << QByteArray("\xFE\xFF\0" "A\0\r\0" "B\xFE\xFF", 10) << QString::fromUtf8("A\nB\uFEFF\n");
 }
 
 void TestDocument::readsLineEndsAndEncodings()
@@ -463,6 +376,9 @@ void TestDocument::readRefusesWhatIsNotADocument_data()
     QTest::newRow("NUL bytes") << "nul" << "NUL";
     QTest::newRow("over the limit") << "big" << QString::number(DocumentFile::MaxBytes / (1024 * 1024)) + " MB";
     QTest::newRow("pipe") << "fifo" << "not a regular file";
+    QTest::newRow("UTF-16 with an odd byte count") << "utf16odd" << "not valid UTF-16";
+    QTest::newRow("UTF-16 with a lone surrogate") << "utf16lone" << "not valid UTF-16";
+    QTest::newRow("UTF-32 (NUL after the mark)") << "utf32" << "NUL";
 }
 
 void TestDocument::readRefusesWhatIsNotADocument()
@@ -480,6 +396,12 @@ void TestDocument::readRefusesWhatIsNotADocument()
         QVERIFY(f.resize(DocumentFile::MaxBytes + 1)); // sparse: costs no disk
     } else if (kind == "fifo") {
         QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
+    } else if (kind == "utf16odd") {
+        QVERIFY(putBytes(file, QByteArray("\xFF\xFE" "a\0b", 5)));
+    } else if (kind == "utf16lone") {
+        QVERIFY(putBytes(file, QByteArray("\xFF\xFE" "a\0" "\x3D\xD8", 6)));
+    } else if (kind == "utf32") {
+        QVERIFY(putBytes(file, QByteArray("\xFF\xFE\0\0" "a\0\0\0", 8)));
     }
     QString reason;
     QVERIFY(!DocumentFile::read(file, &reason).has_value());
@@ -591,6 +513,82 @@ void TestDocument::permissionFailures()
     QVERIFY2(rows[3].startsWith("replaceReadOnlyFile|failed|") && rows[3].endsWith("|kept"), qPrintable(rows[3]));
     QCOMPARE(rows[4], QString("entries|existing.txt"));
     mode("locked", 0755);
+}
+
+void TestDocument::writeFailureGivesTheSystemsReason_data()
+{
+    QTest::addColumn<QString>("cause");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("file size limit") << "limit" << "File too large";
+    QTest::newRow("full disk") << "disk" << "No space left on device";
+}
+
+void TestDocument::writeFailureGivesTheSystemsReason()
+{
+    QFETCH(QString, cause);
+    QFETCH(QString, reason);
+    // The system takes the first part of the text, then refuses the rest.
+    QString folder = m_files.path();
+    bool mounted = false;
+    if (cause == "disk") {
+        QVERIFY(m_files.mkdir("small"));
+        folder = path("small");
+        const int rc = QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=64k", "tmpfs", folder});
+        if (rc != 0)
+            QSKIP("A small file system for the full-disk case needs mount (root).");
+        mounted = true;
+    }
+    const QString file = folder + "/doc.txt";
+    QVERIFY(putBytes(file, "old\r\n"));
+    QString got;
+    bool ok = true;
+    {
+        FileSizeLimit limit(cause == "limit" ? 4096 : RLIM_INFINITY);
+        ok = DocumentFile::write(file, QString(200000, u'x'), &got);
+    }
+    const QByteArray after = bytesOf(file);
+    if (mounted)
+        QProcess::execute("umount", {folder});
+    QVERIFY(!ok);
+    QCOMPARE(got, reason);
+    QCOMPARE(after, QByteArray("old\r\n"));
+}
+
+void TestDocument::saveKeepsModeOwnerAndGroup_data()
+{
+    QTest::addColumn<uint>("mode");
+    QTest::addColumn<bool>("otherOwner");
+    QTest::newRow("read-only for all") << 0444u << false;
+    QTest::newRow("owner and group only") << 0640u << true;
+    QTest::newRow("others but not group") << 0604u << true;
+}
+
+void TestDocument::saveKeepsModeOwnerAndGroup()
+{
+    QFETCH(uint, mode);
+    QFETCH(bool, otherOwner);
+    const QString file = path("kept.txt");
+    QVERIFY(putBytes(file, "old\r\n"));
+    const QByteArray name = QFile::encodeName(file);
+    // Root can hand the file to another owner and group; anyone else keeps
+    // their own and checks the mode alone.
+    const bool root = ::geteuid() == 0;
+    const uid_t uid = root && otherOwner ? 65534 : ::geteuid();
+    const group *lp = ::getgrnam("lp");
+    const gid_t gid = root && lp ? lp->gr_gid : ::getegid();
+    QCOMPARE(::chown(name.constData(), uid, gid), 0);
+    QCOMPARE(::chmod(name.constData(), mode), 0);
+    if (!root && !(mode & 0200))
+        QSKIP("Only root can write over a read-only file.");
+
+    QString reason;
+    QVERIFY2(DocumentFile::write(file, "new", &reason), qPrintable(reason));
+    struct stat st {};
+    QCOMPARE(::stat(name.constData(), &st), 0);
+    QCOMPARE(uint(st.st_mode & 07777), mode);
+    QCOMPARE(st.st_uid, uid);
+    QCOMPARE(st.st_gid, gid);
+    QCOMPARE(bytesOf(file), QByteArray("new"));
 }
 
 // -------------------------------------------------------------- state machine
@@ -712,7 +710,8 @@ void TestDocument::openReplacesTheWholeDocument()
     // The open dialog starts on the first type each time.
     QCOMPARE(second.seen[0].selectedFilter, second.seen[0].nameFilters.value(0));
     QCOMPARE(second.seen[0].nameFilters,
-             QStringList({"Text files (*.txt )", "Batch files (*.bat)", "INI FILES (*ini)", "All Files (*.*) (*)"}));
+             QStringList({"Text files (*.txt )", "Batch files (*.bat)", "INI FILES (*ini)", "All Files (*.*) (*)",
+                          "Rich Text Format (*.rtf)"}));
 
     // The opened file starts a fresh history in the editor's own format:
     // undo cannot bring the previous document back under the new name, and
@@ -1042,6 +1041,154 @@ void TestDocument::exitAndCloseBoxAskAboutChanges()
     }
 }
 
+
+// --------------------------------------------------------------- rich text
+
+void TestDocument::richTextFormatFollowsNameTypeAndContent_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("saved");
+    QTest::addColumn<bool>("rtf");
+    QTest::addColumn<bool>("replaces");
+
+    QTest::newRow("Text files adds .txt") << 1 << "sermon" << "sermon.txt" << false << false;
+    QTest::newRow("Batch files adds .bat") << 2 << "run" << "run.bat" << false << false;
+    QTest::newRow("INI pattern has no dot: nothing added") << 3 << "setup" << "setup" << false << false;
+    QTest::newRow("All Files: nothing added") << 4 << "notes" << "notes" << false << false;
+    QTest::newRow("typed extension kept") << 1 << "psalm.md" << "psalm.md" << false << false;
+    QTest::newRow("rich text type adds .rtf") << 5 << "lesson" << "lesson.rtf" << true << false;
+    QTest::newRow(".RTF name under Text files") << 1 << "a.RTF" << "a.RTF" << true << false;
+    QTest::newRow("rich text type, .txt name") << 5 << "d.txt" << "d.txt" << true << false;
+    QTest::newRow("replacing names the real file") << 1 << "old" << "old.txt" << false << true;
+}
+
+void TestDocument::richTextFormatFollowsNameTypeAndContent()
+{
+    QFETCH(int, type);
+    QFETCH(QString, typed);
+    QFETCH(QString, saved);
+    QFETCH(bool, rtf);
+    QFETCH(bool, replaces);
+    if (replaces)
+        QVERIFY(putBytes(path(saved), "old"));
+    m_main->RichTextBox1->SetText("Grace");
+    m_main->RichTextBox1->selectAll();
+    m_main->RichTextBox1->SetSelBold(true);
+
+    DialogScript script;
+    script.then(chooseAs(type, path(typed)));
+    if (replaces)
+        script.then(press(QMessageBox::Yes));
+    script.run([&] { m_main->mnuFileSaveAs_Click(); });
+    QCOMPARE(script.unexpected(), 0);
+    QCOMPARE(script.seen[0].nameFilters.size(), 5);
+    QCOMPARE(script.seen[0].nameFilters.value(4), QString("Rich Text Format (*.rtf)"));
+    if (replaces)
+        QVERIFY2(script.seen[1].text.contains("old.txt"), qPrintable(script.seen[1].text));
+    QCOMPARE(m_main->CurrentFile, path(saved));
+    const QByteArray bytes = bytesOf(path(saved));
+    QCOMPARE(bytes.startsWith("{\\rtf"), rtf);
+    if (!rtf)
+        QCOMPARE(bytes, QByteArray("Grace"));
+    QCOMPARE(m_files.entryList(QDir::Files), QStringList{saved});
+}
+
+void TestDocument::richTextKeepsTheFormatting()
+{
+    RichTextBox *box = m_main->RichTextBox1;
+    formatSample(box);
+    const QString formatted = wholeRtf(box);
+    DialogScript save;
+    save.then(choose(path("sermon.rtf"))).run([&] { m_main->mnuFileSaveAs_Click(); });
+    QVERIFY(bytesOf(path("sermon.rtf")).startsWith("{\\rtf1"));
+
+    // New, then Open: the same document, clean, with a fresh history.
+    DialogScript fresh;
+    fresh.run([&] { m_main->mnuFileNew_Click(); });
+    QCOMPARE(fresh.seen.size(), size_t(0));
+    DialogScript open;
+    openFile(path("sermon.rtf"), open);
+    QCOMPARE(open.unexpected(), 0);
+    QCOMPARE(wholeRtf(box), formatted);
+    QCOMPARE(box->Text(), QString("Sermon Title\nGrace and peace be unto you\n"));
+    QCOMPARE(state(), QString("file=%1 previous= changed=no skip=no title=Text Editor - %1").arg(path("sermon.rtf")));
+    QVERIFY(!box->document()->isUndoAvailable());
+
+    // Content decides, whatever the name; Save keeps the format the file was read in.
+    QVERIFY(QFile::copy(path("sermon.rtf"), path("sermon")));
+    DialogScript bare;
+    openFile(path("sermon"), bare);
+    QCOMPARE(wholeRtf(box), formatted);
+    type("!");
+    m_main->mnuSaveFile_Click();
+    const QByteArray resaved = bytesOf(path("sermon"));
+    QVERIFY(resaved.startsWith("{\\rtf1") && resaved.contains("!Sermon Title"));
+    QVERIFY(!m_main->TextChanged);
+}
+
+void TestDocument::droppedFileOpensAsFileOpen_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<bool>("edited");
+    QTest::addColumn<int>("answer"); // to "Save changes to text?"; 0: not asked
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<bool>("opens");
+
+    QTest::newRow("onto the document, No to the question") << "document" << true << int(QMessageBox::No) << "a.txt" << true;
+    QTest::newRow("onto the window, No to the question") << "window" << true << int(QMessageBox::No) << "a.txt" << true;
+    QTest::newRow("Cancel keeps the document") << "document" << true << int(QMessageBox::Cancel) << "a.txt" << false;
+    QTest::newRow("a file that cannot be opened") << "window" << false << 0 << "nul.txt" << false;
+}
+
+void TestDocument::droppedFileOpensAsFileOpen()
+{
+    QFETCH(QString, target);
+    QFETCH(bool, edited);
+    QFETCH(int, answer);
+    QFETCH(QString, file);
+    QFETCH(bool, opens);
+    QVERIFY(putBytes(path("a.txt"), "Alpha\r\n"));
+    QVERIFY(putBytes(path("nul.txt"), QByteArray("M\0Z", 3)));
+    if (edited)
+        type("draft");
+    const QString before = m_main->RichTextBox1->Text();
+    const QString stateBefore = state();
+
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(path(file))});
+    mime.setText(path(file));
+    QWidget *widget = target == "document" ? m_main->RichTextBox1->viewport() : static_cast<QWidget *>(m_main.get());
+    const QPoint at = widget->rect().center();
+    DialogScript script;
+    if (answer)
+        script.then(press(QMessageBox::StandardButton(answer)));
+    if (!opens && file == "nul.txt")
+        script.then(press(QMessageBox::Ok));
+    script.run([&] {
+        QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(widget, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(widget, &drop);
+        QVERIFY(drop.isAccepted());
+        QTest::qWait(200);
+    });
+    QCOMPARE(script.unexpected(), 0);
+    if (answer)
+        QCOMPARE(script.seen[0].text, QString("Save changes to text?"));
+    if (opens) {
+        QCOMPARE(m_main->RichTextBox1->Text(), QString("Alpha\n"));
+        QCOMPARE(state(), QString("file=%1 previous= changed=no skip=no title=Text Editor - %1").arg(path(file)));
+    } else {
+        QCOMPARE(m_main->RichTextBox1->Text(), before);
+        QCOMPARE(state(), stateBefore);
+    }
+    if (file == "nul.txt")
+        QVERIFY2(script.seen.back().text.contains("could not be opened from \"" + path(file)),
+                 qPrintable(script.seen.back().text));
+}
+
 // ------------------------------------------------------------------- printing
 
 void TestDocument::printsSelectionOrAllWithFormatting()
@@ -1084,15 +1231,71 @@ void TestDocument::printsSelectionOrAllWithFormatting()
     QVERIFY(m_main->TextChanged);
 }
 
-void TestDocument::printWithoutPrinterSaysSo()
+void TestDocument::printWithoutPrinterOffersAPdf()
 {
     // main() points the print system at a server that does not exist.
-    type("x");
-    DialogScript script;
-    script.then(press(QMessageBox::Ok)).run([&] { m_main->mnuFilePrint_Click(); });
-    QCOMPARE(script.seen.size(), size_t(1));
-    QCOMPARE(script.seen[0].text, QString("No printer is installed."));
+    RichTextBox *box = m_main->RichTextBox1;
+    box->SetText("The Lord is my shepherd\nI shall not want");
+    box->setSelection(4, 4);
+    box->SetSelBold(true);
+    box->setSelection(0, 0);
+    const QString question = "No printer is installed. Save the document as a PDF instead?";
+    const int filterIndex = m_main->CommonDialog1->FilterIndex;
+
+    // No: nothing is written.
+    {
+        DialogScript script;
+        script.then(press(QMessageBox::No)).run([&] { m_main->mnuFilePrint_Click(); });
+        QCOMPARE(script.seen.size(), size_t(1));
+        QCOMPARE(script.seen[0].text, question);
+        QCOMPARE(script.seen[0].buttons, QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(m_files.entryList(QDir::Files), QStringList());
+    }
+    // Yes, a bare name: the whole document as "psalm.pdf".
+    {
+        DialogScript script;
+        script.then(press(QMessageBox::Yes)).then(choose(path("psalm"))).run([&] { m_main->mnuFilePrint_Click(); });
+        QCOMPARE(script.unexpected(), 0);
+        QCOMPARE(script.seen[1].nameFilters, QStringList{"PDF files (*.pdf)"});
+        QVERIFY(bytesOf(path("psalm.pdf")).startsWith("%PDF"));
+    }
+    // With a selection, only the selection; the state stays as it was.
+    box->setSelection(24, 16);
+    {
+        DialogScript script;
+        script.then(press(QMessageBox::Yes)).then(choose(path("part.pdf"))).run([&] { m_main->mnuFilePrint_Click(); });
+        QCOMPARE(script.unexpected(), 0);
+    }
+    QCOMPARE(box->SelStart(), 24);
+    QCOMPARE(box->SelLength(), 16);
     QVERIFY(m_main->TextChanged);
+    QCOMPARE(m_main->CommonDialog1->FilterIndex, filterIndex);
+    // A failed write is reported as Save reports it, and leaves no file.
+    {
+        DialogScript script;
+        script.then(press(QMessageBox::Yes)).then(choose(path("full.pdf"))).then(press(QMessageBox::Ok)).run([&] {
+            FileSizeLimit full(0);
+            m_main->mnuFilePrint_Click();
+        });
+        QCOMPARE(script.seen.size(), size_t(3));
+        QVERIFY2(script.seen[2].text.startsWith("The document could not be saved to \"" + path("full.pdf")),
+                 qPrintable(script.seen[2].text));
+        QVERIFY(!QFile::exists(path("full.pdf")));
+    }
+
+    const QString pdftotext = QStandardPaths::findExecutable("pdftotext");
+    const QString pdffonts = QStandardPaths::findExecutable("pdffonts");
+    if (pdftotext.isEmpty() || pdffonts.isEmpty())
+        QSKIP("pdftotext and pdffonts (poppler-utils) are needed to read the PDF back.");
+    auto run = [](const QString &program, const QStringList &args) {
+        QProcess p;
+        p.start(program, args);
+        p.waitForFinished(60000);
+        return QString::fromUtf8(p.readAllStandardOutput());
+    };
+    QCOMPARE(run(pdftotext, {path("psalm.pdf"), "-"}).simplified(), QString("The Lord is my shepherd I shall not want 1"));
+    QVERIFY2(run(pdffonts, {path("psalm.pdf")}).contains("Bold"), "the bold word lost its weight");
+    QCOMPARE(run(pdftotext, {path("part.pdf"), "-"}).simplified(), QString("I shall not want 1"));
 }
 
 int main(int argc, char **argv)

@@ -31,6 +31,7 @@ private slots:
     void init();
     void cleanup();
 
+    void copyOfBoldWordPastesBackBold_data();
     void copyOfBoldWordPastesBackBold();
     void copyAndCutWithEmptySelectionLeaveEverything();
     void cutIsUndoable();
@@ -38,7 +39,8 @@ private slots:
     void pasteWithEmptyClipboardDeletesSelection();
     void editMenuEnabling();
     void clearAllEmptiesAndUndoes();
-    void upperCaseFlattensFormat();
+    void upperCaseTakesFirstCharacterFormat_data();
+    void upperCaseTakesFirstCharacterFormat();
     void lowerCaseKeepsFormat();
     void emptySelectionCaseCommandsChangeNothing();
     void togglesOnEmptySelectionAffectTypedText();
@@ -46,7 +48,10 @@ private slots:
     void alignmentIndexMapping();
     void fontDialogCancelChangesNothing();
     void fontDialogAppliesEveryResultAndRemembersIt();
+    void fontDialogListsTakingFocusKeepTheChoice();
     void shortcutsRouteToDocumentOrNatively();
+    void ctrlVWithNothingPasteableKeepsSelection_data();
+    void ctrlVWithNothingPasteableKeepsSelection();
 
 private:
     // "Grace and Peace" with the last word bold, the whole text selected.
@@ -91,18 +96,39 @@ void TestEditCommands::graceAndPeace(const QString &text)
     doc()->setSelection(0, int(text.size()));
 }
 
+void TestEditCommands::copyOfBoldWordPastesBackBold_data()
+{
+    // How the copy reaches Paste: as Copy left it; as plain text only, the
+    // way older copies and other programs give RTF; as an RTF flavour alone.
+    QTest::addColumn<QString>("arrives");
+    QTest::newRow("as copied") << "copied";
+    QTest::newRow("RTF as plain text") << "text";
+    QTest::newRow("RTF flavour alone") << "flavour";
+}
+
 void TestEditCommands::copyOfBoldWordPastesBackBold()
 {
+    QFETCH(QString, arrives);
     graceAndPeace();
     doc()->setSelection(10, 5);
     m_main->mnuEditCopy_Click();
 
-    const QString copied = clipboard()->text();
-    QVERIFY(copied.startsWith(QLatin1String("{\\rtf")));
-    QVERIFY(copied.contains(QLatin1String("Peace")));
-    // The same document is offered formatted to word processors.
-    QCOMPARE(QString::fromUtf8(clipboard()->mimeData()->data(QStringLiteral("text/rtf"))), copied);
+    // Other programs get the plain text, and word processors the RTF.
+    const QMimeData *copied = clipboard()->mimeData();
+    QCOMPARE(copied->text(), QStringLiteral("Peace"));
+    const QByteArray rtf = copied->data(QStringLiteral("text/rtf"));
+    QVERIFY(rtf.startsWith("{\\rtf"));
+    QVERIFY(rtf.contains("Peace"));
+    QCOMPARE(copied->data(QStringLiteral("application/rtf")), rtf);
 
+    if (arrives != QLatin1String("copied")) {
+        auto *mime = new QMimeData;
+        if (arrives == QLatin1String("text"))
+            mime->setText(QString::fromLatin1(rtf));
+        else
+            mime->setData(QStringLiteral("application/rtf"), rtf);
+        clipboard()->setMimeData(mime);
+    }
     doc()->setSelection(0, 0);
     m_main->mnuEditPaste_Click();
     QCOMPARE(doc()->Text(), QStringLiteral("PeaceGrace and Peace"));
@@ -131,7 +157,8 @@ void TestEditCommands::cutIsUndoable()
     doc()->setSelection(5, 4);
     m_main->mnuEditCut_Click();
     QCOMPARE(doc()->Text(), QStringLiteral("Grace Peace"));
-    QVERIFY(clipboard()->text().startsWith(QLatin1String("{\\rtf")));
+    QCOMPARE(clipboard()->text(), QStringLiteral(" and"));
+    QVERIFY(clipboard()->mimeData()->data(QStringLiteral("text/rtf")).startsWith("{\\rtf"));
     doc()->undo();
     QCOMPARE(doc()->Text(), QStringLiteral("Grace and Peace"));
 }
@@ -191,19 +218,40 @@ void TestEditCommands::clearAllEmptiesAndUndoes()
     QCOMPARE(doc()->SelBold(), Tri::On);
 }
 
-void TestEditCommands::upperCaseFlattensFormat()
+void TestEditCommands::upperCaseTakesFirstCharacterFormat_data()
 {
-    graceAndPeace();
-    m_main->mnuAllCaps_Click();
-    QCOMPARE(doc()->Text(), QStringLiteral("GRACE AND PEACE"));
-    doc()->setSelection(0, 15);
-    QVERIFY(doc()->SelBold() != Tri::Mixed);
+    QTest::addColumn<int>("boldStart"); // the bold word of "Grace and Peace"
+    QTest::addColumn<bool>("backwards"); // selected from right to left
+    QTest::addColumn<bool>("button");   // cmdUpperCase instead of All Caps
+    QTest::addColumn<Tri>("expected");
 
-    graceAndPeace();
-    m_main->cmdUpperCase_Click(0);
+    QTest::newRow("last word bold, left to right") << 10 << false << false << Tri::Off;
+    QTest::newRow("last word bold, right to left") << 10 << true << true << Tri::Off;
+    QTest::newRow("first word bold, left to right") << 0 << false << true << Tri::On;
+    QTest::newRow("first word bold, right to left") << 0 << true << false << Tri::On;
+}
+
+void TestEditCommands::upperCaseTakesFirstCharacterFormat()
+{
+    QFETCH(int, boldStart);
+    QFETCH(bool, backwards);
+    QFETCH(bool, button);
+    QFETCH(Tri, expected);
+
+    doc()->SetText(QStringLiteral("Grace and Peace"));
+    doc()->setSelection(boldStart, 5);
+    doc()->SetSelBold(true);
+    QTextCursor c(doc()->document());
+    c.setPosition(backwards ? 15 : 0);
+    c.setPosition(backwards ? 0 : 15, QTextCursor::KeepAnchor);
+    doc()->setTextCursor(c);
+    if (button)
+        m_main->cmdUpperCase_Click(0);
+    else
+        m_main->mnuAllCaps_Click();
     QCOMPARE(doc()->Text(), QStringLiteral("GRACE AND PEACE"));
     doc()->setSelection(0, 15);
-    QVERIFY(doc()->SelBold() != Tri::Mixed);
+    QCOMPARE(doc()->SelBold(), expected);
 }
 
 void TestEditCommands::lowerCaseKeepsFormat()
@@ -404,6 +452,34 @@ void TestEditCommands::fontDialogAppliesEveryResultAndRemembersIt()
     QCOMPARE(cd->FontSize, 14.0f);
 }
 
+void TestEditCommands::fontDialogListsTakingFocusKeepTheChoice()
+{
+    // A name and a size that neither list holds, so the lists start on no row.
+    FontDialog::Choice initial;
+    initial.name = QStringLiteral("MS Sans Serif");
+    initial.size = 8.5f;
+    FontDialog dialog(initial, true);
+    auto *names = dialog.findChild<QListWidget *>(QStringLiteral("lstFontName"));
+    auto *sizes = dialog.findChild<QListWidget *>(QStringLiteral("lstFontSize"));
+    QVERIFY(names->findItems(initial.name, Qt::MatchFixedString).isEmpty());
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+
+    for (QListWidget *list : {names, sizes}) {
+        list->setFocus(Qt::TabFocusReason);
+        QVERIFY(list->hasFocus());
+    }
+    QCOMPARE(dialog.choice().name, initial.name);
+    QCOMPARE(dialog.choice().size, initial.size);
+
+    // A row the user moves to is still taken.
+    names->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(names, Qt::Key_Down);
+    QVERIFY(names->currentItem());
+    QCOMPARE(dialog.choice().name, names->currentItem()->text());
+}
+
 void TestEditCommands::shortcutsRouteToDocumentOrNatively()
 {
     m_main->show();
@@ -420,7 +496,7 @@ void TestEditCommands::shortcutsRouteToDocumentOrNatively()
     doc()->setFocus();
     doc()->setSelection(10, 5);
     QTest::keyClick(doc(), Qt::Key_C, Qt::ControlModifier);
-    QVERIFY(clipboard()->text().startsWith(QLatin1String("{\\rtf")));
+    QVERIFY(clipboard()->mimeData()->data(QStringLiteral("text/rtf")).startsWith("{\\rtf"));
 
     // A reference view copies its own selection as plain text.
     RichTextBox *view = m_main->RichTextBox2;
@@ -444,13 +520,51 @@ void TestEditCommands::shortcutsRouteToDocumentOrNatively()
     doc()->setSelection(15, 0);
     QTest::keyClick(doc(), Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(doc()->Text(), QStringLiteral("Grace and Peacebeginning"));
+    // in the document's font, not the view's
+    QTextCursor pasted(doc()->document());
+    pasted.setPosition(20);
+    QCOMPARE(pasted.charFormat().fontFamilies().toStringList().value(0), QStringLiteral("MS Sans Serif"));
 
     // Elsewhere in the window the keys act on the document too.
     doc()->setSelection(0, 6);
     m_main->cmdUpperCase->setFocus();
     QTest::keyClick(m_main->cmdUpperCase, Qt::Key_X, Qt::ControlModifier);
     QCOMPARE(doc()->Text(), QStringLiteral("and Peacebeginning"));
-    QVERIFY(clipboard()->text().startsWith(QLatin1String("{\\rtf")));
+    QCOMPARE(clipboard()->text(), QStringLiteral("Grace "));
+}
+
+void TestEditCommands::ctrlVWithNothingPasteableKeepsSelection_data()
+{
+    QTest::addColumn<QString>("format"); // empty: a cleared clipboard; "image": a picture
+    QTest::addColumn<QByteArray>("data");
+    QTest::newRow("empty") << QString() << QByteArray();
+    QTest::newRow("image only") << "image" << QByteArray();
+    QTest::newRow("HTML only") << "text/html" << QByteArray("<b>bold</b>");
+}
+
+void TestEditCommands::ctrlVWithNothingPasteableKeepsSelection()
+{
+    QFETCH(QString, format);
+    QFETCH(QByteArray, data);
+    m_main->show();
+    QApplication::setActiveWindow(m_main.get());
+    QVERIFY(QTest::qWaitForWindowActive(m_main.get()));
+    graceAndPeace();
+    if (!format.isEmpty()) {
+        auto *mime = new QMimeData;
+        if (format == QLatin1String("image"))
+            mime->setImageData(QImage(4, 4, QImage::Format_RGB32));
+        else
+            mime->setData(format, data);
+        clipboard()->setMimeData(mime);
+    }
+    doc()->setFocus();
+    doc()->setSelection(6, 4);
+    QSignalSpy changes(doc(), &RichTextBox::Change);
+    QTest::keyClick(doc(), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(doc()->Text(), QStringLiteral("Grace and Peace"));
+    QCOMPARE(doc()->SelLength(), 4);
+    QCOMPARE(changes.count(), 0);
 }
 
 QTEST_MAIN(TestEditCommands)

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QRegularExpression>
@@ -26,11 +27,20 @@ class TestPrintCups : public QObject {
 private slots:
     void initTestCase();
     void cleanupTestCase();
+    // In this order: the queues are added one by one.
+    void printsOnTheOnlyPrinterWhenNoneIsDefault();
+    void asksForAPrinterWhenSeveralAndNoneIsDefault();
     void printsTheDocumentOnTheDefaultPrinter();
 
 private:
     bool lp(const QStringList &args, QString *output);
     QString pdfFolder() const;
+    bool addQueue(const char *name);
+    // Prints a document named after the test from a fresh window; answer
+    // handles any dialog on the way (none expected when it is empty).
+    void print(const QString &docName, const std::function<void(QDialog *)> &answer = {});
+    // The printout of the document docName, read back as text.
+    QString printout(const QString &docName);
 
     QTemporaryDir m_settingsDir;
     QTemporaryDir m_data;
@@ -40,6 +50,7 @@ private:
 };
 
 static const char *const QueueName = "VellumorPDF";
+static const char *const SecondQueueName = "VellumorPDF2";
 
 bool TestPrintCups::lp(const QStringList &args, QString *output)
 {
@@ -141,9 +152,6 @@ void TestPrintCups::initTestCase()
     if (!up || m_cupsd.state() != QProcess::Running)
         QSKIP(qPrintable("cupsd did not start: " + QString::fromLocal8Bit(m_cupsd.readAll())));
 
-    QVERIFY2(lp({lpadmin, "-p", QueueName, "-E", "-v", "cups-pdf:/", "-P", ppd}, &out), qPrintable(out));
-    QVERIFY2(lp({lpadmin, "-d", QueueName}, &out), qPrintable(out));
-
     // From here on this process talks to the private server only.
     qputenv("CUPS_SERVER", QFile::encodeName(m_socket));
     qunsetenv("PRINTER");
@@ -160,10 +168,20 @@ void TestPrintCups::cleanupTestCase()
     }
 }
 
-void TestPrintCups::printsTheDocumentOnTheDefaultPrinter()
+bool TestPrintCups::addQueue(const char *name)
 {
-    QCOMPARE(QPrinterInfo::defaultPrinter().printerName(), QString::fromLatin1(QueueName));
+    const QString lpadmin = QStandardPaths::findExecutable("lpadmin", {"/usr/sbin", "/usr/bin"});
+    QString out;
+    const bool added = lp({lpadmin, "-p", QString::fromLatin1(name), "-E", "-v", "cups-pdf:/", "-P",
+                           "/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd"},
+                          &out);
+    if (!added)
+        qWarning() << out;
+    return added;
+}
 
+void TestPrintCups::print(const QString &docName, const std::function<void(QDialog *)> &answer)
+{
     ModalDriver warning;
     warning.answer(QMessageBox::Ok);
     frmMain w(m_data.path());
@@ -173,41 +191,111 @@ void TestPrintCups::printsTheDocumentOnTheDefaultPrinter()
     warning.stop();
 
     // The job carries the document's name; a unique one finds the printout.
-    const QString name = QStringLiteral("vellumor-print-%1-%2").arg(::getpid()).arg(QDateTime::currentMSecsSinceEpoch());
-    w.CurrentFile = QDir::temp().filePath(name + ".txt");
+    w.CurrentFile = QDir::temp().filePath(docName + ".txt");
     w.RichTextBox1->SetText(QStringLiteral("~ Blessed are the meek\nfor they shall inherit the earth"));
     w.TextChanged = true;
 
-    ModalDriver anyBox;
-    anyBox.answer(QMessageBox::Ok);
+    ModalDriver dialog;
+    QStringList unexpected;
+    dialog.arm([&](QDialog *d) {
+        if (answer) {
+            answer(d);
+            return;
+        }
+        unexpected << d->windowTitle();
+        d->reject();
+    });
     w.mnuFilePrint_Click();
-    anyBox.stop();
-    QVERIFY2(anyBox.texts.isEmpty(), qPrintable(anyBox.texts.join(u'\n')));
+    dialog.stop();
+    QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected.join(u'\n')));
+    QVERIFY(!answer || dialog.seen() == 1);
     QVERIFY(w.TextChanged);
+    w.TextChanged = false;
+}
 
+QString TestPrintCups::printout(const QString &docName)
+{
     const QDir out(pdfFolder());
     QString pdf;
     const bool printed = QTest::qWaitFor(
         [&] {
-            const QStringList found = out.entryList({name + "*.pdf"}, QDir::Files);
+            const QStringList found = out.entryList({docName + "*.pdf"}, QDir::Files);
             if (found.isEmpty())
                 return false;
             pdf = out.filePath(found.first());
             return QFileInfo(pdf).size() > 0;
         },
         60000);
-    QString log;
-    QFile errors(QDir(m_server->path()).filePath("log/error_log"));
-    if (errors.open(QIODevice::ReadOnly))
-        log = QString::fromLocal8Bit(errors.readAll().right(3000));
-    QVERIFY2(printed, qPrintable("no printout in " + out.path() + "\n" + log));
+    if (!printed) {
+        QFile errors(QDir(m_server->path()).filePath("log/error_log"));
+        if (errors.open(QIODevice::ReadOnly))
+            qWarning().noquote() << "no printout in" << out.path() << "\n" << errors.readAll().right(3000);
+        return {};
+    }
     QTest::qWait(500); // the backend may still be closing the file
-
     QProcess text;
     text.start("pdftotext", {pdf, "-"});
-    QVERIFY(text.waitForFinished(30000));
+    text.waitForFinished(30000);
     QFile::remove(pdf);
-    QString got = QString::fromUtf8(text.readAllStandardOutput()).simplified();
+    return QString::fromUtf8(text.readAllStandardOutput()).simplified();
+}
+
+static QString uniqueDocName()
+{
+    return QStringLiteral("vellumor-print-%1-%2").arg(::getpid()).arg(QDateTime::currentMSecsSinceEpoch());
+}
+
+void TestPrintCups::printsOnTheOnlyPrinterWhenNoneIsDefault()
+{
+    QVERIFY(addQueue(QueueName));
+    QVERIFY(QPrinterInfo::defaultPrinter().isNull());
+    const QString name = uniqueDocName();
+    print(name);
+    QVERIFY(!printout(name).isEmpty());
+}
+
+void TestPrintCups::asksForAPrinterWhenSeveralAndNoneIsDefault()
+{
+    QVERIFY(addQueue(SecondQueueName));
+    QVERIFY(QPrinterInfo::defaultPrinter().isNull());
+    QString label;
+    QStringList offered;
+    const QString name = uniqueDocName();
+    print(name, [&](QDialog *d) {
+        auto *choice = qobject_cast<QInputDialog *>(d);
+        if (!choice) {
+            d->reject();
+            return;
+        }
+        label = choice->labelText();
+        offered = choice->comboBoxItems();
+        choice->setTextValue(QString::fromLatin1(SecondQueueName));
+        choice->accept();
+    });
+    QVERIFY2(label.contains("No default printer is set"), qPrintable(label));
+    offered.sort();
+    QCOMPARE(offered, QStringList({QueueName, SecondQueueName}));
+    QVERIFY(!printout(name).isEmpty());
+
+    // Cancelled: nothing is printed.
+    const QString cancelled = uniqueDocName();
+    print(cancelled, [](QDialog *d) { d->reject(); });
+    QTest::qWait(3000);
+    QVERIFY(QDir(pdfFolder()).entryList({cancelled + "*.pdf"}, QDir::Files).isEmpty());
+
+    QString out;
+    QVERIFY(lp({QStandardPaths::findExecutable("lpadmin", {"/usr/sbin", "/usr/bin"}), "-x", SecondQueueName}, &out));
+}
+
+void TestPrintCups::printsTheDocumentOnTheDefaultPrinter()
+{
+    QString out;
+    QVERIFY2(lp({QStandardPaths::findExecutable("lpadmin", {"/usr/sbin", "/usr/bin"}), "-d", QueueName}, &out),
+             qPrintable(out));
+    QCOMPARE(QPrinterInfo::defaultPrinter().printerName(), QString::fromLatin1(QueueName));
+    const QString name = uniqueDocName();
+    print(name);
+    QString got = printout(name);
     // The PDF printer passes the page through PostScript, which may drop the
     // map from glyphs back to letters: then the text reads as other symbols,
     // one per letter, and the first glyph drawn reads as a blank, which is

@@ -1,6 +1,8 @@
 #include "app/AppSetup.h"
 #include "editor/RichTextBox.h"
 
+#include <QClipboard>
+#include <QMimeData>
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -21,6 +23,8 @@ private slots:
     void attributeWritesWithoutSelectionApplyToTypedText();
     void fontSizeColourStrikeAndAlignment();
     void printsSelectionOrEverything();
+    void qtPasteAndDropFollowPasteRule_data();
+    void qtPasteAndDropFollowPasteRule();
 };
 
 void TestRichTextBox::initialContentIsOneSmallSpace()
@@ -268,6 +272,84 @@ void TestRichTextBox::printsSelectionOrEverything()
     QVERIFY(part < all);
     // Printing leaves the selection alone.
     QCOMPARE(box.SelLength(), 7);
+}
+
+using Flavours = QList<QPair<QString, QByteArray>>;
+
+void TestRichTextBox::qtPasteAndDropFollowPasteRule_data()
+{
+    QTest::addColumn<bool>("drop"); // else Qt's paste (context menu, Shift+Insert)
+    QTest::addColumn<Flavours>("flavours"); // "image": a picture
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<bool>("bold"); // the inserted word: from the RTF
+    QTest::addColumn<bool>("italic"); // in the caret's format
+
+    const QByteArray rtf("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\b Peace}");
+    const QByteArray html("<table><tr><td><b>Peace</b><img src=\"x.png\"></td></tr></table>");
+    const QString inserted = QStringLiteral("GracePeace and Peace");
+    struct Row {
+        const char *name;
+        Flavours flavours;
+        QString expected;
+        bool bold;
+        bool italic;
+    };
+    const QList<Row> rows = {
+        {"RTF flavour over plain text", {{"text/rtf", rtf}, {"text/plain", "Peace"}}, inserted, true, false},
+        {"application/rtf alone", {{"application/rtf", rtf}}, inserted, true, false},
+        {"RTF document as plain text", {{"text/plain", rtf}}, inserted, true, false},
+        {"HTML layout", {{"text/html", html}, {"text/plain", "Peace"}}, inserted, false, true},
+        {"RTF flavour not RTF", {{"text/rtf", "no RTF"}, {"text/plain", "Peace"}}, inserted, false, true},
+        {"image only", {{"image", {}}}, QStringLiteral("Grace and Peace"), false, false},
+    };
+    for (const bool drop : {false, true}) {
+        for (const Row &r : rows) {
+            QTest::addRow("%s, %s", drop ? "drop" : "paste", r.name)
+                << drop << r.flavours << r.expected << r.bold << r.italic;
+        }
+    }
+}
+
+void TestRichTextBox::qtPasteAndDropFollowPasteRule()
+{
+    QFETCH(bool, drop);
+    QFETCH(Flavours, flavours);
+    QFETCH(QString, expected);
+    QFETCH(bool, bold);
+    QFETCH(bool, italic);
+
+    RichTextBox box(QStringLiteral("Arial"));
+    box.resize(300, 100);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    box.SetText(QStringLiteral("Grace and Peace"));
+    box.setSelection(0, 5);
+    box.SetSelItalic(true);
+    box.setSelection(5, 0);
+
+    auto *mime = new QMimeData;
+    for (const auto &[type, data] : flavours) {
+        if (type == QLatin1String("image"))
+            mime->setImageData(QImage(4, 4, QImage::Format_RGB32));
+        else
+            mime->setData(type, data);
+    }
+    if (drop) {
+        const QPoint at = box.cursorRect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(box.viewport(), &enter);
+        QDropEvent event(at, Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(box.viewport(), &event);
+        delete mime;
+    } else {
+        QGuiApplication::clipboard()->setMimeData(mime);
+        box.paste();
+    }
+    QCOMPARE(box.Text(), expected);
+    QTextCursor word(box.document());
+    word.setPosition(8);
+    QCOMPARE(word.charFormat().fontWeight() >= QFont::Bold, bold);
+    QCOMPARE(word.charFormat().fontItalic(), italic);
 }
 
 QTEST_MAIN(TestRichTextBox)

@@ -77,6 +77,8 @@ private slots:
 
     void concordanceCountsWords();
     void concordanceTagsAndPhrases();
+    void principalTranslations_data();
+    void principalTranslations();
 
     void buildFromInstalledModules();
 };
@@ -541,6 +543,35 @@ void TestDictionary::concordanceTagsAndPhrases()
     QVERIFY(findTranslation(*findHeadword(heads, QStringLiteral("ART")), QStringLiteral("G1488")));
 }
 
+void TestDictionary::principalTranslations_data()
+{
+    QTest::addColumn<QList<int>>("counts"); // uses of each Strong's word, most used first
+    QTest::addColumn<int>("listed");
+    QTest::newRow("only word, once") << QList<int>{1} << 1;
+    QTest::newRow("accidents of tagging") << QList<int>{130, 38, 1, 1} << 2;
+    QTest::newRow("twice is enough") << QList<int>{500, 2, 1} << 2;
+    QTest::newRow("once, but 5% of uses") << QList<int>{17, 2, 1} << 3;
+    QTest::newRow("once, under 5% of uses") << QList<int>{18, 2, 1} << 2;
+    QTest::newRow("all once, few uses") << QList<int>{1, 1, 1} << 3;
+    QTest::newRow("all once, many uses") << QList<int>(21, 1) << 0;
+}
+
+void TestDictionary::principalTranslations()
+{
+    QFETCH(QList<int>, counts);
+    QFETCH(int, listed);
+    KjvConcordance::Headword h;
+    h.word = QStringLiteral("GRACE");
+    for (int i = 0; i < counts.size(); ++i) {
+        h.translations.push_back({QStringLiteral("G%1").arg(i + 1), counts.at(i), i});
+        h.count += counts.at(i);
+    }
+    const QVector<KjvConcordance::Translation> principal = KjvConcordance::principal(h);
+    QCOMPARE(principal.size(), listed);
+    for (int i = 0; i < listed; ++i)
+        QCOMPARE(principal.at(i).number, h.translations.at(i).number);
+}
+
 void TestDictionary::buildFromInstalledModules()
 {
     SwordSource sword;
@@ -598,6 +629,26 @@ void TestDictionary::buildFromInstalledModules()
     QVERIFY(byKey.value(QStringLiteral("BibleDict ABJECTS")).contains(QLatin1String("H5222 ")));
     QVERIFY(byKey.value(QStringLiteral("BibleDict ALPHA")).contains(QLatin1String("\nAARON\n")));
     QVERIFY(!byKey.value(QStringLiteral("BibleDict ALPHA")).contains(QLatin1String("\nABJECTS\n")));
+
+    // A word article lists the words it translates and counts the stray tags,
+    // whose uses still add up to the total in its first line.
+    const QString glass = byKey.value(QStringLiteral("BibleDict GLASS"));
+    const QRegularExpression graceArticle(QStringLiteral("\nGRACE\n    Used (\\d+) times[^\n]*\n((?:    [^\n]*\n)*)"));
+    const QRegularExpressionMatch grace = graceArticle.match(glass);
+    QVERIFY2(grace.hasMatch(), "GRACE has no article");
+    const QString graceBody = grace.captured(2);
+    QVERIFY(graceBody.contains(QLatin1String("    G5485 ")));
+    QVERIFY(!graceBody.contains(QLatin1String("    G846 ")));
+    int listedUses = 0;
+    const QRegularExpression listedLine(QStringLiteral("^    [HG]\\d+[^\n]*: (once|(\\d+) times), first at"),
+                                        QRegularExpression::MultilineOption);
+    for (auto it = listedLine.globalMatch(graceBody); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        listedUses += m.captured(2).isEmpty() ? 1 : m.captured(2).toInt();
+    }
+    const QRegularExpressionMatch rest = QRegularExpression(QStringLiteral("    and (\\d+) rarer words?, used once")).match(graceBody);
+    QVERIFY2(rest.hasMatch(), qPrintable(graceBody));
+    QCOMPARE(listedUses + rest.captured(1).toInt(), grace.captured(1).toInt());
 }
 
 QTEST_GUILESS_MAIN(TestDictionary)

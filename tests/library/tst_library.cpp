@@ -3,6 +3,9 @@
 // names its sources, and the importer gives the same files twice.
 
 #include "SwordSource.h"
+#include "reference/BibleReference.h"
+#include "reference/DataSource.h"
+#include "reference/TextMatch.h"
 #include "reference/ReferenceSchema.h"
 #include "reference/SubjectLists.h"
 
@@ -115,6 +118,11 @@ private slots:
     void bibleHoldsEveryVerseOnceInOrder();
     void bibleTextIsClean();
     void bibleReadsAsAReaderExpects();
+
+    // The tables that let Find reach a whole panel.
+    void bookNamesAndChaptersAreTheKjvs();
+    void findIndexHoldsEveryEntry_data();
+    void findIndexHoldsEveryEntry();
 
     // The importer itself.
     void importerIsRepeatable();
@@ -253,6 +261,71 @@ void TestLibrary::bibleReadsAsAReaderExpects()
     // The divine name as the KJV prints it, and a psalm's superscription before its first verse.
     const QString psalms = seek(db, ReferenceSchema::Bible, QStringLiteral("Psalms 1-33"));
     QVERIFY(psalms.contains(QStringLiteral("\nPsalms 23:1 [A Psalm of David.] The LORD is my shepherd; I shall not want.\n")));
+}
+
+void TestLibrary::bookNamesAndChaptersAreTheKjvs()
+{
+    QCOMPARE(BibleReference::bookNames(), SwordSource::bookNames());
+    const Database db(dataPath(ReferenceSchema::Bible));
+    QMap<QString, QString> sections;
+    for (const QStringList &row : db.rows(QStringLiteral("SELECT subject, text FROM Contacts")))
+        sections.insert(row.at(0), row.at(1));
+
+    const auto chapters = db.rows(QStringLiteral("SELECT book, chapter, verses, subject FROM BibleChapters"));
+    QCOMPARE(chapters.size(), 1189);
+    QMap<QString, int> chaptersPerBook;
+    int verses = 0;
+    for (const QStringList &row : chapters) {
+        const QString &book = row.at(0);
+        const int chapter = row.at(1).toInt();
+        const int count = row.at(2).toInt();
+        ++chaptersPerBook[book];
+        verses += count;
+        // The section named holds the chapter, first verse to last, and no verse beyond.
+        const QString text = QLatin1Char('\n') + sections.value(row.at(3));
+        const auto line = [&](int verse) { return QStringLiteral("\n%1 %2:%3 ").arg(book).arg(chapter).arg(verse); };
+        QVERIFY2(text.contains(line(1)) && text.contains(line(count)) && !text.contains(line(count + 1)),
+                 qPrintable(row.join(QLatin1Char('|'))));
+        // And a reference to it comes back as the same chapter.
+        const std::optional<BibleReference> ref = BibleReference::parse(QStringLiteral("%1 %2:1").arg(book).arg(chapter));
+        QVERIFY2(ref && ref->book == book && ref->chapter == chapter, qPrintable(row.join(QLatin1Char('|'))));
+    }
+    QCOMPARE(verses, 31102);
+    QCOMPARE(chaptersPerBook.size(), 66);
+    // A lone number after a book of one chapter is a verse; after any other, a chapter.
+    for (auto it = chaptersPerBook.cbegin(); it != chaptersPerBook.cend(); ++it) {
+        const std::optional<BibleReference> ref = BibleReference::parse(it.key() + QStringLiteral(" 2"));
+        QVERIFY2(ref && ref->chapter == (it.value() == 1 ? 1 : 2), qPrintable(it.key()));
+    }
+}
+
+void TestLibrary::findIndexHoldsEveryEntry_data()
+{
+    QTest::addColumn<int>("which");
+    QTest::newRow("bible.db") << 0;
+    QTest::newRow("joke.db") << 1;
+}
+
+void TestLibrary::findIndexHoldsEveryEntry()
+{
+    QFETCH(int, which);
+    const ReferenceSchema::Table &table = ReferenceSchema::All[size_t(which)];
+    DataSource source;
+    QVERIFY(source.open(dataPath(table), table));
+    const Database db(dataPath(table));
+    const auto entries = db.rows(QStringLiteral("SELECT id, %1 FROM %2").arg(fromView(table.entryField), fromView(table.table)));
+    QCOMPARE(db.rows(QStringLiteral("SELECT count(*) FROM FindText")).value(0).value(0).toInt(), entries.size());
+    // Passages of every entry, typed in another case: the index never rules out their entry.
+    for (const QStringList &entry : entries) {
+        const qint64 id = entry.at(0).toLongLong();
+        const QString &text = entry.at(1);
+        for (int part = 1; part < 4; ++part) {
+            const QString passage = text.mid(text.size() * part / 4, 24).toUpper();
+            QVERIFY2(!source.rowsWithout(TextMatch::folded(passage)).contains(id), qPrintable(passage));
+        }
+    }
+    // A rare name rules out almost every entry.
+    QVERIFY(source.rowsWithout(TextMatch::folded(QStringLiteral("Melchisedec"))).size() > entries.size() / 2);
 }
 
 void TestLibrary::importerIsRepeatable()

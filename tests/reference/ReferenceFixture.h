@@ -1,6 +1,8 @@
 #pragma once
 
+#include "reference/FindTables.h"
 #include "reference/ReferenceSchema.h"
+#include "reference/TextMatch.h"
 
 #include <QFile>
 #include <QList>
@@ -59,6 +61,67 @@ inline bool write(const QString &path, const ReferenceSchema::Table &t, const QL
         sqlite3_reset(stmt);
     }
     sqlite3_finalize(stmt);
+    ok = ok && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    return ok;
+}
+
+struct ChapterRow {
+    QString book;
+    int chapter;
+    int verses;
+    QString subject;
+};
+
+// Adds the tables the importer writes for Find: the trigram index of every
+// plain entry's folded text, and the chapter list when one is given.
+inline bool addFindTables(const QString &path, const ReferenceSchema::Table &t, const QList<ChapterRow> &chapters)
+{
+    sqlite3 *db = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        return false;
+    }
+    bool ok = sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK
+        && sqlite3_exec(db, std::string(FindTables::FindTextDdl).c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    QList<QPair<qint64, QString>> entries;
+    sqlite3_stmt *stmt = nullptr;
+    const std::string select = "SELECT id, " + std::string(t.entryField) + " FROM " + std::string(t.table);
+    ok = ok && sqlite3_prepare_v2(db, select.c_str(), -1, &stmt, nullptr) == SQLITE_OK;
+    while (ok && sqlite3_step(stmt) == SQLITE_ROW)
+        entries.append({sqlite3_column_int64(stmt, 0),
+                        QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 1)))});
+    sqlite3_finalize(stmt);
+    stmt = nullptr;
+    ok = ok && sqlite3_prepare_v2(db, "INSERT INTO FindText (rowid, folded) VALUES (?1, ?2)", -1, &stmt, nullptr) == SQLITE_OK;
+    for (const auto &[id, text] : entries) {
+        if (!ok || text.startsWith(QLatin1String("{\\rtf")))
+            continue;
+        const QByteArray folded = TextMatch::folded(text).toUtf8();
+        sqlite3_bind_int64(stmt, 1, id);
+        sqlite3_bind_text(stmt, 2, folded.constData(), int(folded.size()), SQLITE_TRANSIENT);
+        ok = sqlite3_step(stmt) == SQLITE_DONE;
+        sqlite3_reset(stmt);
+    }
+    sqlite3_finalize(stmt);
+    if (!chapters.isEmpty()) {
+        ok = ok && sqlite3_exec(db, std::string(FindTables::BibleChaptersDdl).c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+        stmt = nullptr;
+        ok = ok && sqlite3_prepare_v2(db, "INSERT INTO BibleChapters VALUES (?1, ?2, ?3, ?4)", -1, &stmt, nullptr) == SQLITE_OK;
+        for (const ChapterRow &c : chapters) {
+            if (!ok)
+                break;
+            const QByteArray book = c.book.toUtf8();
+            const QByteArray subject = c.subject.toUtf8();
+            sqlite3_bind_text(stmt, 1, book.constData(), int(book.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_int(stmt, 2, c.chapter);
+            sqlite3_bind_int(stmt, 3, c.verses);
+            sqlite3_bind_text(stmt, 4, subject.constData(), int(subject.size()), SQLITE_TRANSIENT);
+            ok = sqlite3_step(stmt) == SQLITE_DONE;
+            sqlite3_reset(stmt);
+        }
+        sqlite3_finalize(stmt);
+    }
     ok = ok && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
     sqlite3_close(db);
     return ok;

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "editor/DocumentRecovery.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class RichTextBox;
+
+// The user's sermon document apart from its content, which the editor
+// holds: its file name, its changed flag and the rule that counts edits,
+// the files it is read from and written to (plain text or rich text), a
+// PDF copy, and its recovery file. The window's file commands are
+// sequences of its operations and of dialogs.
+class SermonDocument : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(SermonDocument)
+
+public:
+    enum class Format { PlainText, RichText };
+
+    // The file types of the open and save dialogs; the rich text type is
+    // the fifth entry.
+    static QString fileFilter();
+    static constexpr int RichTextFilterIndex = 5;
+
+    explicit SermonDocument(QObject *parent = nullptr);
+
+    // The editor whose content this is.
+    void setEditor(RichTextBox *editor);
+    RichTextBox *editor() const;
+
+    // --- state ---
+    QString CurrentFile;   // the file opened or last saved to; "" untitled
+    QString PreviousFile;  // the name Save As set aside
+    bool TextChanged = false;
+    bool SkipNextChange = false;
+
+    // The editor's change notification: counted as an edit unless skipped.
+    void editorChanged();
+
+    // Rich text for a name ending in ".rtf" (any case) or when the rich text
+    // type was chosen; plain text otherwise.
+    static Format formatFor(const QString &path, bool richTextTypeChosen);
+    // The format CurrentFile was read in or last written in.
+    Format fileFormat() const { return m_format; }
+
+    // Writes the whole document atomically. On success the document is
+    // clean and in that format, and its recovery file is gone; on failure
+    // nothing changes and *reason names the cause. Does not name it.
+    bool save(const QString &path, Format format, QString *reason);
+    // Reads the file (rich text when it begins with "{\rtf", plain text
+    // otherwise) into the editor with a fresh undo history; the document
+    // is then named after it and clean. On failure nothing changes.
+    bool open(const QString &path, QString *reason);
+    // Empties the editor: untitled, clean, no recovery file.
+    void clear();
+    // Writes the selection, or everything when nothing is selected, as a
+    // PDF with its formatting, atomically.
+    bool writePdf(const QString &path, QString *reason) const;
+
+    // --- recovery after a crash ---
+    DocumentRecovery *recovery() { return &m_recovery; }
+    // From now on unsaved work is kept in a recovery file in folder.
+    bool startRecovery(const QString &folder, QString *reason);
+    // Takes over a recovered document: its content, name and format; it
+    // counts as changed and gets a recovery file of this program at once.
+    // False, with the reason, when the editor cannot hold it; nothing changes.
+    bool restore(const DocumentRecovery::Contents &contents, QString *reason);
+    // The program ends normally: no recovery file stays behind.
+    void endSession();
+
+private:
+    // The program's own replacement of the whole content: its change
+    // notification is not an edit, and none is left pending.
+    template <typename Load>
+    bool replaceContent(Load load);
+    DocumentRecovery::Snapshot snapshot() const;
+
+    QPointer<RichTextBox> m_editor;
+    Format m_format = Format::PlainText;
+    DocumentRecovery m_recovery;
+};
