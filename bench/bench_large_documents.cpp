@@ -13,7 +13,10 @@
 // load. Run under a real X server (Xvfb) for figures that include painting.
 //
 //   bench_large_documents [runs=3] [largest MB=32] [operation...]
-//   operations: open paste-text paste-rtf format
+//   operations: open paste-text paste-rtf format repro
+// repro runs the hostile cases once each (not in the default list): the
+// time, the longest stall, and whether the editor took the content or
+// refused it with a message.
 
 #include "app/AppSetup.h"
 #include "editor/DocumentFile.h"
@@ -258,6 +261,92 @@ QString baselineInChild(const char *self, const QString &op, qsizetype bytes, co
     return QStringLiteral("%1 / %2 / %3").arg(f[0], f[1], f[2].trimmed());
 }
 
+struct Case {
+    const char *name;
+    std::function<void(RichTextBox &)> prepare;
+    std::function<bool(RichTextBox &, QString &)> action; // false: refused, message set
+};
+
+QString oneWord(qsizetype chars)
+{
+    return QString(chars, QLatin1Char('w'));
+}
+
+int runRepro(RichTextBox &box, const QTemporaryDir &dir)
+{
+    QString refused;
+    QObject::connect(&box, &RichTextBox::Refused, &box, [&refused](const QString &m) { refused = m; });
+    const auto shortDocument = [](RichTextBox &b) {
+        b.LoadText(QStringLiteral("In the beginning\n"));
+        b.setSelection(b.Text().size(), 0);
+    };
+    const auto paste = [&refused](const QString &content) {
+        return [&refused, content](RichTextBox &b, QString &message) {
+            refused.clear();
+            b.SetSelRTF(content);
+            message = refused;
+            return refused.isEmpty();
+        };
+    };
+    const auto open = [&dir](qsizetype bytes) {
+        return [&dir, bytes](RichTextBox &b, QString &message) {
+            const QString file = writeFile(dir, bytes);
+            const std::optional<QString> text = DocumentFile::read(file, &message);
+            QFile::remove(file);
+            return text && b.LoadText(*text, &message);
+        };
+    };
+    const QString fonts = [] {
+        QString t = QStringLiteral("{\\rtf1{\\fonttbl");
+        for (int i = 0; i < 20000; ++i)
+            t += QStringLiteral("{\\f%1 Font %1;}").arg(i);
+        t += QStringLiteral("}");
+        for (int i = 0; i < 20000; ++i)
+            t += QStringLiteral("\\f%1 a").arg(i);
+        return t + QLatin1Char('}');
+    }();
+    const std::vector<Case> cases = {
+        {"open 32 MB text file", [](RichTextBox &b) { b.LoadText(QString()); }, open(32 << 20)},
+        {"open 40 MB text file", [](RichTextBox &b) { b.LoadText(QString()); }, open(40 << 20)},
+        {"paste 16,800 chars at \\fs99999999", shortDocument,
+         paste(QStringLiteral("{\\rtf1\\fs99999999 ") + oneWord(16800) + QLatin1Char('}'))},
+        {"paste 10 MB of text lines", shortDocument, paste(textOf(10 << 20))},
+        {"paste 10 MB of \\par", shortDocument,
+         paste(QStringLiteral("{\\rtf1 ") + QStringLiteral("\\par ").repeated((10 << 20) / 5) + QLatin1Char('}'))},
+        {"paste 400 KB font name", shortDocument,
+         paste(QStringLiteral("{\\rtf1{\\fonttbl{\\f0 ") + oneWord(400 << 10) + QStringLiteral(";}}\\f0 a}"))},
+        {"paste 20,000 font-table entries", shortDocument, paste(fonts)},
+        {"paste a 400,000-letter word", shortDocument, paste(oneWord(400000))},
+        {"paste a 1 MB word", shortDocument, paste(oneWord(1 << 20))},
+        {"paste a 1 MB word as RTF", shortDocument,
+         paste(QStringLiteral("{\\rtf1 ") + oneWord(1 << 20) + QLatin1Char('}'))},
+        {"Font 1638 pt on 20,000 chars",
+         [](RichTextBox &b) {
+             b.LoadText(textOf(20000));
+             b.setSelection(0, 20000);
+         },
+         [&refused](RichTextBox &b, QString &message) {
+             refused.clear();
+             {
+                 const RichTextBox::FormatGroup group(b);
+                 b.SetSelFontSize(1638);
+             }
+             message = refused;
+             return refused.isEmpty();
+         }},
+    };
+    std::printf("ms, wall clock, one run: returned / painted / longest stall; outcome\n\n");
+    for (const Case &c : cases) {
+        bool taken = false;
+        QString message;
+        const Sample s = measure(box, [&] { c.prepare(box); }, [&] { taken = c.action(box, message); });
+        std::printf("%-36s %6.0f / %6.0f / %5.0f  %s\n", c.name, s.returned, s.painted, s.stall,
+                    taken ? "taken" : qPrintable(QStringLiteral("refused: ") + message.simplified().left(90)));
+        std::fflush(stdout);
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -283,6 +372,9 @@ int main(int argc, char *argv[])
     // about the caret after every change.
     box.activateWindow();
     box.setFocus();
+
+    if (ops == QStringList{QStringLiteral("repro")})
+        return runRepro(box, dir);
 
     std::printf("ms, wall clock, median of %d: returned / painted / longest stall\n", runs);
     for (const QString &op : ops) {

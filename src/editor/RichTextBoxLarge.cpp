@@ -50,17 +50,20 @@ public:
     void took(qint64 ms)
     {
         double next = m_chars;
+        double fixed = 0;
         if (m_lastChars > 0 && m_lastChars != m_chars) {
             const double perChar = qMax(1e-7, double(ms - m_lastMs) / (m_chars - m_lastChars));
-            const double fixed = qMax(0.0, ms - perChar * m_chars);
+            fixed = qBound(0.0, ms - perChar * m_chars, double(ms));
             next = (qMax(double(SliceMs), 2 * fixed) - fixed) / perChar;
         } else if (ms < SliceMs) {
             next = m_chars * 2.0;
-        } else if (ms > 2 * SliceMs) {
-            next = m_chars / 2.0;
         }
-        // Measurements are noisy: change by a factor of four at most.
-        next = qBound(m_chars / 4.0, next, m_chars * 4.0);
+        // A slice that took too long, mostly in work that grows with its
+        // size, is followed by a smaller one whatever the estimate says.
+        if (ms > 2 * SliceMs && fixed < ms / 2.0)
+            next = qMin(next, m_chars / 2.0);
+        // Measurements are noisy: grow by a factor of two at most.
+        next = qBound(m_chars / 4.0, next, m_chars * 2.0);
         m_lastChars = m_chars;
         m_lastMs = ms;
         m_chars = int(qBound(1024.0, next, double(LargestSlice)));
@@ -395,6 +398,9 @@ bool RichTextBox::runSliced(BusyScope &busy, QTextCursor &cursor, int from,
         if (more)
             busy.progress(fraction);
     }
+    // Down to the caret, where the view goes next: in slices, not in one
+    // go when it scrolls there.
+    layOutPaced(busy, cursor.position());
     const bool changed = m_changeHeld;
     m_changeHeld = false;
     return changed;

@@ -82,6 +82,7 @@ private slots:
     void runningProgramsKeepTheirFiles();
     void saysOnceWhenWorkCannotBeKept();
     void offersEachLeftFileNewestFirst();
+    void keepsWhatTheEditorCannotHold();
     void recoversAfterTheProgramIsKilled();
 
 private:
@@ -415,6 +416,37 @@ static int recoveryChild(const QString &dataDir, const QString &file)
     w.RichTextBox1->SetSelBold(true);
     sinceLastKey.start();
     return QApplication::exec();
+}
+
+void TestRecovery::keepsWhatTheEditorCannotHold()
+{
+    // Refused by the editor (far taller than it holds): the recovery file
+    // is all that is left of that work, so it stays as it was.
+    QVERIFY(QDir().mkpath(folder()));
+    DocumentRecovery::Contents c;
+    c.rtf = QStringLiteral("{\\rtf1\\fs3276 ") + QStringLiteral("x\\par ").repeated(10000) + QLatin1Char('}');
+    c.time = QDateTime::currentDateTimeUtc();
+    const QString file = QDir(folder()).filePath("tall.recovery");
+    const QByteArray bytes = DocumentRecovery::encode(c);
+    QVERIFY(putBytes(file, bytes));
+
+    DialogScript script;
+    std::unique_ptr<frmMain> w;
+    script.then(press(QMessageBox::Ok)).then(press(QMessageBox::Yes)).then(press(QMessageBox::Ok)).run([&] {
+        w = makeMain([](frmMain &m) { m.enableRecovery(); });
+        QVERIFY(w);
+        (void)QTest::qWaitFor([&] { return script.seen.size() >= 3; }, 10000);
+    });
+    QCOMPARE(script.unexpected(), 0);
+    QCOMPARE(script.seen.size(), size_t(3));
+    QVERIFY2(script.seen[2].text.startsWith("The unsaved document could not be recovered; its recovery file \"" + file)
+                 && script.seen[2].text.contains("more than the editor can hold"),
+             qPrintable(script.seen[2].text));
+    QVERIFY(!w->TextChanged);
+    QVERIFY(w->CurrentFile.isEmpty());
+    QFile kept(file);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), bytes);
 }
 
 void TestRecovery::recoversAfterTheProgramIsKilled()
