@@ -150,6 +150,9 @@ private:
     // Merge a format into the selection, in slices when long.
     void applyCharFormat(const QTextCharFormat &format);
     void applyBlockFormat(const QTextBlockFormat &format);
+    // Applies merge to the selection: at once when short, in slices when long.
+    void mergeSelection(BusyScope &busy, const QTextCursor &selection,
+                        const std::function<void(QTextCursor &)> &merge);
     // Runs step until it returns false, each call in an edit block of its
     // own joined into one undo step, letting events through between calls.
     // step gets the number of characters to work on and sets the fraction

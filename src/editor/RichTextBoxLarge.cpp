@@ -463,57 +463,45 @@ void RichTextBox::applyCharFormat(const QTextCharFormat &format)
         if (after - before >= SmallHeight && !fitsReplacing(busy, from, to, after))
             return;
     }
-    if (to - from <= SliceCharacters) {
-        c.beginEditBlock();
-        c.mergeCharFormat(format);
-        c.endEditBlock();
-        setTextCursor(c);
-        return;
-    }
-    QTextCursor work(document());
-    int position = from;
-    const bool changed = runSliced(busy, work, from, [&](QTextCursor &w, int chars, qreal &fraction) {
-        const int end = qMin(to, position + chars);
-        w.setPosition(position);
-        w.setPosition(end, QTextCursor::KeepAnchor);
-        w.mergeCharFormat(format);
-        position = end;
-        fraction = qreal(position - from) / (to - from);
-        return position < to;
-    });
-    if (changed)
-        emit Change();
-    setTextCursor(c);
+    mergeSelection(busy, c, [&format](QTextCursor &w) { w.mergeCharFormat(format); });
 }
 
 void RichTextBox::applyBlockFormat(const QTextBlockFormat &format)
 {
     if (m_busy)
         return;
+    BusyScope busy(this, QStringLiteral("Formatting\u2026"));
     QTextCursor c = textCursor();
-    const int from = c.selectionStart();
-    const int to = c.selectionEnd();
+    mergeSelection(busy, c, [&format](QTextCursor &w) { w.mergeBlockFormat(format); });
+}
+
+void RichTextBox::mergeSelection(BusyScope &busy, const QTextCursor &selection,
+                                 const std::function<void(QTextCursor &)> &merge)
+{
+    const int from = selection.selectionStart();
+    const int to = selection.selectionEnd();
     if (to - from <= SliceCharacters) {
+        QTextCursor c = selection;
         c.beginEditBlock();
-        c.mergeBlockFormat(format);
+        merge(c);
         c.endEditBlock();
+        setTextCursor(selection);
         return;
     }
-    BusyScope busy(this, QStringLiteral("Formatting\u2026"));
     QTextCursor work(document());
     int position = from;
     const bool changed = runSliced(busy, work, from, [&](QTextCursor &w, int chars, qreal &fraction) {
         const int end = qMin(to, position + chars);
         w.setPosition(position);
         w.setPosition(end, QTextCursor::KeepAnchor);
-        w.mergeBlockFormat(format);
+        merge(w);
         position = end;
         fraction = qreal(position - from) / (to - from);
         return position < to;
     });
     if (changed)
         emit Change();
-    setTextCursor(c);
+    setTextCursor(selection);
 }
 
 RichTextBox::FormatGroup::FormatGroup(RichTextBox &box)
