@@ -284,23 +284,22 @@ void DataSource::reportReadFailure() const
 
 std::optional<qint64> DataSource::firstRowId(const QString &orderBy, bool *failed) const
 {
-    Statement s(m_db, QStringLiteral("SELECT rowid FROM %1 ORDER BY %2 LIMIT 1").arg(m_table, orderBy));
-    if (s.next())
-        return s.integer(0);
-    if (s.failed()) {
-        reportReadFailure();
-        if (failed)
-            *failed = true;
-    }
-    return std::nullopt;
+    return rowIdOf(QStringLiteral("SELECT rowid FROM %1 ORDER BY %2 LIMIT 1").arg(m_table, orderBy), nullptr, failed);
 }
 
 std::optional<qint64> DataSource::findRowId(const Ordering &ordering, const QString &key, bool *failed) const
 {
     // BINARY: the key must match exactly, whatever collation the index uses.
-    Statement s(m_db, QStringLiteral("SELECT rowid FROM %1 WHERE %2 = ?1 COLLATE BINARY ORDER BY %3 LIMIT 1")
-                          .arg(m_table, ordering.keyColumn, ordering.orderBy));
-    s.bind(1, key);
+    return rowIdOf(QStringLiteral("SELECT rowid FROM %1 WHERE %2 = ?1 COLLATE BINARY ORDER BY %3 LIMIT 1")
+                       .arg(m_table, ordering.keyColumn, ordering.orderBy),
+                   &key, failed);
+}
+
+std::optional<qint64> DataSource::rowIdOf(const QString &sql, const QString *key, bool *failed) const
+{
+    Statement s(m_db, sql);
+    if (key)
+        s.bind(1, *key);
     if (s.next())
         return s.integer(0);
     if (s.failed()) {

@@ -123,6 +123,8 @@ private:
     // A failing read is reported and sets *failed.
     std::optional<qint64> firstRowId(const QString &orderBy, bool *failed = nullptr) const;
     std::optional<qint64> findRowId(const Ordering &ordering, const QString &key, bool *failed = nullptr) const;
+    // The rowid in the first row of sql, with ?1 bound to key when given.
+    std::optional<qint64> rowIdOf(const QString &sql, const QString *key, bool *failed) const;
     void setCurrent(std::optional<qint64> rowId);
     void setUnreadable();
     QString sqliteError() const;

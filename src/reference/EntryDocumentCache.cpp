@@ -163,10 +163,7 @@ void EntryDocumentCache::keepOnly(const QSet<qint64> &ids)
             ++i;
             continue;
         }
-        m_recent.removeAt(i);
-        m_kept.remove(id);
-        m_keptCharacters -= k.characters;
-        delete k.doc.data();
+        dropAt(i);
     }
     QMutexLocker lock(&m_mutex);
     m_queue.removeIf([&ids](const Job &j) { return !j.urgent && !ids.contains(j.id); });
@@ -235,6 +232,14 @@ void EntryDocumentCache::keep(qint64 id, std::unique_ptr<QTextDocument> doc)
     evict();
 }
 
+void EntryDocumentCache::dropAt(qsizetype i)
+{
+    const qint64 id = m_recent.takeAt(i);
+    const Kept k = m_kept.take(id);
+    m_keptCharacters -= k.characters;
+    delete k.doc.data();
+}
+
 void EntryDocumentCache::evict()
 {
     for (qsizetype i = 0; i < m_recent.size() && m_keptCharacters > m_maxCharacters && m_recent.size() > 1;) {
@@ -245,9 +250,6 @@ void EntryDocumentCache::evict()
             ++i;
             continue;
         }
-        m_recent.removeAt(i);
-        m_kept.remove(id);
-        m_keptCharacters -= k.characters;
-        delete k.doc.data();
+        dropAt(i);
     }
 }

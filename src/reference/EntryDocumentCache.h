@@ -100,6 +100,8 @@ private:
     void adoptFinished();
     void keep(qint64 id, std::unique_ptr<QTextDocument> doc);
     void evict();
+    // Forgets the kept document at m_recent[i] and deletes it.
+    void dropAt(qsizetype i);
     bool wanted(qint64 id) const { return !m_wanted || m_wanted->contains(id); }
 
     const QFont m_font;
