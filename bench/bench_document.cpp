@@ -15,6 +15,7 @@
 //     --toggle-collect='DocumentRecovery::writeNow()' bench_document 2 --recovery-only
 // (8 writes; thread 1's total over 8 is one write's count).
 
+#include "ThreadCpu.h"
 #include "editor/DocumentRecovery.h"
 #include "editor/RichTextBox.h"
 #include "editor/RtfReader.h"
@@ -37,13 +38,6 @@
 #include <functional>
 
 namespace {
-
-double threadCpuMs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
-}
 
 struct Timing {
     double wallMs;

@@ -10,6 +10,7 @@
 // what it saves. Run under Xvfb for figures that include painting:
 //   bench_find [DATA_DIR [CASE]]
 
+#include "ThreadCpu.h"
 #include "app/RainButton.h"
 #include "app/frmMain.h"
 #include "editor/RichTextBox.h"
@@ -36,15 +37,6 @@
 #include <vector>
 
 namespace {
-
-// CPU time of the GUI thread: unlike wall time it does not grow when other
-// processes take the machine's cores.
-double threadCpuMs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
-}
 
 // Notes the first paint of the watched widget or of any message box, and
 // closes the message box once it has painted.

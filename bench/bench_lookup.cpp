@@ -7,6 +7,7 @@
 // start-up and a lookup of the other one. Run under a real X server (Xvfb)
 // for figures that include painting.
 
+#include "ThreadCpu.h"
 #include "ReferenceFixture.h"
 #include "app/RainButton.h"
 #include "app/frmMain.h"
@@ -30,15 +31,6 @@
 #include <ctime>
 
 namespace {
-
-// CPU time of the calling (GUI) thread: unlike wall time it does not grow
-// when other processes take the machine's cores.
-double threadCpuMs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
-}
 
 // Notes when a widget has finished painting what is awaited: by default
 // any paint; for a lookup, the whole entry (not a first part shown while

@@ -8,6 +8,7 @@
 //   bench_rtf_reader [runs=3] [largest=16] [shape...]
 // Sizes are in MB, or in KB with the environment variable RTF_BENCH_KB=1.
 
+#include "ThreadCpu.h"
 #include "editor/RtfReader.h"
 
 #include <QGuiApplication>
@@ -21,13 +22,6 @@
 #include <vector>
 
 namespace {
-
-double threadCpuMs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
-}
 
 // Repeats unit (given its index) until the text holds at least bytes.
 QString repeatTo(qsizetype bytes, const QString &head, const std::function<QString(int)> &unit)
