@@ -15,7 +15,7 @@
 //     --toggle-collect='DocumentRecovery::writeNow()' bench_document 2 --recovery-only
 // (8 writes; thread 1's total over 8 is one write's count).
 
-#include "ThreadCpu.h"
+#include "Figures.h"
 #include "editor/DocumentRecovery.h"
 #include "editor/RichTextBox.h"
 #include "editor/RtfReader.h"
@@ -43,12 +43,6 @@ struct Timing {
     double wallMs;
     double cpuMs;
 };
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
 
 // Runs job repeats times; prints the median and largest wall time and the
 // median GUI-thread CPU time.

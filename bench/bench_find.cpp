@@ -10,7 +10,7 @@
 // what it saves. Run under Xvfb for figures that include painting:
 //   bench_find [DATA_DIR [CASE]]
 
-#include "ThreadCpu.h"
+#include "Figures.h"
 #include "app/RainButton.h"
 #include "app/frmMain.h"
 #include "editor/RichTextBox.h"
@@ -117,8 +117,7 @@ void report(const char *what, std::vector<Sample> samples)
         std::vector<double> v;
         for (const Sample &s : samples)
             v.push_back(s.*field);
-        std::sort(v.begin(), v.end());
-        return std::pair{v[v.size() / 2], v.back()};
+        return medianAndWorst(std::move(v));
     };
     const auto [wMed, wMax] = by(&Sample::wall);
     const auto [cMed, cMax] = by(&Sample::cpu);

@@ -18,6 +18,7 @@
 // time, the longest stall, and whether the editor took the content or
 // refused it with a message. REPRO_CASE=<part of a name> picks cases.
 
+#include "Figures.h"
 #include "app/AppSetup.h"
 #include "editor/DocumentFile.h"
 #include "editor/RichTextBox.h"
@@ -214,12 +215,6 @@ Sample runBaseline(const QString &op, QTextEdit &edit, qsizetype bytes, const QS
             f.setFontItalic(false);
             edit.textCursor().mergeCharFormat(f);
         });
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 QString writeFile(const QTemporaryDir &dir, qsizetype bytes)

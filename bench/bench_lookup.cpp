@@ -7,7 +7,7 @@
 // start-up and a lookup of the other one. Run under a real X server (Xvfb)
 // for figures that include painting.
 
-#include "ThreadCpu.h"
+#include "Figures.h"
 #include "ReferenceFixture.h"
 #include "app/RainButton.h"
 #include "app/frmMain.h"
@@ -162,8 +162,7 @@ void report(const char *what, int kb, std::vector<Sample> samples)
         std::vector<double> v;
         for (const Sample &s : samples)
             v.push_back(s.*field);
-        std::sort(v.begin(), v.end());
-        return std::pair{v[v.size() / 2], v.back()};
+        return medianAndWorst(std::move(v));
     };
     const auto [pMed, pMax] = by(&Sample::toPainted);
     const auto [sMed, sMax] = by(&Sample::stall);

@@ -8,7 +8,7 @@
 //   bench_rtf_reader [runs=3] [largest=16] [shape...]
 // Sizes are in MB, or in KB with the environment variable RTF_BENCH_KB=1.
 
-#include "ThreadCpu.h"
+#include "Figures.h"
 #include "editor/RtfReader.h"
 
 #include <QGuiApplication>
@@ -78,12 +78,6 @@ const std::vector<Shape> &shapes()
          }},
     };
     return all;
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 // The reader's time, and Qt's alone: the text the reader produced inserted
