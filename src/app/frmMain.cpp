@@ -388,6 +388,10 @@ void frmMain::createMenus()
          QKeySequence(Qt::CTRL | Qt::Key_V));
     connect(mnuEdit, &QMenu::aboutToShow, this, &frmMain::mnuEdit_Click);
 
+    // The sermon writer's own commands; each area adds its items when it is set up.
+    mnuTools = menuBar()->addMenu(QStringLiteral("&Tools"));
+    mnuTools->setObjectName(QStringLiteral("mnuTools"));
+
     mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
     item(mnuHelp, mnuHelpContents, "mnuHelpContents", QStringLiteral("&Contents"), &frmMain::mnuHelpContents_Click);

@@ -107,6 +107,7 @@ public:
     QAction *mnuEditCut = nullptr;
     QAction *mnuEditCopy = nullptr;
     QAction *mnuEditPaste = nullptr;
+    QMenu *mnuTools = nullptr;
     QMenu *mnuHelp = nullptr;
     QAction *mnuHelpContents = nullptr;
     QAction *mnuHelpAbout = nullptr;
