@@ -456,6 +456,11 @@ void frmMain::Form_Unload()
 
 void frmMain::closeEvent(QCloseEvent *event)
 {
+    if (!m_closing && !stopLongCommand()) {
+        m_closeWhenIdle = true;
+        event->ignore();
+        return;
+    }
     if (!m_closing && !confirmExit()) {
         event->ignore();
         return;
@@ -475,6 +480,10 @@ void frmMain::mnuFileExit_Click()
 {
     if (m_closing)
         return;
+    if (!stopLongCommand()) {
+        m_exitWhenIdle = true;
+        return;
+    }
     if (!confirmExit())
         return;
     m_closing = true;
