@@ -38,14 +38,6 @@ QStringList bodyLines(const QString &article)
     return lines;
 }
 
-const KjvConcordance::Translation *findTranslation(const KjvConcordance::Headword &h, const QString &number)
-{
-    for (const KjvConcordance::Translation &t : h.translations)
-        if (t.number == number)
-            return &t;
-    return nullptr;
-}
-
 const KjvConcordance::Headword *findHeadword(const QVector<KjvConcordance::Headword> &list, const QString &word)
 {
     for (const KjvConcordance::Headword &h : list)
@@ -500,17 +492,32 @@ void TestDictionary::concordanceCountsWords()
 
 void TestDictionary::concordanceTagsAndPhrases()
 {
+    const auto the = [](const QString &number) { return w(QStringLiteral("the"), number); };
     const QVector<KjvVerse> verses{
         verse(QStringLiteral("John"), 3, 16, {w(QStringLiteral("For"), QStringLiteral("G1063")), w(QStringLiteral("God"), QStringLiteral("G2316")),
-                                               w(QStringLiteral("loved"), QStringLiteral("G0025")), w(QStringLiteral("the"), QStringLiteral("G2889")),
+                                               w(QStringLiteral("loved"), QStringLiteral("G0025")), the(QStringLiteral("G2889")),
                                                w(QStringLiteral("world"), QStringLiteral("G2889")), w(QStringLiteral("he"), QStringLiteral("G1325")),
                                                w(QStringLiteral("gave"), QStringLiteral("G1325")), w(QStringLiteral("his")),
                                                w(QStringLiteral("Son"), QStringLiteral("G5207"))}),
         verse(QStringLiteral("Revelation"), 3, 15, {w(QStringLiteral("thou"), QStringLiteral("G1488")), w(QStringLiteral("art"), QStringLiteral("G1488")),
-                                                    w(QStringLiteral("Aaron"), QStringLiteral("G0002")), w(QStringLiteral("world"), QStringLiteral("G2889")),
+                                                    w(QStringLiteral("Aaron’s"), QStringLiteral("G0002")), w(QStringLiteral("world"), QStringLiteral("G2889")),
                                                     w(QStringLiteral("I"), QStringLiteral("G3195")), w(QStringLiteral("will"), QStringLiteral("G3195"))}),
+        // The article alone, and in a phrase; slipped to its neighbour; "the Spirit" tagged as one.
+        verse(QStringLiteral("Matthew"), 22, 44, {w(QStringLiteral("The")), w(QStringLiteral("LORD"), QStringLiteral("G3588")),
+                                                  w(QStringLiteral("said"), QStringLiteral("G2036")), the(QStringLiteral("G3588")),
+                                                  w(QStringLiteral("and")), the(QStringLiteral("G4151")),
+                                                  w(QStringLiteral("Spirit"), QStringLiteral("G4151")), w(QStringLiteral("and")),
+                                                  the(QStringLiteral("G3588")), w(QStringLiteral("same"), QStringLiteral("G3588")),
+                                                  w(QStringLiteral("and")), the(QStringLiteral("G3588")), w(QStringLiteral("and")),
+                                                  the(QStringLiteral("G3588"))}),
+        // The module tags the last word of a name of two.
+        verse(QStringLiteral("Genesis"), 14, 5, {w(QStringLiteral("in")), w(QStringLiteral("Ashteroth")), w(QStringLiteral("Karnaim"), QStringLiteral("H6255")),
+                                                 w(QStringLiteral("the")), w(QStringLiteral("Aaron"), QStringLiteral("G0002"))}),
     };
-    const KjvConcordance kjv(verses);
+    QHash<QString, StrongsEntry> strongs;
+    strongs.insert(QStringLiteral("G3588"), StrongsEntry{QStringLiteral("G3588"), {}, {}, {}, {},
+                                                          {QStringLiteral("the"), QStringLiteral("the) same"), QStringLiteral("this")}});
+    const KjvConcordance kjv(verses, strongs);
 
     // A phrase tagged once is one use of its number.
     QCOMPARE(kjv.tag(QStringLiteral("G2889")).count, 2);
@@ -521,7 +528,7 @@ void TestDictionary::concordanceTagsAndPhrases()
     QCOMPARE(kjv.tag(QStringLiteral("G9999")).count, 0);
 
     // Capitals count towards names; "I will" has no word that could be one.
-    QCOMPARE(kjv.tag(QStringLiteral("G2")).capitalized, 1);
+    QCOMPARE(kjv.tag(QStringLiteral("G2")).capitalized, 2);
     QCOMPARE(kjv.tag(QStringLiteral("G3195")).capitalized, 0);
     QCOMPARE(kjv.tag(QStringLiteral("G2889")).capitalized, 0);
 
@@ -529,18 +536,39 @@ void TestDictionary::concordanceTagsAndPhrases()
     QStringList order;
     for (const auto &h : heads)
         order << h.word;
-    // "the" and "he" of a phrase translate nothing; a phrase of small words keeps them all.
-    QCOMPARE(order, (QStringList{QStringLiteral("AARON"), QStringLiteral("ART"), QStringLiteral("FOR"),
-                                 QStringLiteral("GAVE"), QStringLiteral("GOD"), QStringLiteral("I"),
-                                 QStringLiteral("LOVED"), QStringLiteral("SON"), QStringLiteral("THOU"),
-                                 QStringLiteral("WILL"), QStringLiteral("WORLD")}));
+    // Small words take a number alone ("For"), and a phrase's only where they
+    // render it alone twice: "the" the article, not "the world" or "the
+    // Spirit"; "I will", "thou art" render nothing alone. LORD is no rendering
+    // of the article, "same" is one Strong's lists.
+    QCOMPARE(order, (QStringList{QStringLiteral("AARON"), QStringLiteral("AARON’S"), QStringLiteral("FOR"),
+                                 QStringLiteral("GAVE"), QStringLiteral("GOD"), QStringLiteral("KARNAIM"),
+                                 QStringLiteral("LOVED"), QStringLiteral("SAID"), QStringLiteral("SAME"),
+                                 QStringLiteral("SON"), QStringLiteral("SPIRIT"), QStringLiteral("THE"),
+                                 QStringLiteral("WORLD")}));
     const KjvConcordance::Headword *world = findHeadword(heads, QStringLiteral("WORLD"));
     QVERIFY(world);
-    QCOMPARE(world->count, 2);
+    QCOMPARE(world->rendered, 2);
     QCOMPARE(world->translations.size(), 1);
     QCOMPARE(world->translations.constFirst().number, QStringLiteral("G2889"));
-    QCOMPARE(world->translations.constFirst().count, 2);
-    QVERIFY(findTranslation(*findHeadword(heads, QStringLiteral("ART")), QStringLiteral("G1488")));
+    const KjvConcordance::Headword *article = findHeadword(heads, QStringLiteral("THE"));
+    QCOMPARE(article->translations.size(), 1);
+    QCOMPARE(article->translations.constFirst().number, QStringLiteral("G3588"));
+    QCOMPARE(article->translations.constFirst().count, 4);
+    // The count and first verse are the word's own, tagged or not.
+    QCOMPARE(article->use.count, 8);
+    QCOMPARE(kjv.firstReference(article->use), QStringLiteral("John 3:16"));
+    QCOMPARE(article->use.count, kjv.word(QStringLiteral("THE")).count);
+
+    // A name as the verse prints it: possessives, letter case and hyphens aside.
+    QCOMPARE(kjv.nameSpellings(QStringLiteral("G2")), QStringList{QStringLiteral("AARON")});
+    QCOMPARE(kjv.nameUse(QStringLiteral("G2"), QStringLiteral("AARON")).count, 2);
+    QString printed;
+    const KjvConcordance::TagUse karnaim = kjv.nameUse(QStringLiteral("H6255"), QStringLiteral("ashteroth Karnaim"), &printed);
+    QCOMPARE(karnaim.count, 1);
+    QCOMPARE(kjv.reference(karnaim.firstVerse), QStringLiteral("Genesis 14:5"));
+    QCOMPARE(printed, QStringLiteral("ASHTEROTH KARNAIM"));
+    QCOMPARE(kjv.nameSpellings(QStringLiteral("H6255")).constFirst(), QStringLiteral("ASHTEROTH KARNAIM"));
+    QCOMPARE(kjv.nameUse(QStringLiteral("H6255"), QStringLiteral("ASHTORETH KARNAIM")).count, 0);
 }
 
 void TestDictionary::principalTranslations_data()
@@ -564,7 +592,7 @@ void TestDictionary::principalTranslations()
     h.word = QStringLiteral("GRACE");
     for (int i = 0; i < counts.size(); ++i) {
         h.translations.push_back({QStringLiteral("G%1").arg(i + 1), counts.at(i), i});
-        h.count += counts.at(i);
+        h.rendered += counts.at(i);
     }
     const QVector<KjvConcordance::Translation> principal = KjvConcordance::principal(h);
     QCOMPARE(principal.size(), listed);
@@ -631,9 +659,10 @@ void TestDictionary::buildFromInstalledModules()
     QVERIFY(!byKey.value(QStringLiteral("BibleDict ALPHA")).contains(QLatin1String("\nABJECTS\n")));
 
     // A word article lists the words it translates and counts the stray tags,
-    // whose uses still add up to the total in its first line.
+    // whose uses add up to the total it gives for them.
     const QString glass = byKey.value(QStringLiteral("BibleDict GLASS"));
-    const QRegularExpression graceArticle(QStringLiteral("\nGRACE\n    Used (\\d+) times[^\n]*\n((?:    [^\n]*\n)*)"));
+    const QRegularExpression graceArticle(QStringLiteral("\nGRACE\n    Used \\d+ times; first at Genesis 6:8\n"
+                                                         "    Translates [^\n]*, (\\d+) times in all:\n((?:    [^\n]*\n)*)"));
     const QRegularExpressionMatch grace = graceArticle.match(glass);
     QVERIFY2(grace.hasMatch(), "GRACE has no article");
     const QString graceBody = grace.captured(2);
