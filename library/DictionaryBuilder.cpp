@@ -2,6 +2,7 @@
 
 #include "DictionaryLayout.h"
 #include "KjvConcordance.h"
+#include "NaveCrossReferences.h"
 #include "NaveRenderer.h"
 #include "StrongsEntry.h"
 #include "reference/SubjectLists.h"
@@ -222,6 +223,8 @@ void addTopicalIndex(RecordTexts &records, const QVector<SwordDictEntry> &nave)
         return AlphabeticRanges::lessThan(a.key.toUpper(), b.key.toUpper());
     });
     // The module holds some topics twice (REVERENCE, SIN): one article each.
+    QStringList order;
+    QHash<QString, QString> articles;
     for (qsizetype i = 0; i < topics.size();) {
         const QString topic = topics.at(i).key.toUpper();
         QString article = NaveRenderer::render(topic, topics.at(i).raw);
@@ -229,8 +232,14 @@ void addTopicalIndex(RecordTexts &records, const QVector<SwordDictEntry> &nave)
             const QString more = NaveRenderer::render(topic, topics.at(i).raw);
             article += more.mid(more.indexOf(QLatin1Char('\n')) + 1);
         }
-        records.add(DictionaryLayout::topicalKey(topic), article);
+        const QString heading = article.left(article.indexOf(QLatin1Char('\n')));
+        order << heading;
+        articles.insert(heading, article);
     }
+    // Cross-references are settled once every heading is known.
+    const NaveCrossReferences crossReferences(articles);
+    for (const QString &heading : std::as_const(order))
+        records.add(DictionaryLayout::topicalKey(heading), crossReferences.rewrite(articles.value(heading)));
 }
 
 } // namespace
