@@ -120,7 +120,11 @@ std::optional<StrongsEntry> StrongsEntry::parse(QChar testament, const QString &
     // Bible references inside a definition are written out like everywhere else.
     for (auto it = bibleRef.globalMatch(raw); it.hasNext();) {
         const QRegularExpressionMatch m = it.next();
-        const QString readable = NaveRenderer::readableReference(m.captured(1));
+        QString target = m.captured(1);
+        // "Jude 5:14" in the Hebrew dictionary is Judges: Jude has one chapter.
+        if (target.startsWith(QLatin1String("Jude.")) && !target.startsWith(QLatin1String("Jude.1.")))
+            target.replace(0, 4, QStringLiteral("Judg"));
+        const QString readable = NaveRenderer::readableReference(target);
         if (!readable.isEmpty())
             body.replace(m.captured(0), readable);
     }
