@@ -307,7 +307,7 @@ QVector<SourceInfo> sources()
 {
     return {
         {QStringLiteral("King James Version with Strong's numbers (engKJV2006eb)"), QStringLiteral("sword-text-kjv"),
-         QStringLiteral("Public domain"), QStringLiteral("Word usage, word counts and first references")},
+         QStringLiteral("Public domain (in the UK the Crown's letters patent govern its printing)"), QStringLiteral("Word usage, word counts and first references")},
         {QStringLiteral("Strong's Hebrew Dictionary (StrongsHebrew)"), QStringLiteral("sword-dict-strongs-hebrew"),
          QStringLiteral("Public domain"), QStringLiteral("Meanings of Hebrew words and names")},
         {QStringLiteral("Strong's Greek Dictionary (StrongsGreek)"), QStringLiteral("sword-dict-strongs-greek"),

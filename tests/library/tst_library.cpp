@@ -415,7 +415,8 @@ void TestLibrary::referenceContentStatesOnlyTrueThings_data()
 {
     QTest::addColumn<QString>("rule");
     for (const char *rule : {"word counts are Word Usage's", "names are spelt as the KJV prints them",
-                             "every See leads to a topic", "every reference names a verse"})
+                             "every See leads to a topic", "every reference names a verse",
+                             "verse quotations start where their sentence starts", "credits close their quotation marks"})
         QTest::newRow(rule) << QString::fromLatin1(rule);
 }
 
@@ -502,6 +503,47 @@ void TestLibrary::referenceContentStatesOnlyTrueThings()
                 }
             }
         }
+    } else if (rule == QLatin1String("verse quotations start where their sentence starts")) {
+        // The verse before a quoted passage ends a sentence, or brings in the
+        // words spoken ("And God spake all these words, saying,"), or there is none.
+        static const QRegularExpression verseQuotation(QStringLiteral("^(.+ \\d+):(\\d+)(?:-\\d+)?$"));
+        static const QRegularExpression sentenceEnd(QStringLiteral("[.?!][)\"'\\x{2019}]*$|"
+                                                                   "\\b(?:saying|said|saith|spake|answer|answered|cried|prayed)\\b[^.?!:;]*,$"));
+        int quoted = 0;
+        for (const QString &entry : recordsOf(ReferenceSchema::Quote)) {
+            for (const QString &block : entry.split(QStringLiteral("\n\n"))) {
+                const qsizetype credit = block.lastIndexOf(QStringLiteral("\n    -- "));
+                const QRegularExpressionMatch m = verseQuotation.match(block.mid(credit + 8));
+                if (credit < 0 || !m.hasMatch() || !verses.contains(m.captured(1) + QLatin1Char(':') + m.captured(2)))
+                    continue;
+                ++quoted;
+                const QString before = verses.value(m.captured(1) + QLatin1Char(':') + QString::number(m.captured(2).toInt() - 1));
+                if (!before.isEmpty() && !sentenceEnd.match(before).hasMatch())
+                    faults << block.mid(credit + 8) + QStringLiteral(" follows \"") + before.right(30) + QLatin1Char('"');
+            }
+        }
+        QVERIFY(quoted > 250);
+    } else if (rule == QLatin1String("credits close their quotation marks")) {
+        // Marks open after a blank and close before one, in turn: not "Observations, "1629.
+        const auto quotesPaired = [](const QString &credit) {
+            bool open = false;
+            for (qsizetype i = 0; i < credit.size(); ++i) {
+                if (credit.at(i) == QLatin1Char('`'))
+                    return false;
+                if (credit.at(i) != QLatin1Char('"'))
+                    continue;
+                const bool blankBefore = i == 0 || credit.at(i - 1).isSpace() || credit.at(i - 1) == QLatin1Char('(');
+                const bool blankAfter = i + 1 == credit.size() || !credit.at(i + 1).isLetterOrNumber();
+                if (open ? blankBefore : (!blankBefore || blankAfter))
+                    return false;
+                open = !open;
+            }
+            return !open;
+        };
+        for (const QString &entry : recordsOf(ReferenceSchema::Quote))
+            for (const QString &line : entry.split(QLatin1Char('\n')))
+                if (line.startsWith(QLatin1String("    -- ")) && !quotesPaired(line.mid(7)))
+                    faults << line.trimmed();
     } else {
         // Book, chapter and the verses after the colon; a chapter by itself must exist.
         const Database bible(dataPath(ReferenceSchema::Bible));

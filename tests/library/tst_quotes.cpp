@@ -498,7 +498,12 @@ void TestQuotes::buildFromInstalledSources()
                                QStringLiteral("one redeeming feature"), QStringLiteral("convenient cover for absurdity"),
                                QStringLiteral("schizophrenia"), QStringLiteral("lynch"), QStringLiteral("sterilized"),
                                QStringLiteral("direst of all disasters"), QStringLiteral("world's leading religion"),
-                               QStringLiteral("Ed.]"), QStringLiteral("crazyphilman"), QStringLiteral("moderation cannot hurt")};
+                               QStringLiteral("Ed.]"), QStringLiteral("crazyphilman"), QStringLiteral("moderation cannot hurt"),
+                               // and misprints, wrong credits, a mockery and whole modern poems found in the second review
+                               QStringLiteral("Gumall"), QStringLiteral("Seeker"), QStringLiteral("Agustus"), QStringLiteral("Macheyne"),
+                               QStringLiteral("1600-1601"), QStringLiteral("grasp should exceed"), QStringLiteral("years old than"),
+                               QStringLiteral("\n    -- Mahatma Gandhi\n"), QStringLiteral("\n    -- Robert F. Kennedy\n"),
+                               QStringLiteral("Christian world"), QStringLiteral("Rivendell"), QStringLiteral("hug o' war")};
     int treasury = 0;
     QSet<QString> everywhere;
     int total = 0;
