@@ -76,6 +76,11 @@ public:
     QString SelText() const;
     void SetSelText(const QString &text);
 
+    // Replaces the text of each run of the selection by map(text) in the
+    // run's own format (case changes keep bold words bold); the caret ends
+    // after it. Long selections change as a job.
+    void mapSelectionText(const std::function<QString(const QString &)> &map);
+
     // The selection as a complete RTF document; writing replaces the
     // selection (non-RTF text goes in as plain text, "" deletes it).
     QString SelRTF() const;
@@ -194,6 +199,8 @@ private:
     // Shows doc in place of the current document (which goes), wrapping
     // anywhere when it holds longer words than a line can.
     void swapInDocument(QTextDocument *doc, bool wrapAnywhere);
+    // Wraps the view and a document about to be shown anywhere or as usual.
+    void setWrapping(QTextDocument *doc, bool wrapAnywhere);
     // Replaces the cursor's selection by plain text; long text as a job.
     // True when done at once; false when refused or left to a job.
     bool insertPlain(QTextCursor &cursor, const QString &text, bool wholeDocument);

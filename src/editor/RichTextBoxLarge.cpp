@@ -68,6 +68,10 @@ Built buildDocument(const BuildSettings &settings, const QString &content, bool 
         return built;
     auto doc = std::make_unique<QTextDocument>();
     doc->setUndoRedoEnabled(false);
+    // No page, no layout: a cursor lays out the paragraph it writes in
+    // after every insertion otherwise, and a paragraph of a million
+    // letters would be laid out again and again.
+    doc->setPageSize(QSizeF(0, 0));
     doc->setDefaultFont(settings.font);
     doc->setDocumentMargin(settings.margin);
     QTextCursor cursor(doc.get());
@@ -447,17 +451,26 @@ void RichTextBox::loadDocument(const QString &content, bool rtf, const Loaded &d
         done(true, QString());
 }
 
+void RichTextBox::setWrapping(QTextDocument *doc, bool wrapAnywhere)
+{
+    // Chosen before the document is shown, and before it has a page: the
+    // view lays out its first screen as it takes the document, and a word
+    // of a million letters takes minutes to lay out unless it may break
+    // anywhere.
+    const QTextOption::WrapMode mode = wrapAnywhere ? QTextOption::WrapAnywhere : m_normalWrap;
+    QTextOption option = doc->defaultTextOption();
+    option.setWrapMode(mode);
+    doc->setDefaultTextOption(option);
+    setWordWrapMode(mode);
+}
+
 void RichTextBox::swapInDocument(QTextDocument *doc, bool wrapAnywhere)
 {
     doc->setParent(this);
-    // A control never shown lays nothing out; the new document neither.
-    doc->setPageSize(document()->pageSize());
+    // Built without a page, it is laid out only once the view gives it one.
+    setWrapping(doc, wrapAnywhere);
     QTextDocument *old = document();
     const bool ownOld = old->parent() == this;
-    // Wrapping is chosen before the swap: the view lays out its first
-    // screen in it, and a word of a million letters takes minutes to lay
-    // out unless it may break anywhere.
-    setWordWrapMode(wrapAnywhere ? QTextOption::WrapAnywhere : m_normalWrap);
     setDocument(doc); // raises Change once; the view deletes its own first document
     if (ownOld) {
         old->setDocumentLayout(nullptr); // no more layout work on it
@@ -481,7 +494,10 @@ QTextDocument *RichTextBox::detachDocument()
     auto *placeholder = new QTextDocument(this);
     placeholder->setDefaultFont(doc->defaultFont());
     setDocument(placeholder);
-    doc->setDocumentLayout(nullptr); // out of view, changes cost no layout
+    // Out of view, changes cost no layout: its layout goes, and the one a
+    // cursor would make afresh has no page to lay out on.
+    doc->setDocumentLayout(nullptr);
+    doc->setPageSize(QSizeF(0, 0));
     return doc;
 }
 
@@ -489,7 +505,7 @@ void RichTextBox::attachDocument(QTextDocument *doc, bool wrapAnywhere)
 {
     QTextDocument *placeholder = document();
     doc->setParent(this);
-    setWordWrapMode(wrapAnywhere ? QTextOption::WrapAnywhere : m_normalWrap);
+    setWrapping(doc, wrapAnywhere);
     setDocument(doc); // the placeholder, ours, goes
     if (placeholder != doc && placeholder->parent() == this)
         delete placeholder;
@@ -722,6 +738,79 @@ void RichTextBox::mergeSelection(const QTextCursor &selection, std::optional<Lay
         *position = end;
         fraction = qreal(*position - from) / (to - from);
         return *position < to;
+    };
+    startWrite(std::move(plan));
+}
+
+namespace {
+
+// Maps the runs of [*position, *end) in about the given number of
+// characters; *end follows the length of what the map returns. False once
+// past the end.
+bool mapRuns(QTextCursor &cursor, int *position, int *end, int characters,
+             const std::function<QString(const QString &)> &map)
+{
+    QTextDocument *doc = cursor.document();
+    const int stop = qMin(*end, *position + characters);
+    while (*position < stop) {
+        const QTextBlock block = doc->findBlock(*position);
+        if (!block.isValid())
+            break;
+        int next = block.position() + block.length(); // past the paragraph mark
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const int a = qMax(*position, fragment.position());
+            const int b = qMin(*end, fragment.position() + fragment.length());
+            if (b <= a)
+                continue;
+            cursor.setPosition(a);
+            cursor.setPosition(b, QTextCursor::KeepAnchor);
+            const QString text = cursor.selectedText();
+            const QString mapped = map(text);
+            if (mapped != text) {
+                cursor.insertText(mapped, fragment.charFormat());
+                *end += int(mapped.size() - text.size());
+            }
+            next = a + int(mapped.size());
+            break; // fragments after a replacement are found afresh
+        }
+        *position = qMax(*position + 1, qMin(next, *end));
+    }
+    return *position < *end;
+}
+
+} // namespace
+
+void RichTextBox::mapSelectionText(const std::function<QString(const QString &)> &map)
+{
+    QTextCursor selection = textCursor();
+    if (isBusy() || !selection.hasSelection())
+        return;
+    auto position = std::make_shared<int>(selection.selectionStart());
+    auto end = std::make_shared<int>(selection.selectionEnd());
+    const int from = *position;
+    const int total = *end - from;
+    if (total <= SliceCharacters) {
+        QTextCursor work(document());
+        work.beginEditBlock();
+        while (mapRuns(work, position.get(), end.get(), total, map)) {
+        }
+        work.endEditBlock();
+        work.setPosition(*end);
+        setTextCursor(work);
+        return;
+    }
+    WritePlan plan;
+    plan.label = QStringLiteral("Changing the case\u2026");
+    plan.cursor = QTextCursor(document());
+    plan.cursor.setPosition(from);
+    plan.cursor.setPosition(*end, QTextCursor::KeepAnchor);
+    plan.slice = [map, position, end, from](QTextCursor &c, int chars, qreal &fraction) {
+        const bool more = mapRuns(c, position.get(), end.get(), chars, map);
+        fraction = qreal(*position - from) / qMax(1, *end - from);
+        if (!more)
+            c.setPosition(*end);
+        return more;
     };
     startWrite(std::move(plan));
 }

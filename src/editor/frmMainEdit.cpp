@@ -99,17 +99,8 @@ void frmMain::mnuAllCaps_Click()
 {
     if (RichTextBox1->isBusy())
         return;
-    // Through plain text: the span comes back in one format, that of its
-    // first character whichever way the selection was made (the cursor's own
-    // format is that of the character before its moving end).
-    QTextCursor cursor = RichTextBox1->textCursor();
-    if (!cursor.hasSelection())
-        return;
-    QTextCursor first(RichTextBox1->document());
-    first.setPosition(cursor.selectionStart());
-    first.setPosition(cursor.selectionStart() + 1, QTextCursor::KeepAnchor);
-    cursor.insertText(RichTextBox1->SelText().toUpper(), first.charFormat());
-    RichTextBox1->setTextCursor(cursor);
+    // Each run keeps its own format, as lower case keeps it.
+    RichTextBox1->mapSelectionText([](const QString &text) { return text.toUpper(); });
 }
 
 void frmMain::cmdUpperCase_Click(int)

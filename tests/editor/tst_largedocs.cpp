@@ -145,6 +145,7 @@ void TestLargeDocs::longWritesAreOneUndoStepAndOneChange_data()
     QTest::newRow("bold") << "bold";
     QTest::newRow("font group") << "font group";
     QTest::newRow("alignment") << "alignment";
+    QTest::newRow("upper case") << "upper case";
 }
 
 void TestLargeDocs::longWritesAreOneUndoStepAndOneChange()
@@ -155,7 +156,7 @@ void TestLargeDocs::longWritesAreOneUndoStepAndOneChange()
     box.show();
     const QString text = longText().left(300'000);
     box.SetText(QStringLiteral("Amen"));
-    if (kind == "bold" || kind == "font group" || kind == "alignment")
+    if (kind == "bold" || kind == "font group" || kind == "alignment" || kind == "upper case")
         box.SetText(text);
     QVERIFY(EditorWait::idle(box));
     const QString before = box.Text();
@@ -181,6 +182,9 @@ void TestLargeDocs::longWritesAreOneUndoStepAndOneChange()
         const RichTextBox::FormatGroup group(box);
         box.SetSelFontSize(10);
         box.SetSelItalic(true);
+    } else if (kind == "upper case") {
+        box.mapSelectionText([](const QString &t) { return t.toUpper(); });
+        expected = text.toUpper();
     } else {
         box.SetSelAlignment(2);
     }
