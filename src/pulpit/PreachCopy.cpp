@@ -18,7 +18,7 @@ void PreachCopy::start(const QTextDocument &source)
     cancel();
     m_source = &source;
     // What was copied of a changed document no longer holds.
-    m_changes = connect(&source, &QTextDocument::contentsChange, this, [this] { m_builder.reset(); });
+    m_changes = connect(&source, &QTextDocument::contentsChanged, this, [this] { m_builder.reset(); });
     step();
 }
 

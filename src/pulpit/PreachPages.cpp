@@ -299,12 +299,20 @@ bool PreachPages::toEnd()
     return true;
 }
 
-std::pair<int, int> PreachPages::shownParagraphs()
+QStringList PreachPages::shownLines()
 {
+    QStringList lines;
     if (!m_text || m_text->pieces().empty())
-        return {0, 0};
+        return lines;
     const Line last = lastShown(m_top).first;
-    return {topParagraph(), m_text->pieces()[std::size_t(last.piece)].paragraph};
+    for (Line line = m_top;; line = *next(line)) {
+        Laid &l = laid(line.piece);
+        const QTextLine shown = l.layout.lineAt(line.line);
+        lines.append(l.layout.text().mid(shown.textStart(), shown.textLength()));
+        if (line == last)
+            break;
+    }
+    return lines;
 }
 
 void PreachPages::paint(QPainter &painter, const QPointF &origin)

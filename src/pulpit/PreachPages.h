@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QSizeF>
+#include <QStringList>
 #include <QTextCharFormat>
 #include <memory>
 #include <optional>
@@ -50,8 +51,8 @@ public:
     bool toStart();
     bool toEnd();
 
-    // The paragraphs of the whole lines on the screen, first and last.
-    std::pair<int, int> shownParagraphs();
+    // The text of the whole lines on the screen, top to bottom.
+    QStringList shownLines();
     void paint(QPainter &painter, const QPointF &origin);
 
     // The line spacing, as a multiple of the font's own line height.

@@ -35,6 +35,8 @@ public:
     bool isPreparing() const { return !m_pages.text() || m_copy.isRunning(); }
 
     int topParagraph() const { return m_pages.text() ? m_pages.topParagraph() : m_startParagraph; }
+    // The text of the whole lines on the screen, top to bottom.
+    QStringList shownLines() { return m_pages.shownLines(); }
     int zoom() const { return m_zoom; }
     bool isDark() const { return m_dark; }
     bool isBlank() const { return m_blank; }
