@@ -14,6 +14,7 @@
 
 #include <QLabel>
 #include <QMenu>
+#include <QScreen>
 #include <QSettings>
 #include <QSpinBox>
 #include <QStandardPaths>
@@ -58,6 +59,8 @@ private slots:
     void preachReturnsToParagraphOnTop_data();
     void preachReturnsToParagraphOnTop();
     void preachFollowsEdits();
+    void preachOnTheSecondScreen_data();
+    void preachOnTheSecondScreen();
 
 private:
     // count paragraphs "Paragraph N of the sermon." as the editor's content
@@ -616,6 +619,34 @@ void TestPulpit::preachFollowsEdits()
     // F5 in the main window closes the view as well.
     m_main->mnuToolsPreach->trigger();
     QTRY_VERIFY(!view);
+}
+
+void TestPulpit::preachOnTheSecondScreen_data()
+{
+    QTest::addColumn<int>("windowScreen");
+    QTest::newRow("window on the first") << 0;
+    QTest::newRow("window on the second") << 1;
+}
+
+void TestPulpit::preachOnTheSecondScreen()
+{
+    QFETCH(int, windowScreen);
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    if (screens.size() < 2)
+        QSKIP("Needs two screens: run as tst_pulpit_two_screens");
+    QCOMPARE(QGuiApplication::primaryScreen(), screens.at(0));
+    m_main = std::make_unique<frmMain>(m_data.path());
+    m_main->setScreen(screens.at(windowScreen));
+    m_main->move(screens.at(windowScreen)->geometry().topLeft() + QPoint(20, 20));
+    m_main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+    QCOMPARE(m_main->screen(), screens.at(windowScreen));
+    m_main->mnuToolsPreach->trigger();
+    QPointer<frmPreach> view = m_main->findChild<frmPreach *>();
+    QVERIFY(view);
+    QVERIFY(QTest::qWaitForWindowExposed(view));
+    QCOMPARE(view->screen(), screens.at(1));
+    QCOMPARE(view->geometry(), screens.at(1)->geometry());
 }
 
 QTEST_MAIN(TestPulpit)
