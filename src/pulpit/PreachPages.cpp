@@ -26,7 +26,8 @@ PreachPages::~PreachPages() = default;
 void PreachPages::setText(std::shared_ptr<const PreachText> text, int paragraph)
 {
     m_text = std::move(text);
-    relayout();
+    makeFormats();
+    m_laid.clear();
     showParagraph(paragraph);
 }
 
@@ -43,12 +44,12 @@ void PreachPages::setLook(qreal bodyPixels, const QColor &text, const QColor &ba
     m_bodyPixels = bodyPixels;
     m_textColour = text;
     m_background = background;
-    relayout();
+    makeFormats();
+    keepTop();
 }
 
-void PreachPages::relayout()
+void PreachPages::makeFormats()
 {
-    m_laid.clear();
     m_formats.clear();
     if (!m_text)
         return;
@@ -64,7 +65,6 @@ void PreachPages::relayout()
         f.setForeground(s.colour.isValid() ? Contrast::readableOn(s.colour, m_background) : m_textColour);
         m_formats.push_back(f);
     }
-    keepTop();
 }
 
 void PreachPages::keepTop()

@@ -75,7 +75,7 @@ private:
     bool isBlank(const Line &line) const;
     // The first line from line on that is not an empty paragraph, stopping at until.
     Line skipBlank(const Line &line, std::optional<Line> until = std::nullopt);
-    void relayout();
+    void makeFormats();
     void keepTop();
 
     std::shared_ptr<const PreachText> m_text;
