@@ -187,6 +187,7 @@ private:
     void setUpDocument();          // editor/frmMainDocument.cpp
     void setUpReferencePanels();   // reference/frmMainReference.cpp
     void setUpPulpit();            // pulpit/frmMainPulpit.cpp
+    void placeCaretAtParagraph(int paragraph);
     // Asks about unsaved changes before the program ends; false keeps it running.
     bool confirmExit();            // editor/frmMainDocument.cpp
     void savePdf();                // the print command's offer when there is no printer

@@ -47,17 +47,50 @@ void frmMain::setUpPulpit()
     refresh->setSingleShot(true);
     refresh->setInterval(PreachRefreshMs);
     connect(refresh, &QTimer::timeout, this, [this] {
-        if (m_preach)
+        // A long command's document is read once the command is done.
+        if (m_preach && !RichTextBox1->isBusy())
             m_preach->reread(*RichTextBox1->document());
     });
     connect(RichTextBox1, &RichTextBox::Change, refresh, [this, refresh] {
         if (m_preach)
             refresh->start();
     });
+    // Counting or copying a document a long command is still writing
+    // would show half of it; the open view can still be closed.
+    connect(RichTextBox1, &RichTextBox::busyChanged, this, [this, refresh](bool busy) {
+        mnuToolsWordCount->setEnabled(!busy);
+        mnuToolsPreach->setEnabled(!busy || m_preach);
+        if (!busy && m_preach)
+            refresh->start();
+    });
+}
+
+void frmMain::placeCaretAtParagraph(int paragraph)
+{
+    // The one place this feature moves the editor's caret; a long command
+    // under way keeps it until it ends.
+    if (RichTextBox1->isBusy()) {
+        auto *wait = new QObject(this);
+        connect(RichTextBox1, &RichTextBox::busyChanged, wait, [this, wait, paragraph](bool busy) {
+            if (busy)
+                return;
+            wait->deleteLater();
+            placeCaretAtParagraph(paragraph);
+        });
+        return;
+    }
+    QTextDocument *doc = RichTextBox1->document();
+    const QTextBlock block = doc->findBlockByNumber(qBound(0, paragraph, doc->blockCount() - 1));
+    RichTextBox1->setTextCursor(QTextCursor(block));
+    activateWindow();
+    RichTextBox1->SetFocus();
+    RichTextBox1->ensureCursorVisible();
 }
 
 void frmMain::mnuToolsWordCount_Click()
 {
+    if (RichTextBox1->isBusy())
+        return;
     const QTextCursor cursor = RichTextBox1->textCursor();
     std::optional<QString> selection;
     if (cursor.hasSelection())
@@ -72,18 +105,12 @@ void frmMain::mnuToolsPreach_Click()
         m_preach->close();
         return;
     }
+    if (RichTextBox1->isBusy())
+        return;
     m_preach = new frmPreach(*RichTextBox1->document(), RichTextBox1->textCursor().blockNumber(), this);
     registerWindow(m_preach);
-    connect(m_preach, &frmPreach::closedAt, this, [this](int paragraph) {
-        // The one place this feature moves the editor's caret: to the start
-        // of the paragraph the view was showing at the top.
-        QTextDocument *doc = RichTextBox1->document();
-        const QTextBlock block = doc->findBlockByNumber(qBound(0, paragraph, doc->blockCount() - 1));
-        RichTextBox1->setTextCursor(QTextCursor(block));
-        activateWindow();
-        RichTextBox1->SetFocus();
-        RichTextBox1->ensureCursorVisible();
-    });
+    // Back at the start of the paragraph the view was showing at the top.
+    connect(m_preach, &frmPreach::closedAt, this, &frmMain::placeCaretAtParagraph);
     QScreen *screen = preachScreen(*this);
     m_preach->setScreen(screen);
     m_preach->setGeometry(screen->geometry());

@@ -59,6 +59,7 @@ private slots:
     void preachReturnsToParagraphOnTop_data();
     void preachReturnsToParagraphOnTop();
     void preachFollowsEdits();
+    void toolsWaitForLongCommands();
     void preachOnTheSecondScreen_data();
     void preachOnTheSecondScreen();
 
@@ -509,7 +510,8 @@ void TestPulpit::wordCountOfDocumentAndSelection()
     QCOMPARE(m_main->mnuToolsPreach->shortcut(), QKeySequence(Qt::Key_F5));
 
     RichTextBox *editor = m_main->RichTextBox1;
-    QVERIFY(editor->LoadText(QStringLiteral("The Lord\u2019s well-known words.\nJohn 3:16 says it.")));
+    editor->LoadText(QStringLiteral("The Lord\u2019s well-known words.\nJohn 3:16 says it."));
+    QVERIFY(!editor->isBusy());
     for (const bool withSelection : {false, true}) {
         editor->setSelection(29, withSelection ? 9 : 0); // "John 3:16"
         m_main->mnuToolsWordCount->trigger();
@@ -578,7 +580,8 @@ void TestPulpit::preachReturnsToParagraphOnTop()
     QFETCH(int, key);
     m_main = std::make_unique<frmMain>(m_data.path());
     RichTextBox *editor = m_main->RichTextBox1;
-    QVERIFY(editor->LoadText(numberedParagraphs(300)));
+    editor->LoadText(numberedParagraphs(300));
+    QVERIFY(!editor->isBusy());
     const QString html = editor->document()->toHtml();
     const QFont font = editor->document()->defaultFont();
     editor->setTextCursor(QTextCursor(editor->document()->findBlockByNumber(40)));
@@ -608,7 +611,8 @@ void TestPulpit::preachFollowsEdits()
 {
     m_main = std::make_unique<frmMain>(m_data.path());
     RichTextBox *editor = m_main->RichTextBox1;
-    QVERIFY(editor->LoadText(numberedParagraphs(50)));
+    editor->LoadText(numberedParagraphs(50));
+    QVERIFY(!editor->isBusy());
     editor->setSelection(0, 0);
     m_main->mnuToolsPreach->trigger();
     QPointer<frmPreach> view = m_main->findChild<frmPreach *>();
@@ -618,6 +622,27 @@ void TestPulpit::preachFollowsEdits()
     QTRY_COMPARE(view->shownLines().constFirst(), QStringLiteral("Amen. Paragraph 0 of the sermon."));
     // F5 in the main window closes the view as well.
     m_main->mnuToolsPreach->trigger();
+    QTRY_VERIFY(!view);
+}
+
+void TestPulpit::toolsWaitForLongCommands()
+{
+    m_main = std::make_unique<frmMain>(m_data.path());
+    RichTextBox *editor = m_main->RichTextBox1;
+    editor->LoadText(numberedParagraphs(20));
+    m_main->mnuToolsPreach->trigger();
+    QPointer<frmPreach> view = m_main->findChild<frmPreach *>();
+    QVERIFY(view);
+    // A document long enough to be loaded as a job.
+    editor->LoadText(QStringLiteral("Long document line.\n").repeated(int(RichTextBox::WorkerCharacters / 10)));
+    QVERIFY(editor->isBusy());
+    QVERIFY(!m_main->mnuToolsWordCount->isEnabled());
+    QVERIFY(m_main->mnuToolsPreach->isEnabled()); // closes the open view
+    QTRY_VERIFY_WITH_TIMEOUT(!editor->isBusy(), 60'000);
+    QVERIFY(m_main->mnuToolsWordCount->isEnabled());
+    // The view shows the new document once it is in.
+    QTRY_COMPARE_WITH_TIMEOUT(view->shownLines().constFirst(), QStringLiteral("Long document line."), 30'000);
+    view->close();
     QTRY_VERIFY(!view);
 }
 
