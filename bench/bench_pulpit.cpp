@@ -217,7 +217,8 @@ int main(int argc, char **argv)
         for (int i = 0; i < runs; ++i) {
             copy.push_back(timed([&] { (void)PreachText::fromDocument(*editor.document()); }));
             // From the middle of the document, as after reading half way.
-            editor.setTextCursor(QTextCursor(editor.document()->findBlockByNumber(editor.document()->blockCount() / 2)));
+            QTextDocument *doc = editor.document();
+            editor.setTextCursor(QTextCursor(doc->findBlockByNumber(doc->blockCount() / 2)));
             settle();
             QWidget host;
             Watch watch(&host);
