@@ -21,6 +21,7 @@ class RainButton;
 class RichTextBox;
 class SubjectList;
 class frmHelp;
+class frmPreach;
 
 // The program's working window: the sermon document, the formatting strip,
 // the four reference panels and the menus. Controls carry the names the
@@ -109,6 +110,8 @@ public:
     QAction *mnuEditCopy = nullptr;
     QAction *mnuEditPaste = nullptr;
     QMenu *mnuTools = nullptr;
+    QAction *mnuToolsWordCount = nullptr;
+    QAction *mnuToolsPreach = nullptr;
     QMenu *mnuHelp = nullptr;
     QAction *mnuHelpContents = nullptr;
     QAction *mnuHelpAbout = nullptr;
@@ -152,6 +155,9 @@ public slots:
     void mnuEditCut_Click();
     void mnuEditCopy_Click();
     void mnuEditPaste_Click();
+    // Tools
+    void mnuToolsWordCount_Click();
+    void mnuToolsPreach_Click();
     // Help
     void mnuHelpContents_Click();
     void mnuHelpAbout_Click();
@@ -180,6 +186,8 @@ private:
     void setUpEditCommands();      // editor/frmMainEdit.cpp
     void setUpDocument();          // editor/frmMainDocument.cpp
     void setUpReferencePanels();   // reference/frmMainReference.cpp
+    void setUpPulpit();            // pulpit/frmMainPulpit.cpp
+    void placeCaretAtParagraph(int paragraph);
     // Asks about unsaved changes before the program ends; false keeps it running.
     bool confirmExit();            // editor/frmMainDocument.cpp
     void savePdf();                // the print command's offer when there is no printer
@@ -194,6 +202,7 @@ private:
 
     QString m_dataDir;
     QPointer<frmHelp> m_help;
+    QPointer<frmPreach> m_preach;
     QList<QPointer<QWidget>> m_otherWindows;
     bool m_unloaded = false;
     bool m_closing = false;
