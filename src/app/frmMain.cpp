@@ -157,6 +157,7 @@ frmMain::frmMain(const QString &dataDir, QWidget *parent)
     setUpEditCommands();
     setUpDocument();
     setUpReferencePanels();
+    setUpScripture();
     Form_Load();
 }
 

@@ -18,6 +18,7 @@ class DataSource;
 class PanelFind;
 class RainButton;
 class RichTextBox;
+class ScriptureCommands;
 class SubjectList;
 class frmHelp;
 
@@ -108,6 +109,7 @@ public:
     QAction *mnuEditCopy = nullptr;
     QAction *mnuEditPaste = nullptr;
     QMenu *mnuTools = nullptr;
+    QAction *mnuToolsInsertScripture = nullptr;
     QMenu *mnuHelp = nullptr;
     QAction *mnuHelpContents = nullptr;
     QAction *mnuHelpAbout = nullptr;
@@ -151,6 +153,8 @@ public slots:
     void mnuEditCut_Click();
     void mnuEditCopy_Click();
     void mnuEditPaste_Click();
+    // Tools
+    void mnuToolsInsertScripture_Click();
     // Help
     void mnuHelpContents_Click();
     void mnuHelpAbout_Click();
@@ -179,6 +183,7 @@ private:
     void setUpEditCommands();      // editor/frmMainEdit.cpp
     void setUpDocument();          // editor/frmMainDocument.cpp
     void setUpReferencePanels();   // reference/frmMainReference.cpp
+    void setUpScripture();         // scripture/frmMainScripture.cpp
     // Asks about unsaved changes before the program ends; false keeps it running.
     bool confirmExit();            // editor/frmMainDocument.cpp
     void savePdf();                // the print command's offer when there is no printer
@@ -199,4 +204,6 @@ private:
     // Find of the Bible and dictionary panels, beyond the entry on show
     PanelFind *m_bibleFind = nullptr;
     PanelFind *m_jokeFind = nullptr;
+    // Insert Scripture, Bible verses dropped in, live references
+    ScriptureCommands *m_scripture = nullptr;
 };
