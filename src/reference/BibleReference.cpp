@@ -128,10 +128,13 @@ QString numberPrefix(const QString &word)
 // The table's row for a book name as the KJV text writes it, or -1.
 int rowOfBook(const QString &name)
 {
-    for (int i = 0; i < int(Books.size()); ++i)
-        if (nameOf(Books[size_t(i)]) == name)
-            return i;
-    return -1;
+    static const QHash<QString, int> rows = [] {
+        QHash<QString, int> r;
+        for (int i = 0; i < int(Books.size()); ++i)
+            r.insert(nameOf(Books[size_t(i)]), i);
+        return r;
+    }();
+    return rows.value(name, -1);
 }
 
 bool hasOneChapter(const QString &name)
@@ -240,7 +243,7 @@ bool isSafeShortName(const QString &lower)
 }
 
 // A reference that runningShape() matched at m, when it is one.
-std::optional<BibleReference::Found> foundAt(const QRegularExpressionMatch &m)
+std::optional<BibleReference::Found> foundAt(const QRegularExpressionMatch &m, qsizetype base)
 {
     const QString typedName = m.captured(3);
     const QString lower = typedName.simplified().toLower();
@@ -268,10 +271,30 @@ std::optional<BibleReference::Found> foundAt(const QRegularExpressionMatch &m)
     if (!ref)
         return std::nullopt;
     BibleReference::Found f;
-    f.start = start;
+    f.start = base + start;
     f.length = m.capturedEnd(0) - start;
     f.reference = *ref;
     return f;
+}
+
+// A match of re in text from at on, within span characters (and the one
+// before at, for look-behinds). Qt checks the whole subject of every match
+// for valid UTF-16, so a long text is never the subject: only a window.
+struct Hit {
+    QRegularExpressionMatch match;
+    qsizetype base = 0; // the window's start in text
+    qsizetype end = 0;  // the window's end in text
+};
+
+Hit matchIn(const QRegularExpression &re, QStringView text, qsizetype at, qsizetype span, bool anchored)
+{
+    Hit hit;
+    hit.base = at > 0 ? at - 1 : 0;
+    const QStringView window = text.mid(hit.base, at - hit.base + span);
+    hit.end = hit.base + window.size();
+    hit.match = re.match(window, at - hit.base, QRegularExpression::NormalMatch,
+                         anchored ? QRegularExpression::AnchorAtOffsetMatchOption : QRegularExpression::NoMatchOption);
+    return hit;
 }
 
 } // namespace
@@ -345,17 +368,31 @@ QList<BibleReference::Found> BibleReference::findIn(QStringView text)
     static const QRegularExpression tailShape(QStringLiteral(
         "(\\d{1,3})(?:[:.](\\d{1,3}))?(?:\\s*[-\u2013\u2014]\\s*(?:(\\d{1,3})[:.])?(\\d{1,3}))?(?![\\p{L}\\p{N}]|[:.]\\d)"));
     static const QRegularExpression nextWord(QStringLiteral("\\s+([a-z]+)"), QRegularExpression::CaseInsensitiveOption);
-    const auto anchored = QRegularExpression::AnchorAtOffsetMatchOption;
+    // Windows of the text searched at a time, and room kept at a window's
+    // end for a reference that the window would cut.
+    constexpr qsizetype Window = 2048;
+    constexpr qsizetype Room = 64;
+    constexpr qsizetype ItemSpan = 128;
 
     QList<Found> all;
     qsizetype pos = 0;
     while (pos < text.size()) {
-        const QRegularExpressionMatch m = runningShape().match(text, pos);
-        if (!m.hasMatch())
-            break;
-        std::optional<Found> first = foundAt(m);
+        const Hit hit = matchIn(runningShape(), text, pos, Window, false);
+        const QRegularExpressionMatch &m = hit.match;
+        if (!m.hasMatch()) {
+            if (hit.end >= text.size())
+                break;
+            pos = hit.end - Room;
+            continue;
+        }
+        const qsizetype start = hit.base + m.capturedStart(0);
+        if (start > pos && hit.end < text.size() && hit.base + m.capturedEnd(0) > hit.end - Room) {
+            pos = start; // look again with the whole of it in the window
+            continue;
+        }
+        std::optional<Found> first = foundAt(m, hit.base);
         if (!first) {
-            pos = m.capturedStart(0) + 1;
+            pos = start + 1;
             continue;
         }
         const qsizetype listFrom = all.size();
@@ -363,33 +400,34 @@ QList<BibleReference::Found> BibleReference::findIn(QStringView text)
         qsizetype end = first->start + first->length;
         // The rest of a list: "; Rom 5:8", ", 18", "; 4:1".
         for (;;) {
-            const QRegularExpressionMatch s = separatorShape.match(text, end, QRegularExpression::NormalMatch, anchored);
-            if (!s.hasMatch())
+            const Hit s = matchIn(separatorShape, text, end, Room, true);
+            if (!s.match.hasMatch())
                 break;
-            const QChar separator = s.captured(1).at(0);
-            const qsizetype next = s.capturedEnd(0);
-            const QRegularExpressionMatch full = runningShape().match(text, next, QRegularExpression::NormalMatch, anchored);
-            if (std::optional<Found> item = full.hasMatch() ? foundAt(full) : std::nullopt) {
+            const QChar separator = s.match.captured(1).at(0);
+            const qsizetype next = s.base + s.match.capturedEnd(0);
+            const Hit full = matchIn(runningShape(), text, next, ItemSpan, true);
+            if (std::optional<Found> item = full.match.hasMatch() ? foundAt(full.match, full.base) : std::nullopt) {
                 all.append(*item);
                 end = item->start + item->length;
                 continue;
             }
-            const QRegularExpressionMatch t = tailShape.match(text, next, QRegularExpression::NormalMatch, anchored);
-            if (!t.hasMatch())
+            const Hit t = matchIn(tailShape, text, next, ItemSpan, true);
+            if (!t.match.hasMatch())
                 break;
-            const Numbers n = numbersOf(t, 1);
+            const Numbers n = numbersOf(t.match, 1);
             if (n.verse < 0 && n.lastVerse < 0 && n.chapter <= 3) {
                 // ", 1 Corinthians": the number belongs to the book after it.
-                const QRegularExpressionMatch w = nextWord.match(text, t.capturedEnd(0), QRegularExpression::NormalMatch, anchored);
-                if (w.hasMatch() && lookupTable().contains(QString::number(n.chapter) + QLatin1Char(' ') + w.captured(1).toLower()))
+                const Hit w = matchIn(nextWord, text, t.base + t.match.capturedEnd(0), ItemSpan, true);
+                if (w.match.hasMatch()
+                    && lookupTable().contains(QString::number(n.chapter) + QLatin1Char(' ') + w.match.captured(1).toLower()))
                     break;
             }
             const std::optional<BibleReference> ref = continued(all.constLast().reference, separator, n);
             if (!ref)
                 break;
             Found item;
-            item.start = t.capturedStart(0);
-            item.length = t.capturedLength(0);
+            item.start = t.base + t.match.capturedStart(0);
+            item.length = t.match.capturedLength(0);
             item.reference = *ref;
             all.append(item);
             end = item.start + item.length;
