@@ -15,6 +15,9 @@
 
 namespace {
 
+// The tooltip's width in pixels: some 60 characters a line.
+constexpr int TooltipWidth = 360;
+
 QPoint scrolled(const QTextEdit *edit)
 {
     return {edit->horizontalScrollBar()->value(), edit->verticalScrollBar()->value()};
@@ -148,9 +151,12 @@ bool LiveReferences::eventFilter(QObject *watched, QEvent *event)
         const QString tip = found ? tooltipFor(found->reference) : QString();
         if (tip.isEmpty())
             QToolTip::hideText();
-        else // as rich text, so that it wraps
-            QToolTip::showText(help->globalPos(), QStringLiteral("<qt>") + tip.toHtmlEscaped(), m_document->viewport(),
-                               area);
+        else // as rich text, so that it wraps, and a little wider than Qt's quarter of the screen
+            QToolTip::showText(help->globalPos(),
+                               QStringLiteral("<table width=\"%1\"><tr><td>%2</td></tr></table>")
+                                   .arg(TooltipWidth)
+                                   .arg(tip.toHtmlEscaped()),
+                               m_document->viewport(), area);
         return true;
     }
     case QEvent::MouseMove: {
