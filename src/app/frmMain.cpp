@@ -457,6 +457,11 @@ void frmMain::Form_Unload()
 
 void frmMain::closeEvent(QCloseEvent *event)
 {
+    if (!m_closing && !stopLongCommand()) {
+        m_closeWhenIdle = true;
+        event->ignore();
+        return;
+    }
     if (!m_closing && !confirmExit()) {
         event->ignore();
         return;
@@ -476,6 +481,10 @@ void frmMain::mnuFileExit_Click()
 {
     if (m_closing)
         return;
+    if (!stopLongCommand()) {
+        m_exitWhenIdle = true;
+        return;
+    }
     if (!confirmExit())
         return;
     m_closing = true;

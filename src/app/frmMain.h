@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
+#include <vector>
 
 class QAction;
 class QGroupBox;
@@ -187,7 +188,14 @@ private:
     // Asks about unsaved changes before the program ends; false keeps it running.
     bool confirmExit();            // editor/frmMainDocument.cpp
     void savePdf();                // the print command's offer when there is no printer
+    QString printTitle() const;    // the document's name for the printer or the PDF
     void offerRecoveredDocuments();
+    void offerNextRecovered();
+    // The editor started or ended a long command; the document commands follow.
+    void RichTextBox1_busyChanged(bool busy);
+    // Cancels a long command that can be cancelled; false when one is under
+    // way that cannot.
+    bool stopLongCommand();
 
     QString m_dataDir;
     QPointer<frmHelp> m_help;
@@ -195,6 +203,9 @@ private:
     bool m_unloaded = false;
     bool m_closing = false;
     bool m_recoveryWarned = false;
+    bool m_closeWhenIdle = false; // closed during a long command that cannot be cancelled
+    bool m_exitWhenIdle = false;
+    std::vector<DocumentRecovery::Orphan> m_orphans; // recovered documents still to offer
 
     // reference panels: each view follows its data source's current record
     BoundView *m_bibleView = nullptr;

@@ -9,7 +9,6 @@
 
 int main(int argc, char *argv[])
 {
-    AppSetup::keepLargeBlocks();
     // The command line is read before QApplication exists: --help, --version
     // and a usage message must work without a display. QCoreApplication gives
     // the arguments as the system passed them (Unicode on Windows too).

@@ -1,3 +1,4 @@
+#include "EditorWait.h"
 #include "DialogScript.h"
 #include "app/AppSetup.h"
 #include "app/frmMain.h"
@@ -181,7 +182,7 @@ void TestRecovery::keepsUnsavedWorkUntilItIsSafe()
         d.doc.clear();
     } else if (then == "open") {
         QVERIFY(putBytes(m_files->filePath("other.txt"), "other"));
-        QVERIFY(d.doc.open(m_files->filePath("other.txt"), &reason));
+        QVERIFY(EditorWait::open(d.doc, m_files->filePath("other.txt")).ok);
     } else {
         d.doc.endSession();
     }
