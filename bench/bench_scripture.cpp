@@ -159,6 +159,9 @@ void typeAndScroll(const QString &dataDir, int repeats)
             box.activateWindow();
             box.setFocus();
             box.LoadText(text);
+            // A long text is loaded as a job of the editor's.
+            while (box.isBusy())
+                QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
             std::unique_ptr<ScriptureCommands> commands;
             if (live)
                 commands = std::make_unique<ScriptureCommands>(&box, &box, nullptr, &bible, [](const BibleReference &) {});
@@ -196,7 +199,6 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     AppSetup::installFontSubstitutes();
-    AppSetup::keepLargeBlocks();
     const QString dataDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(VELLUMOR_DATA_DIR);
     const int repeats = argc > 2 ? std::max(1, atoi(argv[2])) : 9;
     insertPsalm119(dataDir, repeats);

@@ -70,7 +70,7 @@ QString ScriptureCommands::problemWith(const QString &typed) const
 
 void ScriptureCommands::insertScripture()
 {
-    if (!m_document)
+    if (!m_document || m_document->isBusy())
         return;
     QTextCursor cursor = m_document->textCursor();
     QString typed;
@@ -118,6 +118,9 @@ void ScriptureCommands::insertScripture()
 
 void ScriptureCommands::write(QTextCursor cursor, const QStringList &paragraphs, const QTextCharFormat &format)
 {
+    // A long command owns the document until it ends (a dialog may have been open meanwhile).
+    if (m_document->isBusy())
+        return;
     cursor.beginEditBlock();
     cursor.removeSelectedText();
     for (qsizetype i = 0; i < paragraphs.size(); ++i) {
@@ -193,7 +196,8 @@ bool ScriptureCommands::eventFilter(QObject *watched, QEvent *event)
     if (event->type() != QEvent::Drop || !m_document || watched != m_document->viewport())
         return QObject::eventFilter(watched, event);
     auto *drop = static_cast<QDropEvent *>(event);
-    if (!fromBibleView(drop->source(), drop->mimeData()))
+    // While a long command runs, the editor refuses drops itself.
+    if (m_document->isBusy() || !fromBibleView(drop->source(), drop->mimeData()))
         return false;
     const std::optional<QStringList> passage = passageOfSelection(m_bibleView->textCursor());
     if (!passage)

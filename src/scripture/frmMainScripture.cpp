@@ -1,5 +1,6 @@
 #include "app/frmMain.h"
 
+#include "editor/RichTextBox.h"
 #include "reference/PanelFind.h"
 #include "scripture/ScriptureCommands.h"
 
@@ -24,6 +25,9 @@ void frmMain::setUpScripture()
     mnuToolsInsertScripture->setObjectName(QStringLiteral("mnuToolsInsertScripture"));
     mnuToolsInsertScripture->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_B));
     connect(mnuToolsInsertScripture, &QAction::triggered, this, &frmMain::mnuToolsInsertScripture_Click);
+    connect(RichTextBox1, &RichTextBox::busyChanged, mnuToolsInsertScripture, [this](bool busy) {
+        mnuToolsInsertScripture->setEnabled(!busy);
+    });
 }
 
 void frmMain::mnuToolsInsertScripture_Click()

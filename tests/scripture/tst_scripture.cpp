@@ -1,6 +1,7 @@
 // Scripture in the sermon: references in their shapes, passages inserted by
 // Insert Scripture and by dragging verses, and live references.
 
+#include "EditorWait.h"
 #include "ModalDriver.h"
 #include "reference/ReferenceFixture.h"
 #include "app/frmMain.h"
@@ -137,7 +138,7 @@ void tst_Scripture::setDocument(const QString &marked)
     const qsizetype open = text.indexOf(QLatin1Char('['));
     text.remove(QLatin1Char('|')).remove(QLatin1Char('[')).remove(QLatin1Char(']'));
     RichTextBox *doc = m_main->RichTextBox1;
-    QVERIFY(doc->LoadText(text));
+    QVERIFY(EditorWait::load(*doc, text).ok);
     m_main->TextChanged = false;
     if (open >= 0)
         doc->setSelection(int(open), int(marked.indexOf(QLatin1Char(']')) - open - 1));
@@ -318,7 +319,7 @@ void tst_Scripture::oneUndoStepInTheCaretsFormat()
 {
     // The reference before the caret is bold italic 14 pt: so is its passage.
     RichTextBox *doc = m_main->RichTextBox1;
-    QVERIFY(doc->LoadRtf(QStringLiteral("{\\rtf1 Text {\\b\\i\\fs28 Jn 3:16; Rom 5:8} end}")));
+    QVERIFY(EditorWait::load(*doc, QStringLiteral("{\\rtf1 Text {\\b\\i\\fs28 Jn 3:16; Rom 5:8} end}"), true).ok);
     doc->setSelection(int(doc->Text().indexOf(QStringLiteral(" end"))), 0);
     m_main->mnuToolsInsertScripture->trigger();
     const int end = int(doc->Text().indexOf(QStringLiteral(" end")));
