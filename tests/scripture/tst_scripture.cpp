@@ -95,6 +95,7 @@ private slots:
     void refusalsChangeNothing_data();
     void refusalsChangeNothing();
     void oneUndoStepInTheCaretsFormat();
+    void marksOnlyWhatTheBibleHas();
     void tooltipShowsThePassageCutAtAWord();
     void ctrlClickShowsTheReferenceInTheBible_data();
     void ctrlClickShowsTheReferenceInTheBible();
@@ -338,6 +339,16 @@ void tst_Scripture::oneUndoStepInTheCaretsFormat()
     QVERIFY(!doc->document()->isUndoAvailable());
 }
 
+void tst_Scripture::marksOnlyWhatTheBibleHas()
+{
+    setDocument(QStringLiteral("John 3:16 and John 3:99, Ps 119."));
+    const LiveReferences *live = m_main->findChild<ScriptureCommands *>()->liveReferences();
+    QStringList marked;
+    for (const QTextLayout::FormatRange &r : live->referenceMarks(m_main->RichTextBox1->document()->firstBlock()))
+        marked << m_main->RichTextBox1->Text().mid(r.start, r.length);
+    QCOMPARE(marked, QStringList({"John 3:16", "Ps 119"}));
+}
+
 void tst_Scripture::tooltipShowsThePassageCutAtAWord()
 {
     const BibleText *bible = m_main->findChild<ScriptureCommands *>()->bible();
@@ -374,6 +385,11 @@ void tst_Scripture::ctrlClickShowsTheReferenceInTheBible()
     QFETCH(QString, item);
     setDocument(QStringLiteral("Read John 3:16 today|"));
     const int caret = m_main->RichTextBox1->SelStart();
+    QWidget *viewport = m_main->RichTextBox1->viewport();
+    QMouseEvent move(QEvent::MouseMove, pointOf(QStringLiteral("3:16")), viewport->mapToGlobal(pointOf("3:16")), Qt::NoButton,
+                     Qt::NoButton, Qt::KeyboardModifiers(modifiers));
+    QApplication::sendEvent(viewport, &move);
+    QCOMPARE(viewport->cursor().shape(), item.isEmpty() ? Qt::IBeamCursor : Qt::PointingHandCursor);
     QTest::mouseClick(m_main->RichTextBox1->viewport(), Qt::LeftButton, Qt::KeyboardModifiers(modifiers),
                       pointOf(QStringLiteral("3:16")));
     if (item.isEmpty()) {
