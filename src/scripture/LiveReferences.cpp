@@ -166,6 +166,7 @@ bool LiveReferences::eventFilter(QObject *watched, QEvent *event)
     }
     case QEvent::MouseButtonPress: {
         const auto *mouse = static_cast<QMouseEvent *>(event);
+        m_swallowRelease = false;
         if (mouse->button() != Qt::LeftButton || !(mouse->modifiers() & Qt::ControlModifier))
             return false;
         const std::optional<BibleReference::Found> found = referenceAt(mouse->position().toPoint());

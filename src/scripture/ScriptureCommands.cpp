@@ -75,8 +75,20 @@ void ScriptureCommands::insertScripture()
     QTextCursor cursor = m_document->textCursor();
     QString typed;
     if (cursor.hasSelection()) {
-        if (BibleReference::parseList(m_document->SelText().trimmed()))
-            typed = m_document->SelText().trimmed();
+        const QString selected = m_document->SelText();
+        if (BibleReference::parseList(selected)) {
+            // Blanks selected around the reference stay.
+            qsizetype first = 0;
+            qsizetype last = selected.size();
+            while (selected.at(first).isSpace())
+                ++first;
+            while (selected.at(last - 1).isSpace())
+                --last;
+            const int start = cursor.selectionStart();
+            cursor.setPosition(start + int(first));
+            cursor.setPosition(start + int(last), QTextCursor::KeepAnchor);
+            typed = selected.mid(first, last - first);
+        }
     } else {
         // The reference that ends the line before the caret (blanks after it stay).
         const QTextBlock block = cursor.block();

@@ -220,7 +220,7 @@ void tst_Scripture::insertsPassages_data()
     QTest::addColumn<QString>("typed");  // into the dialog; empty: no dialog expected
     QTest::addColumn<QString>("after");
 
-    QTest::newRow("selected verse") << "See [jn 3:16] here." << ""
+    QTest::newRow("selected verse, blanks kept") << "See[ jn 3:16 ]here." << ""
                                     << "See " + John316 + " (John 3:16, KJV) here.";
     QTest::newRow("range before the caret") << "as Paul says in rom 8:28-30|" << ""
                                             << "as Paul says in 28 And we know that all things work together for good. "
