@@ -157,6 +157,7 @@ frmMain::frmMain(const QString &dataDir, QWidget *parent)
     setUpEditCommands();
     setUpDocument();
     setUpReferencePanels();
+    setUpScripture();
     setUpPulpit();
     Form_Load();
 }

@@ -19,6 +19,7 @@ class DataSource;
 class PanelFind;
 class RainButton;
 class RichTextBox;
+class ScriptureCommands;
 class SubjectList;
 class frmHelp;
 class frmPreach;
@@ -110,6 +111,7 @@ public:
     QAction *mnuEditCopy = nullptr;
     QAction *mnuEditPaste = nullptr;
     QMenu *mnuTools = nullptr;
+    QAction *mnuToolsInsertScripture = nullptr;
     QAction *mnuToolsWordCount = nullptr;
     QAction *mnuToolsPreach = nullptr;
     QMenu *mnuHelp = nullptr;
@@ -156,6 +158,7 @@ public slots:
     void mnuEditCopy_Click();
     void mnuEditPaste_Click();
     // Tools
+    void mnuToolsInsertScripture_Click();
     void mnuToolsWordCount_Click();
     void mnuToolsPreach_Click();
     // Help
@@ -186,6 +189,7 @@ private:
     void setUpEditCommands();      // editor/frmMainEdit.cpp
     void setUpDocument();          // editor/frmMainDocument.cpp
     void setUpReferencePanels();   // reference/frmMainReference.cpp
+    void setUpScripture();         // scripture/frmMainScripture.cpp
     void setUpPulpit();            // pulpit/frmMainPulpit.cpp
     void placeCaretAtParagraph(int paragraph);
     // Asks about unsaved changes before the program ends; false keeps it running.
@@ -219,4 +223,6 @@ private:
     // Find of the Bible and dictionary panels, beyond the entry on show
     PanelFind *m_bibleFind = nullptr;
     PanelFind *m_jokeFind = nullptr;
+    // Insert Scripture, Bible verses dropped in, live references
+    ScriptureCommands *m_scripture = nullptr;
 };

@@ -43,6 +43,9 @@ public:
     Result find(const QString &text, QString *problem);
     // Find Next: the plain search from one after the selection's start.
     void findNext(const QString &text);
+    // Shows the reference's verses as Find does for a typed reference,
+    // whatever the view holds or has selected.
+    Result showReference(const BibleReference &ref, QString *problem);
 
 private:
     std::optional<Result> goTo(const BibleReference &ref, QString *problem);
