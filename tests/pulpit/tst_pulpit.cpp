@@ -502,9 +502,8 @@ void TestPulpit::elapsedTimeStartsAtFirstMove()
 void TestPulpit::wordCountOfDocumentAndSelection()
 {
     m_main = std::make_unique<frmMain>(m_data.path());
-    const QStringList items{m_main->mnuTools->actions().at(0)->objectName(),
-                            m_main->mnuTools->actions().at(1)->objectName()};
-    QCOMPARE(items, (QStringList{"mnuToolsWordCount", "mnuToolsPreach"}));
+    QVERIFY(m_main->mnuTools->actions().contains(m_main->mnuToolsWordCount));
+    QVERIFY(m_main->mnuTools->actions().contains(m_main->mnuToolsPreach));
     QCOMPARE(m_main->mnuToolsWordCount->text(), QStringLiteral("&Word Count..."));
     QCOMPARE(m_main->mnuToolsPreach->text(), QStringLiteral("&Preach"));
     QCOMPARE(m_main->mnuToolsPreach->shortcut(), QKeySequence(Qt::Key_F5));
