@@ -3,6 +3,7 @@ target_sources(vellumor_core PRIVATE
   editor/RichTextBox.cpp editor/RichTextBox.h
   editor/LayoutBudget.cpp editor/LayoutBudget.h
   editor/BusyScope.cpp editor/BusyScope.h
+  editor/TextDecorations.cpp editor/TextDecorations.h
 )
 target_sources(vellumor_core PRIVATE
   editor/frmMainDocument.cpp
