@@ -9,6 +9,7 @@
 #include "app/Twips.h"
 #include "app/WindowCentring.h"
 #include "editor/RichTextBox.h"
+#include "editor/TextDecorations.h"
 #include "reference/SubjectList.h"
 #include "reference/SubjectLists.h"
 
@@ -157,6 +158,7 @@ frmMain::frmMain(const QString &dataDir, QWidget *parent)
     setUpEditCommands();
     setUpDocument();
     setUpReferencePanels();
+    setUpSpelling();
     Form_Load();
 }
 
@@ -464,6 +466,13 @@ void frmMain::closeEvent(QCloseEvent *event)
     event->accept();
     // A tool window does not count for Qt's last-window rule: end here.
     QCoreApplication::quit();
+}
+
+TextDecorations *frmMain::documentDecorations()
+{
+    if (!m_decorations)
+        m_decorations = new TextDecorations(RichTextBox1);
+    return m_decorations;
 }
 
 void frmMain::registerWindow(QWidget *window)

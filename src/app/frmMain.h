@@ -15,10 +15,12 @@ class QPushButton;
 class BoundView;
 class CommonDialog;
 class DataSource;
+class DocumentSpelling;
 class PanelFind;
 class RainButton;
 class RichTextBox;
 class SubjectList;
+class TextDecorations;
 class frmHelp;
 
 // The program's working window: the sermon document, the formatting strip,
@@ -51,6 +53,10 @@ public:
     // per-user data folder) and, once the window is up, offers the work
     // that programs which did not end properly left behind.
     void enableRecovery(const QString &folder = {});
+
+    // Display-only marks on RichTextBox1 (misspelled words and the like),
+    // shared by every feature that marks the document; made on first use.
+    TextDecorations *documentDecorations();
 
     // --- controls (objectName = member name) ---
     QPushButton *cmdUpperCase = nullptr;
@@ -108,6 +114,7 @@ public:
     QAction *mnuEditCopy = nullptr;
     QAction *mnuEditPaste = nullptr;
     QMenu *mnuTools = nullptr;
+    QAction *mnuToolsSpelling = nullptr;
     QMenu *mnuHelp = nullptr;
     QAction *mnuHelpContents = nullptr;
     QAction *mnuHelpAbout = nullptr;
@@ -179,6 +186,7 @@ private:
     void setUpEditCommands();      // editor/frmMainEdit.cpp
     void setUpDocument();          // editor/frmMainDocument.cpp
     void setUpReferencePanels();   // reference/frmMainReference.cpp
+    void setUpSpelling();          // spelling/frmMainSpelling.cpp
     // Asks about unsaved changes before the program ends; false keeps it running.
     bool confirmExit();            // editor/frmMainDocument.cpp
     void savePdf();                // the print command's offer when there is no printer
@@ -186,6 +194,8 @@ private:
 
     QString m_dataDir;
     QPointer<frmHelp> m_help;
+    TextDecorations *m_decorations = nullptr;
+    DocumentSpelling *m_spelling = nullptr; // once the checker has loaded, if there is a dictionary
     QList<QPointer<QWidget>> m_otherWindows;
     bool m_unloaded = false;
     bool m_closing = false;
