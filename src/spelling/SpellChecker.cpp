@@ -130,6 +130,8 @@ bool SpellChecker::addToDictionary(const QString &word, QString *reason)
 
 QStringList SpellChecker::readWords(const QString &path)
 {
+    if (path.isEmpty())
+        return {};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
