@@ -1,39 +1,51 @@
 #include "editor/TextDecorations.h"
 
-#include <QAbstractTextDocumentLayout>
-#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QtTest>
 
 namespace {
 
-// Marks every "sin" in a paragraph and counts what it was asked.
-struct SinMarker {
-    QHash<int, int> asked; // block number -> calls
-    QList<QTextLayout::FormatRange> operator()(const QTextBlock &block)
-    {
-        ++asked[block.blockNumber()];
-        QList<QTextLayout::FormatRange> ranges;
-        const QString text = block.text();
-        for (qsizetype at = text.indexOf(u"sin"); at >= 0; at = text.indexOf(u"sin", at + 1)) {
-            QTextLayout::FormatRange r;
-            r.start = int(at);
-            r.length = 3;
-            r.format.setUnderlineStyle(QTextCharFormat::SpellCheckUnderline);
-            ranges.append(r);
-        }
-        return ranges;
-    }
-};
-
-QList<int> starts(const QTextBlock &block)
+QTextLayout::FormatRange range(int start, int length, const QTextCharFormat &format = {})
 {
-    QList<int> s;
-    for (const QTextLayout::FormatRange &r : block.layout()->formats())
-        s.append(r.start);
-    return s;
+    QTextLayout::FormatRange r;
+    r.start = start;
+    r.length = length;
+    r.format = format;
+    r.format.setUnderlineStyle(QTextCharFormat::SpellCheckUnderline);
+    return r;
 }
+
+// A shown view whose decorations mark every "sin", counting what they ask.
+struct Marked {
+    QTextEdit view;
+    TextDecorations *decorations = nullptr;
+    QHash<int, int> asked; // block number -> calls
+
+    explicit Marked(const QString &text)
+    {
+        view.setPlainText(text);
+        view.resize(300, 200);
+        view.show();
+        decorations = new TextDecorations(&view);
+        decorations->addSource([this](const QTextBlock &block) {
+            ++asked[block.blockNumber()];
+            QList<QTextLayout::FormatRange> ranges;
+            for (qsizetype at = block.text().indexOf(u"sin"); at >= 0; at = block.text().indexOf(u"sin", at + 1))
+                ranges.append(range(int(at), 3));
+            return ranges;
+        });
+    }
+    QList<int> starts(const QTextBlock &block) const
+    {
+        QList<int> s;
+        for (const QTextLayout::FormatRange &r : block.layout()->formats())
+            s.append(r.start);
+        return s;
+    }
+    QList<int> first() const { return starts(view.document()->firstBlock()); }
+    bool idle() const { return !decorations->isPending(); }
+};
 
 } // namespace
 
@@ -51,85 +63,67 @@ private slots:
 
 void TestTextDecorations::marksStayOutOfTheDocument()
 {
-    QTextEdit view;
-    view.setPlainText(QStringLiteral("no sin here\nsecond sin"));
-    view.document()->setModified(false);
-    const int undoSteps = view.document()->availableUndoSteps();
-    QSignalSpy textChanged(&view, &QTextEdit::textChanged);
-    QSignalSpy contentsChanged(view.document(), &QTextDocument::contentsChanged);
-    view.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&view));
-
-    auto *decorations = new TextDecorations(&view);
-    SinMarker marker;
-    decorations->addSource(std::ref(marker));
-    // A larger size changes the lines: the paragraph is laid out again by the
-    // document, not in place.
-    decorations->addSource([](const QTextBlock &block) {
-        QTextLayout::FormatRange r;
-        r.start = 0;
-        r.length = block.blockNumber() == 0 ? 2 : 0;
-        r.format.setFontPointSize(30);
-        return r.length ? QList<QTextLayout::FormatRange>{r} : QList<QTextLayout::FormatRange>{};
+    Marked m(QStringLiteral("no sin here\nsecond sin"));
+    QTextDocument *doc = m.view.document();
+    doc->setModified(false);
+    const int undoSteps = doc->availableUndoSteps();
+    QSignalSpy textChanged(&m.view, &QTextEdit::textChanged);
+    QSignalSpy contentsChanged(doc, &QTextDocument::contentsChanged);
+    // A larger size changes the lines: the paragraph is laid out again by
+    // the document (markContentsDirty), not in place.
+    QTextCharFormat large;
+    large.setFontPointSize(30);
+    m.decorations->addSource([&](const QTextBlock &block) {
+        return block.blockNumber() == 0 ? QList<QTextLayout::FormatRange>{range(0, 2, large)}
+                                        : QList<QTextLayout::FormatRange>{};
     });
-    QTRY_COMPARE(starts(view.document()->firstBlock()), (QList<int>{3, 0}));
-    QCOMPARE(starts(view.document()->lastBlock()), QList<int>{7});
-    QVERIFY(view.document()->firstBlock().layout()->lineCount() > 0); // still drawn
+    QTRY_COMPARE(m.first(), (QList<int>{3, 0}));
+    QCOMPARE(m.starts(doc->lastBlock()), QList<int>{7});
+    QVERIFY(doc->firstBlock().layout()->lineCount() > 0); // still drawn
 
     QCOMPARE(textChanged.count(), 0);
     QCOMPARE(contentsChanged.count(), 0);
-    QVERIFY(!view.document()->isModified());
-    QCOMPARE(view.document()->availableUndoSteps(), undoSteps);
-    for (QTextBlock b = view.document()->begin(); b.isValid(); b = b.next()) {
+    QVERIFY(!doc->isModified());
+    QCOMPARE(doc->availableUndoSteps(), undoSteps);
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
         for (auto it = b.begin(); !it.atEnd(); ++it)
             QCOMPARE(it.fragment().charFormat().underlineStyle(), QTextCharFormat::NoUnderline);
     }
-    QVERIFY(!view.toHtml().contains(QStringLiteral("underline")));
-    std::unique_ptr<QTextDocument> copy(view.document()->clone());
+    const std::unique_ptr<QTextDocument> copy(doc->clone()); // what printing starts from
     QVERIFY(copy->firstBlock().layout()->formats().isEmpty());
 }
 
 void TestTextDecorations::onlyWhatIsSeenIsAskedOnce()
 {
-    QTextEdit view;
-    view.resize(300, 200);
     QStringList lines;
     for (int i = 0; i < 5000; ++i)
         lines << QStringLiteral("line %1 of sin").arg(i);
-    view.setPlainText(lines.join(u'\n'));
-    view.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&view));
-    auto *decorations = new TextDecorations(&view);
-    SinMarker marker;
-    decorations->addSource(std::ref(marker));
-    QTRY_VERIFY(!marker.asked.isEmpty() && !decorations->isPending());
+    Marked m(lines.join(u'\n'));
+    QTRY_VERIFY(!m.asked.isEmpty() && m.idle());
     // Marking never cuts the layout short: it reaches the last paragraph.
-    QTRY_VERIFY(view.document()->lastBlock().layout()->lineCount() > 0);
-
+    QTRY_VERIFY(m.view.document()->lastBlock().layout()->lineCount() > 0);
     // A screenful and a little around, each once.
-    QVERIFY2(marker.asked.size() < 40, qPrintable(QString::number(marker.asked.size())));
-    QVERIFY(marker.asked.contains(0));
-    for (int calls : std::as_const(marker.asked))
+    QVERIFY(m.asked.contains(0) && m.asked.size() < 40);
+    for (int calls : std::as_const(m.asked))
         QCOMPARE(calls, 1);
 
     // Typing asks again about its paragraph only (the first edit after
     // marking takes in the marked ones).
-    view.moveCursor(QTextCursor::Start);
-    QTest::keyClicks(&view, QStringLiteral("x"));
-    QTRY_VERIFY(!decorations->isPending());
-    marker.asked.clear();
-    QTest::keyClicks(&view, QStringLiteral("x"));
-    QTRY_VERIFY(!decorations->isPending());
-    QCOMPARE(marker.asked, (QHash<int, int>{{0, 1}}));
-    QCOMPARE(starts(view.document()->firstBlock()), QList<int>{12});
+    m.view.moveCursor(QTextCursor::Start);
+    QTest::keyClicks(&m.view, QStringLiteral("x"));
+    QTRY_VERIFY(m.idle());
+    m.asked.clear();
+    QTest::keyClicks(&m.view, QStringLiteral("x"));
+    QTRY_VERIFY(m.idle());
+    QCOMPARE(m.asked, (QHash<int, int>{{0, 1}}));
+    QCOMPARE(m.first(), QList<int>{12});
 
     // Scrolling to the end asks about the paragraphs that come into sight.
-    marker.asked.clear();
-    view.moveCursor(QTextCursor::End);
-    QTRY_VERIFY(marker.asked.contains(4999) && !decorations->isPending());
-    QVERIFY(!marker.asked.contains(0));
-    QVERIFY2(marker.asked.size() < 40, qPrintable(QString::number(marker.asked.size()) + u' ' + QString::number(*std::min_element(marker.asked.keyBegin(), marker.asked.keyEnd()))));
-    QCOMPARE(starts(view.document()->lastBlock()), QList<int>{13});
+    m.asked.clear();
+    m.view.moveCursor(QTextCursor::End);
+    QTRY_VERIFY(m.asked.contains(4999) && m.idle());
+    QVERIFY(!m.asked.contains(0) && m.asked.size() < 40);
+    QCOMPARE(m.starts(m.view.document()->lastBlock()), QList<int>{13});
 }
 
 void TestTextDecorations::marksFollowAnEditAtOnce_data()
@@ -143,14 +137,12 @@ void TestTextDecorations::marksFollowAnEditAtOnce_data()
     // "a sin and sin" marks 2 and 10.
     for (bool right : {false, true}) {
         const char *when = right ? "right after marking" : "later";
-        QTest::addRow("%s: typed before both", when) << right << 0 << 0 << QStringLiteral("xx") << QList<int>{4, 12};
-        QTest::addRow("%s: typed inside the first", when) << right << 3 << 0 << QStringLiteral("x") << QList<int>{11};
-        QTest::addRow("%s: typed right after the first", when)
-            << right << 5 << 0 << QStringLiteral("x") << QList<int>{2, 11};
-        QTest::addRow("%s: first deleted", when) << right << 2 << 0 << QStringLiteral("<<<") << QList<int>{7};
-        QTest::addRow("%s: split between them", when) << right << 7 << 0 << QStringLiteral("|") << QList<int>{2};
-        QTest::addRow("%s: same length, left to the pass", when)
-            << right << 0 << 1 << QStringLiteral("b") << QList<int>{2, 10};
+        QTest::addRow("%s: typed before both", when) << right << 0 << 0 << "xx" << QList<int>{4, 12};
+        QTest::addRow("%s: typed inside the first", when) << right << 3 << 0 << "x" << QList<int>{11};
+        QTest::addRow("%s: typed right after the first", when) << right << 5 << 0 << "x" << QList<int>{2, 11};
+        QTest::addRow("%s: first deleted", when) << right << 2 << 0 << "<<<" << QList<int>{7};
+        QTest::addRow("%s: split between them", when) << right << 7 << 0 << "|" << QList<int>{2};
+        QTest::addRow("%s: same length, left to the pass", when) << right << 0 << 1 << "b" << QList<int>{2, 10};
     }
 }
 
@@ -162,92 +154,62 @@ void TestTextDecorations::marksFollowAnEditAtOnce()
     QFETCH(QString, keys);
     QFETCH(QList<int>, firstBlockStarts);
 
-    QTextEdit view;
-    view.setPlainText(QStringLiteral("a sin and sin"));
-    view.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&view));
-    auto *decorations = new TextDecorations(&view);
-    SinMarker marker;
-    decorations->addSource(std::ref(marker));
-    QTRY_COMPARE(starts(view.document()->firstBlock()), (QList<int>{2, 10}));
+    Marked m(QStringLiteral("a sin and sin"));
+    QTRY_COMPARE(m.first(), (QList<int>{2, 10}));
     if (!rightAfterMarking) {
         // The document takes the marks' change in with its next one.
-        view.append(QString());
-        QTRY_VERIFY(!decorations->isPending());
+        m.view.append(QString());
+        QTRY_VERIFY(m.idle());
     }
-
-    QTextCursor c(view.document());
+    QTextCursor c(m.view.document());
     c.setPosition(position);
     c.setPosition(position + selected, QTextCursor::KeepAnchor);
-    view.setTextCursor(c);
+    m.view.setTextCursor(c);
     for (QChar key : keys) {
-        if (key == u'<')
-            QTest::keyClick(&view, Qt::Key_Delete);
-        else if (key == u'|')
-            QTest::keyClick(&view, Qt::Key_Return);
+        if (key == u'<' || key == u'|')
+            QTest::keyClick(&m.view, key == u'<' ? Qt::Key_Delete : Qt::Key_Return);
         else
-            QTest::keyClick(&view, key.toLatin1());
+            QTest::keyClick(&m.view, key.toLatin1());
     }
-    // Before the event loop turns.
-    QCOMPARE(starts(view.document()->firstBlock()), firstBlockStarts);
+    QCOMPARE(m.first(), firstBlockStarts); // before the event loop turns
 }
 
 void TestTextDecorations::sourcesMergeAndRefreshAlone()
 {
-    QTextEdit view;
-    view.setPlainText(QStringLiteral("sin and grace"));
-    view.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&view));
-    auto *decorations = new TextDecorations(&view);
-    SinMarker sins;
+    Marked m(QStringLiteral("sin and grace"));
     bool graceOn = true;
     int graceAsked = 0;
-    decorations->addSource(std::ref(sins));
-    const int grace = decorations->addSource([&](const QTextBlock &) {
+    const int grace = m.decorations->addSource([&](const QTextBlock &) {
         ++graceAsked;
-        QList<QTextLayout::FormatRange> ranges;
-        if (graceOn) {
-            QTextLayout::FormatRange r;
-            r.start = 8;
-            r.length = 5;
-            r.format.setUnderlineStyle(QTextCharFormat::DotLine);
-            ranges.append(r);
-        }
-        return ranges;
+        return graceOn ? QList<QTextLayout::FormatRange>{range(8, 5)} : QList<QTextLayout::FormatRange>{};
     });
-    const QTextBlock block = view.document()->firstBlock();
-    QTRY_COMPARE(starts(block), (QList<int>{0, 8}));
+    const QTextBlock block = m.view.document()->firstBlock();
+    QTRY_COMPARE(m.starts(block), (QList<int>{0, 8}));
     QCOMPARE(graceAsked, 1);
 
     graceOn = false;
-    decorations->refresh(grace);
-    QTRY_COMPARE(starts(block), QList<int>{0});
-    QCOMPARE(sins.asked.value(0), 1);
+    m.decorations->refresh(grace);
+    QTRY_COMPARE(m.starts(block), QList<int>{0});
+    QCOMPARE(m.asked.value(0), 1);
     QCOMPARE(graceAsked, 2);
 
     // The caret leaving a word: one paragraph asked again.
-    decorations->refreshBlock(block, grace);
+    m.decorations->refreshBlock(block, grace);
     QTRY_COMPARE(graceAsked, 3);
-    QCOMPARE(sins.asked.value(0), 1);
+    QCOMPARE(m.asked.value(0), 1);
 }
 
 void TestTextDecorations::followsAReplacedDocument()
 {
-    QTextEdit view;
-    view.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&view));
-    auto *decorations = new TextDecorations(&view);
-    SinMarker marker;
-    decorations->addSource(std::ref(marker));
-
-    auto *replacement = new QTextDocument(&view);
+    Marked m{QString()};
+    auto *replacement = new QTextDocument(&m.view);
     replacement->setPlainText(QStringLiteral("original sin"));
-    view.setDocument(replacement);
-    QTRY_COMPARE(starts(replacement->firstBlock()), QList<int>{9});
-    marker.asked.clear();
+    m.view.setDocument(replacement);
+    QTRY_COMPARE(m.first(), QList<int>{9});
+    m.asked.clear();
     QTextCursor(replacement).insertText(QStringLiteral("an "));
-    QTRY_COMPARE(marker.asked.value(0), 1);
-    QCOMPARE(starts(replacement->firstBlock()), QList<int>{12});
+    QTRY_COMPARE(m.asked.value(0), 1);
+    QCOMPARE(m.first(), QList<int>{12});
 }
 
 QTEST_MAIN(TestTextDecorations)

@@ -43,11 +43,20 @@ QMenu *openMenu()
 
 QAction *action(QMenu *menu, const QString &text)
 {
-    for (QAction *a : menu->actions()) {
-        if (a->text() == text)
-            return a;
-    }
-    return nullptr;
+    const QList<QAction *> all = menu->actions();
+    const auto it = std::find_if(all.begin(), all.end(), [&](QAction *a) { return a->text() == text; });
+    return it == all.end() ? nullptr : *it;
+}
+
+// The main window on a data folder without databases, their warning answered.
+std::unique_ptr<frmMain> window(const QString &dataDir)
+{
+    ModalDriver warning;
+    warning.answer(QMessageBox::Ok);
+    auto w = std::make_unique<frmMain>(dataDir);
+    w->show();
+    (void)QTest::qWaitFor([&] { return warning.seen() > 0; }, 3000);
+    return w;
 }
 
 } // namespace
@@ -246,29 +255,16 @@ void TestSpelling::toolsItemTurnsCheckingOffAndIsKept()
     QTemporaryDir data;
     QVERIFY(QFile::copy(m_words, data.filePath(QStringLiteral("kjv-words.txt"))));
     for (bool on : {true, false}) {
-        ModalDriver warning; // no reference databases
-        warning.answer(QMessageBox::Ok);
-        frmMain w(data.path());
-        w.show();
-        (void)QTest::qWaitFor([&] { return warning.seen() > 0; }, 3000);
-        warning.stop();
-        QVERIFY(w.mnuToolsSpelling->isCheckable());
-        QCOMPARE(w.mnuToolsSpelling->isChecked(), on); // on at first, then as left
-        QVERIFY(w.mnuTools->actions().contains(w.mnuToolsSpelling));
-        w.RichTextBox1->SetText(QStringLiteral("Melchizedek said teh word"));
-        QTRY_VERIFY(w.findChild<DocumentSpelling *>());
-        if (on) {
-            QTRY_COMPARE(marked(*w.RichTextBox1), QStringList{"teh"});
-            w.mnuToolsSpelling->trigger();
-            QTRY_COMPARE(marked(*w.RichTextBox1), QStringList());
-        } else {
-            QTest::qWait(50);
-            QCOMPARE(marked(*w.RichTextBox1), QStringList());
-        }
-        // Reference views are not checked.
-        w.RichTextBox2->SetText(QStringLiteral("teh"));
-        QTest::qWait(50);
-        QCOMPARE(marked(*w.RichTextBox2), QStringList());
+        const std::unique_ptr<frmMain> w = window(data.path());
+        QVERIFY(w->mnuToolsSpelling->isCheckable());
+        QCOMPARE(w->mnuToolsSpelling->isChecked(), on); // on at first, then as left
+        w->RichTextBox1->SetText(QStringLiteral("Melchizedek said teh word"));
+        w->RichTextBox2->SetText(QStringLiteral("teh")); // reference views are not checked
+        QTRY_VERIFY(w->findChild<DocumentSpelling *>() && !w->documentDecorations()->isPending());
+        QCOMPARE(marked(*w->RichTextBox1), on ? QStringList{"teh"} : QStringList());
+        w->mnuToolsSpelling->setChecked(false);
+        QTRY_COMPARE(marked(*w->RichTextBox1), QStringList());
+        QCOMPARE(marked(*w->RichTextBox2), QStringList());
     }
 }
 
@@ -276,14 +272,10 @@ void TestSpelling::withoutDictionaryTheItemNamesThePackage()
 {
     QTemporaryDir none;
     SpellChecker::setDictionaryFolders({none.path()});
-    ModalDriver warning;
-    warning.answer(QMessageBox::Ok);
-    frmMain w(none.path());
-    (void)QTest::qWaitFor([&] { return warning.seen() > 0; }, 3000);
-    warning.stop();
-    QTRY_VERIFY(!w.mnuToolsSpelling->isEnabled());
-    QVERIFY2(w.mnuToolsSpelling->statusTip().contains(QStringLiteral("hunspell-en")),
-             qPrintable(w.mnuToolsSpelling->statusTip()));
+    const std::unique_ptr<frmMain> w = window(none.path());
+    QTRY_VERIFY(!w->mnuToolsSpelling->isEnabled());
+    QVERIFY2(w->mnuToolsSpelling->statusTip().contains(QStringLiteral("hunspell-en")),
+             qPrintable(w->mnuToolsSpelling->statusTip()));
 }
 
 QTEST_MAIN(TestSpelling)
