@@ -9,6 +9,7 @@
 #include "app/Twips.h"
 #include "app/WindowCentring.h"
 #include "editor/RichTextBox.h"
+#include "editor/TextDecorations.h"
 #include "reference/SubjectList.h"
 #include "reference/SubjectLists.h"
 
@@ -158,6 +159,7 @@ frmMain::frmMain(const QString &dataDir, QWidget *parent)
     setUpDocument();
     setUpReferencePanels();
     setUpScripture();
+    setUpSpelling();
     setUpPulpit();
     Form_Load();
 }
@@ -471,6 +473,13 @@ void frmMain::closeEvent(QCloseEvent *event)
     event->accept();
     // A tool window does not count for Qt's last-window rule: end here.
     QCoreApplication::quit();
+}
+
+TextDecorations *frmMain::documentDecorations()
+{
+    if (!m_decorations)
+        m_decorations = new TextDecorations(RichTextBox1);
+    return m_decorations;
 }
 
 void frmMain::registerWindow(QWidget *window)

@@ -16,11 +16,13 @@ class QPushButton;
 class BoundView;
 class CommonDialog;
 class DataSource;
+class DocumentSpelling;
 class PanelFind;
 class RainButton;
 class RichTextBox;
 class ScriptureCommands;
 class SubjectList;
+class TextDecorations;
 class frmHelp;
 class frmPreach;
 
@@ -54,6 +56,10 @@ public:
     // per-user data folder) and, once the window is up, offers the work
     // that programs which did not end properly left behind.
     void enableRecovery(const QString &folder = {});
+
+    // Display-only marks on RichTextBox1 (misspelled words and the like),
+    // shared by every feature that marks the document; made on first use.
+    TextDecorations *documentDecorations();
 
     // --- controls (objectName = member name) ---
     QPushButton *cmdUpperCase = nullptr;
@@ -114,6 +120,7 @@ public:
     QAction *mnuToolsInsertScripture = nullptr;
     QAction *mnuToolsWordCount = nullptr;
     QAction *mnuToolsPreach = nullptr;
+    QAction *mnuToolsSpelling = nullptr;
     QMenu *mnuHelp = nullptr;
     QAction *mnuHelpContents = nullptr;
     QAction *mnuHelpAbout = nullptr;
@@ -192,6 +199,7 @@ private:
     void setUpScripture();         // scripture/frmMainScripture.cpp
     void setUpPulpit();            // pulpit/frmMainPulpit.cpp
     void placeCaretAtParagraph(int paragraph);
+    void setUpSpelling();          // spelling/frmMainSpelling.cpp
     // Asks about unsaved changes before the program ends; false keeps it running.
     bool confirmExit();            // editor/frmMainDocument.cpp
     void savePdf();                // the print command's offer when there is no printer
@@ -207,6 +215,8 @@ private:
     QString m_dataDir;
     QPointer<frmHelp> m_help;
     QPointer<frmPreach> m_preach;
+    TextDecorations *m_decorations = nullptr;
+    DocumentSpelling *m_spelling = nullptr; // once the checker has loaded, if there is a dictionary
     QList<QPointer<QWidget>> m_otherWindows;
     bool m_unloaded = false;
     bool m_closing = false;

@@ -4,6 +4,7 @@ target_sources(vellumor_core PRIVATE
   editor/LayoutBudget.cpp editor/LayoutBudget.h
   editor/EditorJob.cpp editor/EditorJob.h
   editor/PrintJob.cpp editor/PrintJob.h
+  editor/TextDecorations.cpp editor/TextDecorations.h
 )
 target_sources(vellumor_core PRIVATE
   editor/frmMainDocument.cpp

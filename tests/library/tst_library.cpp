@@ -168,6 +168,10 @@ private slots:
     void findIndexHoldsEveryEntry_data();
     void findIndexHoldsEveryEntry();
 
+    // The Bible's words, beside the databases.
+    void wordListHoldsTheBiblesWords_data();
+    void wordListHoldsTheBiblesWords();
+
     // The importer itself.
     void importerIsRepeatable();
     void importerNamesAMissingModule();
@@ -374,6 +378,30 @@ void TestLibrary::findIndexHoldsEveryEntry()
     QVERIFY(source.rowsWithout(TextMatch::folded(QStringLiteral("Melchisedec"))).size() > entries.size() / 2);
 }
 
+void TestLibrary::wordListHoldsTheBiblesWords_data()
+{
+    QTest::addColumn<QString>("word");
+    QTest::addColumn<bool>("listed");
+    QTest::newRow("name") << "Melchizedek" << true;
+    QTest::newRow("hyphenated name") << "Maher-shalal-hash-baz" << true;
+    QTest::newRow("as one word") << "Mahershalalhashbaz" << true;
+    QTest::newRow("archaic verb") << "begat" << true;
+    QTest::newRow("archaic pronoun") << "thee" << true;
+    QTest::newRow("a topic of the index") << "condescension" << true;
+    QTest::newRow("misspelling") << "recieve" << false;
+}
+
+void TestLibrary::wordListHoldsTheBiblesWords()
+{
+    QFETCH(QString, word);
+    QFETCH(bool, listed);
+    QFile file(QDir(QStringLiteral(VELLUMOR_LIBRARY_DATA)).filePath(fromView(ReferenceSchema::KjvWordsFile)));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QStringList words = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    QVERIFY(words.size() > 10000);
+    QCOMPARE(words.contains(word), listed);
+}
+
 void TestLibrary::importerIsRepeatable()
 {
     QTemporaryDir dir;
@@ -388,6 +416,11 @@ void TestLibrary::importerIsRepeatable()
         QVERIFY(again.open(QIODevice::ReadOnly));
         QVERIFY2(built.readAll() == again.readAll(), table.file.data());
     }
+    QFile builtWords(QDir(QStringLiteral(VELLUMOR_LIBRARY_DATA)).filePath(fromView(ReferenceSchema::KjvWordsFile)));
+    QFile wordsAgain(dir.filePath(fromView(ReferenceSchema::KjvWordsFile)));
+    QVERIFY(builtWords.open(QIODevice::ReadOnly));
+    QVERIFY(wordsAgain.open(QIODevice::ReadOnly));
+    QVERIFY(builtWords.readAll() == wordsAgain.readAll());
 }
 
 void TestLibrary::importerNamesAMissingModule()
