@@ -251,8 +251,12 @@ void openLarge(const QTemporaryDir &dir, qsizetype bytes, int repeats, const std
             QElapsedTimer t;
             const double c0 = threadCpuMs();
             t.start();
-            if (!doc.open(path, &reason))
-                std::fprintf(stderr, "open failed: %s\n", qPrintable(reason));
+            doc.open(path, [](bool opened, const QString &why) {
+                if (!opened)
+                    std::fprintf(stderr, "open failed: %s\n", qPrintable(why));
+            });
+            while (box.isBusy())
+                QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
             for (int k = 0; k < 5 || (which && decorations->isPending()); ++k)
                 QCoreApplication::processEvents();
             wall[which].push_back(double(t.nsecsElapsed()) / 1e6);
