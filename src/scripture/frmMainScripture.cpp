@@ -2,11 +2,14 @@
 
 #include "editor/RichTextBox.h"
 #include "reference/PanelFind.h"
+#include "editor/TextDecorations.h"
+#include "scripture/LiveReferences.h"
 #include "scripture/ScriptureCommands.h"
 
 #include <QAction>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPointer>
 
 void frmMain::setUpScripture()
 {
@@ -20,6 +23,11 @@ void frmMain::setUpScripture()
     };
     m_scripture = new ScriptureCommands(this, RichTextBox1, RichTextBox2, databible, show, this);
     m_scripture->setObjectName(QStringLiteral("scriptureCommands"));
+    // References on screen get a dotted underline, display only.
+    documentDecorations()->addSource([live = QPointer<LiveReferences>(m_scripture->liveReferences())](
+                                         const QTextBlock &block) {
+        return live ? live->referenceMarks(block) : QList<QTextLayout::FormatRange>();
+    });
 
     mnuToolsInsertScripture = mnuTools->addAction(QStringLiteral("Insert &Scripture..."));
     mnuToolsInsertScripture->setObjectName(QStringLiteral("mnuToolsInsertScripture"));

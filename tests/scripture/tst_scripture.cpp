@@ -347,6 +347,13 @@ void tst_Scripture::marksOnlyWhatTheBibleHas()
     for (const QTextLayout::FormatRange &r : live->referenceMarks(m_main->RichTextBox1->document()->firstBlock()))
         marked << m_main->RichTextBox1->Text().mid(r.start, r.length);
     QCOMPARE(marked, QStringList({"John 3:16", "Ps 119"}));
+    // Shown in the view as a dotted underline of its layout, not of the text.
+    const QTextBlock block = m_main->RichTextBox1->document()->firstBlock();
+    QTRY_VERIFY(std::any_of(block.layout()->formats().cbegin(), block.layout()->formats().cend(),
+                            [](const QTextLayout::FormatRange &r) {
+                                return r.start == 0 && r.format.underlineStyle() == QTextCharFormat::DotLine;
+                            }));
+    QVERIFY(!block.begin().fragment().charFormat().hasProperty(QTextFormat::TextUnderlineStyle));
 }
 
 void tst_Scripture::tooltipShowsThePassageCutAtAWord()
