@@ -2,8 +2,14 @@
 
 #include "editor/RichTextBox.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QCloseEvent>
+#include <QElapsedTimer>
 #include <QProgressDialog>
+#include <QTextBlock>
+#include <QTextDocument>
+
+#include <limits>
 
 namespace {
 
@@ -110,6 +116,46 @@ void EditorJob::turn()
     const std::function<void()> next = std::exchange(m_next, {});
     if (next)
         next();
+}
+
+void EditorJob::setCancellable(bool cancellable)
+{
+    m_cancellable = cancellable;
+    if (m_dialog && !cancellable)
+        m_dialog->setCancelButton(nullptr);
+}
+
+void EditorJob::layOutTo(int position, std::function<void()> next)
+{
+    struct Pace {
+        QPointer<QTextDocument> doc;
+        int target;
+        int reached = 0;
+        SliceSizer sizer{RichTextBox::SliceCharacters};
+    };
+    auto pace = std::make_shared<Pace>(Pace{m_box ? m_box->document() : nullptr, position});
+    repeat(
+        [this, pace] {
+            if (!pace->doc)
+                return false;
+            const int target = qMin(pace->target, pace->doc->characterCount() - 1);
+            if (pace->reached >= target)
+                return false;
+            QElapsedTimer clock;
+            clock.start();
+            pace->reached = qMin(target, pace->reached + pace->sizer.size());
+            // Asking for a paragraph's place lays the document out down to it.
+            pace->doc->documentLayout()->blockBoundingRect(pace->doc->findBlock(pace->reached));
+            pace->sizer.took(clock.elapsed());
+            setProgress(qreal(pace->reached) / qMax(1, target));
+            return pace->reached < target;
+        },
+        std::move(next));
+}
+
+void EditorJob::layOutToTheEnd(std::function<void()> next)
+{
+    layOutTo(std::numeric_limits<int>::max(), std::move(next));
 }
 
 void EditorJob::setProgress(qreal fraction)

@@ -71,6 +71,12 @@ protected:
         watcher->setFuture(future);
     }
     void setProgress(qreal fraction);
+    // Past the point of no return, a job can no longer be cancelled.
+    void setCancellable(bool cancellable);
+    // Lays the editor's document out down to a position, or to its end, a
+    // slice per turn of the event loop; then next.
+    void layOutTo(int position, std::function<void()> next);
+    void layOutToTheEnd(std::function<void()> next);
     // The document changed: the editor raises Change once when the job is done.
     void noteChanged() { m_changed = true; }
     void finish(Outcome outcome, const QString &message = {});

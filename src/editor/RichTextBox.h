@@ -169,7 +169,12 @@ protected:
 private:
     friend class EditorJob;
     class LoadJob;
+    class LayoutJob;
     class WriteJob;
+
+    // Documents up to this many characters are laid out at once when Qt
+    // begins their layout afresh; longer ones as a job.
+    static constexpr int LayoutAtOnce = 1 << 18;
 
     // Writes that add less than this estimated height skip the whole-document
     // check: far less than what separates the limit from the hazard.
@@ -201,6 +206,11 @@ private:
     void swapInDocument(QTextDocument *doc, bool wrapAnywhere);
     // Wraps the view and a document about to be shown anywhere or as usual.
     void setWrapping(QTextDocument *doc, bool wrapAnywhere);
+    // After Qt began laying the document out afresh (a new document, other
+    // wrapping): lays it out to the end before anything may change it. An
+    // edit while Qt's layout is under way ends that layout where it stands,
+    // and the rest of the document could then never be shown.
+    void settleLayout();
     // Replaces the cursor's selection by plain text; long text as a job.
     // True when done at once; false when refused or left to a job.
     bool insertPlain(QTextCursor &cursor, const QString &text, bool wholeDocument);

@@ -100,36 +100,6 @@ Built buildDocument(const BuildSettings &settings, const QString &content, bool 
     return built;
 }
 
-// Lays a document out down to a position, a slice per call.
-class LayoutTo {
-public:
-    LayoutTo(QTextDocument *doc, int target)
-        : m_doc(doc)
-        , m_target(target)
-    {
-    }
-    // False once laid out down to the target.
-    bool step()
-    {
-        if (!m_doc || m_position >= m_target)
-            return false;
-        QElapsedTimer clock;
-        clock.start();
-        m_position = qMin(m_target, m_position + m_sizer.size());
-        // Asking for a paragraph's place lays the document out down to it.
-        m_doc->documentLayout()->blockBoundingRect(m_doc->findBlock(m_position));
-        m_sizer.took(clock.elapsed());
-        return m_position < m_target;
-    }
-    qreal fraction() const { return m_target > 0 ? qreal(m_position) / m_target : 1; }
-
-private:
-    QPointer<QTextDocument> m_doc;
-    int m_target;
-    int m_position = 0;
-    SliceSizer m_sizer{RichTextBox::SliceCharacters};
-};
-
 } // namespace
 
 // Builds a whole document on a worker and shows it in place of the current one.
@@ -186,7 +156,8 @@ protected:
             }
             box()->swapInDocument(built.doc->release(), built.longWords);
             noteChanged();
-            finish(Outcome::Done);
+            setCancellable(false); // the document is in: no going back
+            layOutToTheEnd([this] { finish(Outcome::Done); });
         });
     }
 
@@ -194,6 +165,22 @@ private:
     QString m_content;
     bool m_rtf;
     Loaded m_done;
+};
+
+// Lays a document whose layout Qt began afresh out to its end, the
+// document held read only meanwhile (see settleLayout()).
+class RichTextBox::LayoutJob : public EditorJob {
+public:
+    explicit LayoutJob(RichTextBox *box)
+        : EditorJob(box, QStringLiteral("Laying out the document\u2026"), false)
+    {
+    }
+
+protected:
+    void begin() override
+    {
+        layOutToTheEnd([this] { finish(Outcome::Done); });
+    }
 };
 
 // Writes or formats a long stretch of the document in slices, as one undo
@@ -386,28 +373,27 @@ private:
             return;
         }
         disconnect(m_doc, nullptr, this, nullptr);
+        const bool wrapChanges = m_wrapAnywhere != (b->wordWrapMode() == QTextOption::WrapAnywhere);
         if (m_detached)
             b->attachDocument(m_doc, m_wrapAnywhere);
+        else if (wrapChanges)
+            b->setWrapping(m_doc, m_wrapAnywhere);
+        const auto done = [this] {
+            QTextCursor shown = m_plan.cursor;
+            if (m_plan.keepSelection) {
+                shown.setPosition(m_from);
+                shown.setPosition(qMin(m_to, m_doc->characterCount() - 1), QTextCursor::KeepAnchor);
+            }
+            box()->setTextCursor(shown);
+            finish(Outcome::Done);
+        };
+        // Laid out afresh: to the end. Otherwise only down to the caret,
+        // where the view goes next: in slices, not in one go when it
+        // scrolls there.
+        if (m_detached || wrapChanges)
+            layOutToTheEnd(done);
         else
-            b->setWordWrapMode(m_wrapAnywhere ? QTextOption::WrapAnywhere : b->m_normalWrap);
-        // Down to the caret, where the view goes next: in slices, not in
-        // one go when it scrolls there.
-        auto layout = std::make_shared<LayoutTo>(m_doc, m_plan.cursor.position());
-        repeat(
-            [this, layout] {
-                const bool more = layout->step();
-                setProgress(layout->fraction());
-                return more;
-            },
-            [this] {
-                QTextCursor shown = m_plan.cursor;
-                if (m_plan.keepSelection) {
-                    shown.setPosition(m_from);
-                    shown.setPosition(qMin(m_to, m_doc->characterCount() - 1), QTextCursor::KeepAnchor);
-                }
-                box()->setTextCursor(shown);
-                finish(Outcome::Done);
-            });
+            layOutTo(m_plan.cursor.position(), done);
     }
 
     Plan m_plan;
@@ -447,8 +433,20 @@ void RichTextBox::loadDocument(const QString &content, bool rtf, const Loaded &d
         return;
     }
     swapInDocument(built.doc->release(), built.longWords);
+    settleLayout();
     if (done)
         done(true, QString());
+}
+
+void RichTextBox::settleLayout()
+{
+    if (isBusy())
+        return; // the job lays it out
+    if (document()->characterCount() <= LayoutAtOnce) {
+        document()->documentLayout()->documentSize();
+        return;
+    }
+    (new LayoutJob(this))->start();
 }
 
 void RichTextBox::setWrapping(QTextDocument *doc, bool wrapAnywhere)
@@ -671,16 +669,22 @@ bool RichTextBox::insertPlain(QTextCursor &cursor, const QString &text, bool who
         return false;
     }
     const LayoutBudget added = measure();
+    const bool wasAnywhere = wordWrapMode() == QTextOption::WrapAnywhere;
+    bool anywhere = wasAnywhere;
     if (wholeDocument) {
         if (!fits(added.height()))
             return false;
-        setWordWrapMode(added.longestWord() > LayoutBudget::LongestWord ? QTextOption::WrapAnywhere : m_normalWrap);
+        anywhere = added.longestWord() > LayoutBudget::LongestWord;
     } else if (makesLongWord(cursor, added)) {
-        setWordWrapMode(QTextOption::WrapAnywhere);
+        anywhere = true;
     }
+    if (anywhere != wasAnywhere)
+        setWrapping(document(), anywhere);
     cursor.beginEditBlock();
     cursor.insertText(text);
     cursor.endEditBlock();
+    if (anywhere != wasAnywhere)
+        settleLayout();
     return true;
 }
 

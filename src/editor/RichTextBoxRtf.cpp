@@ -78,11 +78,14 @@ void RichTextBox::SetSelRTF(const QString &rtf)
         if (!fits(documentHeight() - replaced + added.height()))
             return;
     }
-    if (makesLongWord(cursor, added))
-        setWordWrapMode(QTextOption::WrapAnywhere);
+    const bool rewrap = makesLongWord(cursor, added);
+    if (rewrap)
+        setWrapping(document(), true);
     // One edit block: one undo step and one Change for the whole write.
     RtfReader::insert(cursor, rtf);
     setTextCursor(cursor);
+    if (rewrap)
+        settleLayout();
 }
 
 QMimeData *RichTextBox::SelMimeData() const

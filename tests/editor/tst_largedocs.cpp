@@ -9,6 +9,7 @@
 #include <QClipboard>
 #include <QLineEdit>
 #include <QAbstractTextDocumentLayout>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -30,6 +31,8 @@ private slots:
     void longWritesAreOneUndoStepAndOneChange();
     void writesTheEditorCannotHoldAreRefused_data();
     void writesTheEditorCannotHoldAreRefused();
+    void editsAfterLongWorkLeaveTheEndReachable_data();
+    void editsAfterLongWorkLeaveTheEndReachable();
     void fontSizeIsCapped();
     void shownEditorKeepsBoundedPages();
     void printingEverythingUsesPaperPages();
@@ -242,6 +245,44 @@ void TestLargeDocs::writesTheEditorCannotHoldAreRefused()
     QCOMPARE(changes.count(), 0);
     QCOMPARE(box.Text(), text);
     QCOMPARE(pointsAt(box, 0), 8.5);
+}
+
+void TestLargeDocs::editsAfterLongWorkLeaveTheEndReachable_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("characters");
+    QTest::newRow("load, built aside") << "load" << int(longText().size());
+    QTest::newRow("load, built at once") << "load" << 600'000;
+    QTest::newRow("paste out of view") << "paste" << int(longText().size());
+}
+
+void TestLargeDocs::editsAfterLongWorkLeaveTheEndReachable()
+{
+    // Qt lays a document out lazily; an edit meanwhile ends that layout
+    // where it stands, and the rest of the document could never be shown.
+    QFETCH(QString, kind);
+    QFETCH(int, characters);
+    RichTextBox box(QStringLiteral("MS Sans Serif"));
+    box.resize(345, 497);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    const QString text = longText().left(characters);
+    if (kind == "load") {
+        QVERIFY(EditorWait::load(box, text).ok);
+        QVERIFY(EditorWait::idle(box)); // read only until laid out
+    } else {
+        box.SetText(QStringLiteral("Amen"));
+        box.setSelection(0, 0);
+        box.SetSelRTF(text);
+        QVERIFY(EditorWait::idle(box));
+    }
+    QTextCursor(box.document()).insertText(QStringLiteral("x")); // the user types at once
+    QTextCursor end(box.document());
+    end.movePosition(QTextCursor::End);
+    box.setTextCursor(end);
+    box.ensureCursorVisible();
+    QVERIFY(box.document()->lastBlock().layout()->lineCount() > 0);
+    QVERIFY(box.verticalScrollBar()->maximum() > 100'000);
 }
 
 void TestLargeDocs::fontSizeIsCapped()
