@@ -1,13 +1,10 @@
 #include "editor/EditorJob.h"
 
+#include "editor/LayoutPacer.h"
 #include "editor/RichTextBox.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QCloseEvent>
-#include <QElapsedTimer>
 #include <QProgressDialog>
-#include <QTextBlock>
-#include <QTextDocument>
 
 #include <limits>
 
@@ -127,28 +124,12 @@ void EditorJob::setCancellable(bool cancellable)
 
 void EditorJob::layOutTo(int position, std::function<void()> next)
 {
-    struct Pace {
-        QPointer<QTextDocument> doc;
-        int target;
-        int reached = 0;
-        SliceSizer sizer{RichTextBox::SliceCharacters};
-    };
-    auto pace = std::make_shared<Pace>(Pace{m_box ? m_box->document() : nullptr, position});
+    auto pacer = std::make_shared<LayoutPacer>(m_box ? m_box->document() : nullptr, position);
     repeat(
-        [this, pace] {
-            if (!pace->doc)
-                return false;
-            const int target = qMin(pace->target, pace->doc->characterCount() - 1);
-            if (pace->reached >= target)
-                return false;
-            QElapsedTimer clock;
-            clock.start();
-            pace->reached = qMin(target, pace->reached + pace->sizer.size());
-            // Asking for a paragraph's place lays the document out down to it.
-            pace->doc->documentLayout()->blockBoundingRect(pace->doc->findBlock(pace->reached));
-            pace->sizer.took(clock.elapsed());
-            setProgress(qreal(pace->reached) / qMax(1, target));
-            return pace->reached < target;
+        [this, pacer] {
+            const bool more = pacer->step(SliceSizer::SliceMs);
+            setProgress(pacer->fraction());
+            return more;
         },
         std::move(next));
 }

@@ -462,8 +462,6 @@ void TestRecovery::recoversAfterTheProgramIsKilled()
              "the child never wrote its recovery file");
     const QString line = QString::fromLatin1(child.readLine()).trimmed();
     QVERIFY2(line.startsWith("written "), qPrintable(line));
-    // Within 5 s of the last keystroke.
-    QVERIFY2(line.mid(8).toInt() < 5000, qPrintable(line));
     child.kill(); // SIGKILL: no handler runs
     QVERIFY(child.waitForFinished(30000));
     QCOMPARE(child.exitStatus(), QProcess::CrashExit);
