@@ -156,6 +156,10 @@ signals:
     // A write or format was refused because the document could not hold
     // its result; the document is unchanged. message is for the user.
     void Refused(const QString &message);
+    // Rich text went in without a part the reader could not take (nested
+    // too deeply). Raised once per write or load, from the event loop once
+    // it is done; message is for the user.
+    void LeftOut(const QString &message);
     void busyChanged(bool busy);
 
 protected:
@@ -226,6 +230,10 @@ private:
     void keepPageHeight();
     void watchLayout();
 
+    // Rich text just written or loaded lacks a part: LeftOut follows once
+    // the command is done.
+    void noteLeftOut();
+
     // The job's side of the busy state.
     void beginJob(EditorJob *job);
     // changed: the job changed the document, which then raises Change once.
@@ -240,6 +248,7 @@ private:
     QTextCharFormat *m_group = nullptr; // collecting a FormatGroup's writes
     QPointer<EditorJob> m_job;
     bool m_wasReadOnly = false;
+    bool m_leftOutPending = false; // noted during a job, said at its end
     QPointer<QTextDocument> m_heightDocument;
     int m_heightRevision = -1;
     qreal m_heightWidth = 0;

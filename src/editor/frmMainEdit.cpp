@@ -41,6 +41,11 @@ void frmMain::setUpEditCommands()
         QMessageBox box(QMessageBox::Warning, QStringLiteral("Vellumor"), message, QMessageBox::Ok, this);
         box.exec();
     });
+    // Rich text opened or pasted that went in without a part of it.
+    connect(RichTextBox1, &RichTextBox::LeftOut, this, [this](const QString &message) {
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Vellumor"), message, QMessageBox::Ok, this);
+        box.exec();
+    });
     for (QWidget *w : {static_cast<QWidget *>(RichTextBox2), static_cast<QWidget *>(RichTextBox3),
                        static_cast<QWidget *>(RichTextBox4), static_cast<QWidget *>(RichTextBox5),
                        static_cast<QWidget *>(txtTextBox1), static_cast<QWidget *>(txtTextBox2),
