@@ -106,7 +106,12 @@ public:
     void SetSelFontName(const QString &family);
     // Sizes above MaxFontSize are taken as MaxFontSize.
     void SetSelFontSize(float points);
+    // A colour without alpha takes the colour away: the text then shows in
+    // the control's text colour.
     void SetSelColor(QRgb rgb);
+    // The character format the selection begins with; with nothing
+    // selected, that of the text typed next.
+    QTextCharFormat SelStartFormat() const;
     // 0 left, 1 right, 2 centre; other values are ignored.
     void SetSelAlignment(int alignment);
 
