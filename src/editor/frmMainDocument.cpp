@@ -38,6 +38,44 @@ QString saveFailed()
     return QStringLiteral("The document could not be saved to");
 }
 
+enum class KeepFormatting { AsRichText, AsPlainText, Cancel };
+
+// Asked before formatting would be lost to a plain text file.
+KeepFormatting askKeepFormatting(QWidget *parent)
+{
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Vellumor"),
+                    QStringLiteral("This document has formatting (bold, fonts, colours or alignment) that a plain "
+                                   "text file cannot keep."),
+                    QMessageBox::Cancel, parent);
+    QPushButton *rich = box.addButton(QStringLiteral("Save as Rich Text"), QMessageBox::AcceptRole);
+    QPushButton *plain = box.addButton(QStringLiteral("Save as Plain Text"), QMessageBox::DestructiveRole);
+    box.setDefaultButton(rich);
+    box.setEscapeButton(QMessageBox::Cancel);
+    box.exec();
+    if (box.clickedButton() == rich)
+        return KeepFormatting::AsRichText;
+    if (box.clickedButton() == plain)
+        return KeepFormatting::AsPlainText;
+    return KeepFormatting::Cancel;
+}
+
+// The same name with ".rtf" in place of its extension.
+QString richTextName(const QString &path)
+{
+    const QFileInfo info(path);
+    const QString base = info.suffix().isEmpty() ? info.fileName() : info.completeBaseName();
+    return info.dir().filePath(base + QStringLiteral(".rtf"));
+}
+
+// Whether to write over a file; No is the safe answer and the default.
+bool confirmReplace(QWidget *parent, const QString &text)
+{
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Vellumor"), text, QMessageBox::Yes | QMessageBox::No,
+                    parent);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 } // namespace
 
 void frmMain::setUpDocument()
@@ -142,27 +180,64 @@ void frmMain::SaveDocument()
     if (RichTextBox1->isBusy())
         return;
     const bool named = !CurrentFile.isEmpty();
-    SermonDocument::Format format = Document->fileFormat();
-    if (!named) {
-        CommonDialog1->ShowSave(this);
-        CurrentFile = CommonDialog1->FileName;
-        if (CurrentFile.isEmpty()) {
-            CurrentFile = PreviousFile;
-            return;
-        }
-        format = SermonDocument::formatFor(CurrentFile,
-                                           CommonDialog1->FilterIndex == SermonDocument::RichTextFilterIndex);
-    }
-    QString reason;
-    if (!Document->save(CurrentFile, format, &reason)) {
-        const QString failed = CurrentFile;
-        // The document keeps the name and title it had before the command.
+    QString path = CurrentFile;
+    bool richTypeChosen = Document->fileFormat() == SermonDocument::Format::RichText;
+    // Cancelled or failed: the document keeps the name and title it had.
+    const auto keepName = [this, named] {
         if (!named)
             CurrentFile = PreviousFile;
-        reportFileProblem(this, saveFailed(), failed, reason);
+    };
+    if (!named) {
+        CommonDialog1->ShowSave(this);
+        path = CommonDialog1->FileName;
+        if (path.isEmpty()) {
+            keepName();
+            return;
+        }
+        richTypeChosen = CommonDialog1->FilterIndex == SermonDocument::RichTextFilterIndex;
+    }
+    SermonDocument::Format format = SermonDocument::formatFor(path, richTypeChosen);
+    // Formatting is never dropped unasked; asked once per name.
+    bool agreedToPlain = false;
+    if (format == SermonDocument::Format::PlainText && !Document->plainTextAgreed(path) && Document->hasFormatting()) {
+        switch (askKeepFormatting(this)) {
+        case KeepFormatting::AsRichText: {
+            const QString rich = richTextName(path);
+            if (QFileInfo::exists(rich)
+                && !confirmReplace(this, QStringLiteral("\"%1\" already exists.\nDo you want to replace it?")
+                                             .arg(QDir::toNativeSeparators(rich)))) {
+                keepName();
+                return;
+            }
+            path = rich;
+            format = SermonDocument::Format::RichText;
+            break;
+        }
+        case KeepFormatting::AsPlainText:
+            agreedToPlain = true;
+            break;
+        case KeepFormatting::Cancel:
+            keepName();
+            return;
+        }
+    }
+    // Written at once, without a dialog: another program's changes are not
+    // overwritten unasked. No leaves both as they are.
+    if (named && path == CurrentFile && Document->changedOnDisk()
+        && !confirmReplace(this, QStringLiteral("The file has been changed by another program since it was opened. "
+                                                "Replace it with this document?")))
+        return;
+    QString reason;
+    if (!Document->save(path, format, &reason)) {
+        keepName();
+        reportFileProblem(this, saveFailed(), path, reason);
         return;
     }
-    if (!named)
+    if (agreedToPlain)
+        Document->agreePlainText(path);
+    const bool renamed = path != CurrentFile;
+    CurrentFile = path;
+    if (!named || renamed)
         setWindowTitle(documentTitle(CurrentFile));
 }
 

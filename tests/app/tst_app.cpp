@@ -430,7 +430,7 @@ void TestApp::initialStates()
     QVERIFY(m_main->CurrentFile.isEmpty());
     QVERIFY(m_main->windowTitle().isEmpty());
     QCOMPARE(m_main->CommonDialog1->Filter,
-             QStringLiteral("Text files (*.txt )|*.txt|Batch files (*.bat) | *.bat|INI FILES (*ini) | *ini|All Files "
+             QStringLiteral("Text files (*.txt *.rtf)|*.txt;*.rtf|Batch files (*.bat) | *.bat|INI FILES (*ini) | *ini|All Files "
                             "(*.*)| *.*|Rich Text Format (*.rtf)|*.rtf"));
     QVERIFY(m_main->windowFlags().testFlag(Qt::Tool));
 
@@ -756,7 +756,8 @@ void TestApp::commonDialogFilterEntries()
     QCOMPARE(entries.at(4).pattern, QStringLiteral("*.rtf"));
     QCOMPARE(entries.at(2).pattern, QStringLiteral(" *ini"));
     const QStringList filters = d.nameFilters();
-    QCOMPARE(filters.at(0), QStringLiteral("Text files (*.txt )"));
+    QCOMPARE(filters.at(0), QStringLiteral("Text files (*.txt *.rtf)"));
+    QCOMPARE(CommonDialog::defaultSuffix(entries.at(0)), QStringLiteral("txt"));
     QVERIFY(filters.at(2).startsWith(QStringLiteral("INI FILES (*ini)")));
     d.Filter = QStringLiteral("Only a description");
     QVERIFY(d.filterEntries().isEmpty());
