@@ -378,10 +378,40 @@ void frmMain::offerRecoveredDocuments()
     offerNextRecovered();
 }
 
+void frmMain::openFromCommandLine(const QString &path)
+{
+    if (!m_orphans.empty() || m_offeringRecovered) {
+        m_openAfterRecovery = path;
+        return;
+    }
+    if (!RichTextBox1->isBusy() && SaveChanges())
+        openDocumentFile(path);
+}
+
+void frmMain::openAfterRecovery()
+{
+    const QString path = std::exchange(m_openAfterRecovery, QString());
+    if (path.isEmpty())
+        return;
+    if (std::exchange(m_recoveredMeanwhile, false)) {
+        QMessageBox box(QMessageBox::Information, QStringLiteral("Vellumor"),
+                        QStringLiteral("The unsaved document was recovered, so \"%1\" was not opened. Save the "
+                                       "recovered document, then open the file with File, Open.")
+                            .arg(QDir::toNativeSeparators(path)),
+                        QMessageBox::Ok, this);
+        box.exec();
+        return;
+    }
+    openFromCommandLine(path);
+}
+
 void frmMain::offerNextRecovered()
 {
-    if (m_orphans.empty())
+    if (m_orphans.empty()) {
+        m_offeringRecovered = false;
+        openAfterRecovery();
         return;
+    }
     // Asked once the window is up, no other question is showing and the
     // editor is not busy with a long command.
     if (!isVisible() || QApplication::activeModalWidget() || RichTextBox1->isBusy()) {
@@ -390,6 +420,7 @@ void frmMain::offerNextRecovered()
     }
     DocumentRecovery::Orphan orphan = std::move(m_orphans.front());
     m_orphans.erase(m_orphans.begin());
+    m_offeringRecovered = true;
     const auto next = [this] { QTimer::singleShot(0, this, &frmMain::offerNextRecovered); };
     if (!orphan.contents) {
         QString kept;
@@ -443,6 +474,8 @@ void frmMain::offerNextRecovered()
         }
         setWindowTitle(documentTitle(CurrentFile));
         Document->recovery()->removeAfterWrites(std::move(*held));
+        if (!m_openAfterRecovery.isEmpty())
+            m_recoveredMeanwhile = true;
         next();
     });
 }
