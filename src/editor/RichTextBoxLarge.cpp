@@ -537,8 +537,8 @@ void RichTextBox::endJob(bool changed)
     if (changed)
         emit Change();
     emit busyChanged(false);
-    // A cancelled or refused job put nothing in: nothing was left out.
-    if (std::exchange(m_leftOutPending, false) && changed)
+    // Noted only once the content is in, so said whatever the job did after.
+    if (std::exchange(m_leftOutPending, false))
         noteLeftOut();
 }
 
