@@ -82,7 +82,7 @@ void CommandLine::openFileAfterEnter(frmSplash &splash) const
         splash.RainButton1, &RainButton::clicked, &splash,
         [&splash, file = m_file] {
             if (frmMain *main = splash.mainWindow())
-                main->openDocumentFile(file);
+                main->openFromCommandLine(file);
         },
         Qt::SingleShotConnection);
 }

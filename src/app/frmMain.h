@@ -56,6 +56,12 @@ public:
     // per-user data folder) and, once the window is up, offers the work
     // that programs which did not end properly left behind.
     void enableRecovery(const QString &folder = {});
+    // Opens a file named on the command line, as File, Open does. While
+    // recovered documents are still being offered the file waits for the
+    // answers: when one is recovered the file is not opened (a message
+    // names it), so that the recovered work is not replaced unasked;
+    // otherwise it opens after the last answer.
+    void openFromCommandLine(const QString &path);
 
     // Display-only marks on RichTextBox1 (misspelled words and the like),
     // shared by every feature that marks the document; made on first use.
@@ -206,6 +212,9 @@ private:
     QString printTitle() const;    // the document's name for the printer or the PDF
     void offerRecoveredDocuments();
     void offerNextRecovered();
+    // The recovered documents have all been answered: the file named on
+    // the command line, if any, opens now, or is said not to.
+    void openAfterRecovery();
     // The editor started or ended a long command; the document commands follow.
     void RichTextBox1_busyChanged(bool busy);
     // Cancels a long command that can be cancelled; false when one is under
@@ -224,6 +233,9 @@ private:
     bool m_closeWhenIdle = false; // closed during a long command that cannot be cancelled
     bool m_exitWhenIdle = false;
     std::vector<DocumentRecovery::Orphan> m_orphans; // recovered documents still to offer
+    bool m_offeringRecovered = false; // one of them is being answered or restored
+    bool m_recoveredMeanwhile = false; // one was restored while a file waited
+    QString m_openAfterRecovery;       // the file named on the command line, waiting
 
     // reference panels: each view follows its data source's current record
     BoundView *m_bibleView = nullptr;

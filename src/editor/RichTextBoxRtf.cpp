@@ -59,12 +59,15 @@ void RichTextBox::SetSelRTF(const QString &rtf)
         // job's cursor, which it is given at the first slice.
         auto text = std::make_shared<QString>(rtf);
         auto reader = std::make_shared<std::unique_ptr<RtfReader>>();
-        plan.slice = [text, reader](QTextCursor &c, int chars, qreal &fraction) {
+        plan.slice = [this, text, reader](QTextCursor &c, int chars, qreal &fraction) {
             if (!*reader)
                 *reader = std::make_unique<RtfReader>(c, *text);
             const bool more = (*reader)->step(chars);
-            if (!more)
+            if (!more) {
                 (*reader)->finish();
+                if ((*reader)->leftOut())
+                    noteLeftOut();
+            }
             fraction = qreal((*reader)->position()) / text->size();
             return more;
         };
@@ -82,10 +85,12 @@ void RichTextBox::SetSelRTF(const QString &rtf)
     if (rewrap)
         setWrapping(document(), true);
     // One edit block: one undo step and one Change for the whole write.
-    RtfReader::insert(cursor, rtf);
+    const bool whole = RtfReader::insert(cursor, rtf);
     setTextCursor(cursor);
     if (rewrap)
         settleLayout();
+    if (!whole)
+        noteLeftOut();
 }
 
 QMimeData *RichTextBox::SelMimeData() const

@@ -11,6 +11,9 @@
 #include <QTextDocument>
 #include <QTextFragment>
 
+#include <cmath>
+#include <functional>
+
 namespace {
 
 constexpr char kHex[] = "0123456789abcdef";
@@ -117,6 +120,24 @@ const char *alignmentWord(Qt::Alignment alignment)
     return "\\ql";
 }
 
+// The alignment as the RTF reader gives it back.
+Qt::Alignment plainAlignment(Qt::Alignment alignment)
+{
+    const Qt::Alignment h = alignment & Qt::AlignHorizontal_Mask;
+    if (h & Qt::AlignJustify)
+        return Qt::AlignJustify;
+    if (h & Qt::AlignHCenter)
+        return Qt::AlignHCenter;
+    if (h & (Qt::AlignRight | Qt::AlignTrailing))
+        return Qt::AlignRight | Qt::AlignAbsolute;
+    return Qt::AlignLeft | Qt::AlignAbsolute;
+}
+
+int toTwips(qreal pixels)
+{
+    return int(qBound<qreal>(-1e6, std::round(pixels * RtfWriter::TwipsPerPixel), 1e6));
+}
+
 // Collects the document's fonts and colours in order of first use.
 class Tables {
 public:
@@ -171,29 +192,19 @@ RtfContent RtfWriter::capture(const QTextCursor &selection)
     const int start = selection.selectionStart();
     const int end = selection.selectionEnd();
     // Fragments share a few formats: each is read once.
-    QHash<int, int> formatOf;
+    QHash<int, int> known;
     auto formatIndex = [&](const QTextFragment &fragment) {
         const int index = fragment.charFormatIndex();
-        auto it = formatOf.constFind(index);
-        if (it != formatOf.constEnd())
+        auto it = known.constFind(index);
+        if (it != known.constEnd())
             return *it;
-        const QTextCharFormat format = fragment.charFormat();
-        RtfContent::Format f;
-        f.family = familyOf(format, content.defaultFamily);
-        f.halfPoints = halfPointsOf(format, defaultFont);
-        if (format.foreground().style() != Qt::NoBrush)
-            f.colour = format.foreground().color().rgb() & 0xFFFFFF;
-        f.bold = format.fontWeight() >= QFont::Bold;
-        f.italic = format.fontItalic();
-        f.underline = underlined(format);
-        f.strike = format.fontStrikeOut();
-        content.formats.append(std::move(f));
-        return *formatOf.insert(index, int(content.formats.size()) - 1);
+        content.formats.append(formatOf(fragment.charFormat(), defaultFont));
+        return *known.insert(index, int(content.formats.size()) - 1);
     };
     for (QTextBlock block = doc->findBlock(start); block.isValid() && block.position() < end;
          block = block.next()) {
         RtfContent::Paragraph paragraph;
-        paragraph.alignment = block.blockFormat().alignment();
+        paragraph.layout = layoutOf(block.blockFormat(), doc->indentWidth());
         const qsizetype runsBefore = content.runs.size();
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
@@ -226,6 +237,8 @@ QString RtfWriter::write(const RtfContent &content)
             + QString::number(f.halfPoints);
         if (f.colour)
             prefix += QStringLiteral("\\cf") + QString::number(tables.colour(*f.colour));
+        if (f.highlight)
+            prefix += QStringLiteral("\\highlight") + QString::number(tables.colour(*f.highlight));
         if (f.bold)
             prefix += QLatin1String("\\b");
         if (f.italic)
@@ -234,21 +247,39 @@ QString RtfWriter::write(const RtfContent &content)
             prefix += QLatin1String("\\ul");
         if (f.strike)
             prefix += QLatin1String("\\strike");
+        if (f.position == RtfContent::Format::Position::Super)
+            prefix += QLatin1String("\\super");
+        else if (f.position == RtfContent::Format::Position::Sub)
+            prefix += QLatin1String("\\sub");
         prefix += QLatin1Char(' ');
         prefixes.append(prefix);
     }
     QString body;
-    body.reserve(content.text.size() + content.runs.size() * 16 + content.paragraphs.size() * 12);
+    body.reserve(content.text.size() + content.runs.size() * 18 + content.paragraphs.size() * 12);
     const QStringView text(content.text);
     qsizetype position = 0;
     qsizetype run = 0;
     for (const RtfContent::Paragraph &paragraph : content.paragraphs) {
+        const RtfContent::Layout &layout = paragraph.layout;
         body += QLatin1String("\\pard");
-        body += QLatin1String(alignmentWord(paragraph.alignment));
+        body += QLatin1String(alignmentWord(layout.alignment));
+        for (const auto &[word, twips] : {std::pair{"\\li", layout.left}, std::pair{"\\ri", layout.right},
+                                          std::pair{"\\fi", layout.firstLine}, std::pair{"\\sb", layout.before},
+                                          std::pair{"\\sa", layout.after}}) {
+            if (twips != 0) {
+                body += QLatin1String(word);
+                body += QString::number(twips);
+            }
+        }
         for (const qsizetype last = run + paragraph.runs; run < last; ++run) {
             const RtfContent::Run &r = content.runs.at(run);
+            // A group per run, as word processors write them: LibreOffice
+            // drops the indents of a last paragraph whose runs change
+            // \super at its top level.
+            body += QLatin1Char('{');
             body += prefixes.at(r.format);
             appendText(body, text.mid(position, r.length));
+            body += QLatin1Char('}');
             position += r.length;
         }
         if (paragraph.ends)
@@ -284,25 +315,15 @@ void RtfWriter::insert(const RtfContent &content, QTextCursor &cursor)
 {
     QList<QTextCharFormat> formats;
     formats.reserve(content.formats.size());
-    for (const RtfContent::Format &f : content.formats) {
-        QTextCharFormat format;
-        format.setFontFamilies({f.family});
-        format.setFontPointSize(f.halfPoints / 2.0);
-        if (f.colour)
-            format.setForeground(QColor(*f.colour));
-        format.setFontWeight(f.bold ? QFont::Bold : QFont::Normal);
-        format.setFontItalic(f.italic);
-        format.setFontUnderline(f.underline);
-        format.setFontStrikeOut(f.strike);
-        formats.append(format);
-    }
+    for (const RtfContent::Format &f : content.formats)
+        formats.append(charFormat(f));
     const QStringView text(content.text);
     qsizetype position = 0;
     qsizetype run = 0;
     bool first = true;
     for (const RtfContent::Paragraph &paragraph : content.paragraphs) {
         QTextBlockFormat block = cursor.blockFormat();
-        block.setAlignment(paragraph.alignment);
+        applyLayout(paragraph.layout, block);
         if (first)
             cursor.setBlockFormat(block);
         else
@@ -314,6 +335,105 @@ void RtfWriter::insert(const RtfContent &content, QTextCursor &cursor)
             position += r.length;
         }
     }
+}
+
+RtfContent::Format RtfWriter::formatOf(const QTextCharFormat &format, const QFont &defaultFont)
+{
+    RtfContent::Format f;
+    f.family = familyOf(format, defaultFont.family());
+    f.halfPoints = halfPointsOf(format, defaultFont);
+    if (format.foreground().style() != Qt::NoBrush)
+        f.colour = format.foreground().color().rgb() & 0xFFFFFF;
+    if (format.background().style() != Qt::NoBrush)
+        f.highlight = format.background().color().rgb() & 0xFFFFFF;
+    f.bold = format.fontWeight() >= QFont::Bold;
+    f.italic = format.fontItalic();
+    f.underline = underlined(format);
+    f.strike = format.fontStrikeOut();
+    switch (format.verticalAlignment()) {
+    case QTextCharFormat::AlignSuperScript: f.position = RtfContent::Format::Position::Super; break;
+    case QTextCharFormat::AlignSubScript: f.position = RtfContent::Format::Position::Sub; break;
+    default: break;
+    }
+    return f;
+}
+
+RtfContent::Layout RtfWriter::layoutOf(const QTextBlockFormat &format, qreal indentWidth)
+{
+    RtfContent::Layout l;
+    l.alignment = plainAlignment(format.alignment());
+    l.left = toTwips(format.leftMargin() + format.indent() * indentWidth);
+    l.right = toTwips(format.rightMargin());
+    l.firstLine = toTwips(format.textIndent());
+    l.before = toTwips(format.topMargin());
+    l.after = toTwips(format.bottomMargin());
+    return l;
+}
+
+QTextCharFormat RtfWriter::charFormat(const RtfContent::Format &f)
+{
+    QTextCharFormat format;
+    format.setFontFamilies({f.family});
+    format.setFontPointSize(f.halfPoints / 2.0);
+    if (f.colour)
+        format.setForeground(QColor(*f.colour));
+    if (f.highlight)
+        format.setBackground(QColor(*f.highlight));
+    format.setFontWeight(f.bold ? QFont::Bold : QFont::Normal);
+    format.setFontItalic(f.italic);
+    format.setFontUnderline(f.underline);
+    format.setFontStrikeOut(f.strike);
+    if (f.position == RtfContent::Format::Position::Super)
+        format.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
+    else if (f.position == RtfContent::Format::Position::Sub)
+        format.setVerticalAlignment(QTextCharFormat::AlignSubScript);
+    return format;
+}
+
+void RtfWriter::applyLayout(const RtfContent::Layout &layout, QTextBlockFormat &format)
+{
+    format.setAlignment(layout.alignment);
+    // Zero only where the format had a length of its own: equal formats
+    // stay equal, and Qt keeps fewer of them.
+    const auto set = [&format](int property, int twips) {
+        if (twips != 0 || format.hasProperty(property))
+            format.setProperty(property, twips / TwipsPerPixel);
+    };
+    set(QTextFormat::BlockLeftMargin, layout.left);
+    set(QTextFormat::BlockRightMargin, layout.right);
+    set(QTextFormat::TextIndent, layout.firstLine);
+    set(QTextFormat::BlockTopMargin, layout.before);
+    set(QTextFormat::BlockBottomMargin, layout.after);
+    if (format.indent() != 0)
+        format.setIndent(0); // counted in the left margin
+}
+
+bool RtfWriter::hasFormatting(const QTextDocument &doc, const QTextCharFormat &plain)
+{
+    const QFont defaultFont = doc.defaultFont();
+    const RtfContent::Format plainFormat = formatOf(plain, defaultFont);
+    const RtfContent::Layout plainLayout = layoutOf(QTextBlockFormat(), doc.indentWidth());
+    QHash<int, bool> formatted; // by format index: each format is read once
+    QHash<int, bool> laidOut;
+    const auto differs = [](QHash<int, bool> &known, int index, const std::function<bool()> &test) {
+        auto it = known.constFind(index);
+        if (it == known.constEnd())
+            it = known.insert(index, test());
+        return *it;
+    };
+    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+        if (differs(laidOut, block.blockFormatIndex(), [&] {
+                return layoutOf(block.blockFormat(), doc.indentWidth()) != plainLayout;
+            }))
+            return true;
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (differs(formatted, fragment.charFormatIndex(),
+                        [&] { return formatOf(fragment.charFormat(), defaultFont) != plainFormat; }))
+                return true;
+        }
+    }
+    return false;
 }
 
 QString RtfWriter::toLower(QStringView rtf)
