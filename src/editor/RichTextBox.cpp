@@ -82,7 +82,12 @@ int RichTextBox::SelLength() const
 
 QString RichTextBox::SelText() const
 {
-    QString s = textCursor().selectedText();
+    const QTextCursor c = textCursor();
+    // A long selection is cut from one copy of the text: the cursor would
+    // gather it fragment by fragment, several times slower.
+    QString s = c.selectionEnd() - c.selectionStart() > SliceCharacters
+        ? document()->toRawText().mid(c.selectionStart(), c.selectionEnd() - c.selectionStart())
+        : c.selectedText();
     s.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
     s.replace(QChar::LineSeparator, QLatin1Char('\n'));
     return s;

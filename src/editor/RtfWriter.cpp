@@ -41,9 +41,26 @@ bool isDroppedChar(char16_t ch)
         || ch == 0xFFFC || ch == QChar::ParagraphSeparator;
 }
 
+// Printable ASCII other than the three RTF specials goes as it is.
+bool isPlain(char16_t ch)
+{
+    return ch >= 0x20 && ch < 0x7F && ch != u'\\' && ch != u'{' && ch != u'}';
+}
+
 void appendText(QString &out, QStringView text)
 {
-    for (const QChar qc : text) {
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        // Most text needs no escape: it goes in stretches.
+        qsizetype plainEnd = i;
+        while (plainEnd < n && isPlain(text[plainEnd].unicode()))
+            ++plainEnd;
+        if (plainEnd > i) {
+            out += text.sliced(i, plainEnd - i);
+            i = plainEnd - 1;
+            continue;
+        }
+        const QChar qc = text[i];
         const char16_t ch = qc.unicode();
         if (isDroppedChar(ch))
             continue;
@@ -191,7 +208,11 @@ RtfContent RtfWriter::capture(const QTextCursor &selection)
 
     const int start = selection.selectionStart();
     const int end = selection.selectionEnd();
-    // Fragments share a few formats: each is read once.
+    // The text in one copy, cut by positions: a fragment's own text is a copy each.
+    const QString all = doc->toRawText();
+    content.text.reserve(end - start);
+    // Fragments and paragraphs share a few formats: each is read once.
+    QHash<int, RtfContent::Layout> layouts;
     QHash<int, int> known;
     auto formatIndex = [&](const QTextFragment &fragment) {
         const int index = fragment.charFormatIndex();
@@ -204,16 +225,22 @@ RtfContent RtfWriter::capture(const QTextCursor &selection)
     for (QTextBlock block = doc->findBlock(start); block.isValid() && block.position() < end;
          block = block.next()) {
         RtfContent::Paragraph paragraph;
-        paragraph.layout = layoutOf(block.blockFormat(), doc->indentWidth());
+        const int layoutIndex = block.blockFormatIndex();
+        auto layout = layouts.constFind(layoutIndex);
+        if (layout == layouts.constEnd())
+            layout = layouts.insert(layoutIndex, layoutOf(block.blockFormat(), doc->indentWidth()));
+        paragraph.layout = *layout;
         const qsizetype runsBefore = content.runs.size();
+        int position = block.position(); // a fragment's own position is a tree walk
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
-            const int fStart = qMax(start, fragment.position());
-            const int fEnd = qMin(end, fragment.position() + fragment.length());
+            const int fragmentStart = position;
+            position += fragment.length();
+            const int fStart = qMax(start, fragmentStart);
+            const int fEnd = qMin(end, position);
             if (fStart >= fEnd)
                 continue;
-            const QString text = fragment.text();
-            content.text += QStringView(text).mid(fStart - fragment.position(), fEnd - fStart);
+            content.text += QStringView(all).sliced(fStart, fEnd - fStart);
             content.runs.append({fEnd - fStart, formatIndex(fragment)});
         }
         paragraph.runs = int(content.runs.size() - runsBefore);
