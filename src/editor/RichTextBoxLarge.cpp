@@ -5,6 +5,7 @@
 #include "editor/RichTextBox.h"
 
 #include "editor/EditorJob.h"
+#include "editor/FreeMemory.h"
 #include "editor/LayoutBudget.h"
 #include "editor/RtfReader.h"
 
@@ -15,6 +16,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QThread>
+#include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <memory>
@@ -478,6 +480,9 @@ void RichTextBox::swapInDocument(QTextDocument *doc, bool wrapAnywhere)
     setDocument(doc); // raises Change once; the view deletes its own first document
     if (ownOld) {
         old->setDocumentLayout(nullptr); // no more layout work on it
+        // Its memory is freed after destroyed() is raised: given back then.
+        if (old->characterCount() > LayoutAtOnce)
+            connect(old, &QObject::destroyed, this, [] { QTimer::singleShot(0, &giveFreeMemoryBack); });
         old->deleteLater();
     }
     watchLayout();
