@@ -287,8 +287,14 @@ private:
             return;
         }
         RichTextBox *const b = box();
-        auto measure = std::make_shared<LayoutBudget::OfDocument>(*b->document(), b->estimateWidth(),
-                                                                  b->estimateDpi(), m_from, m_to, override);
+        measureInSlices(std::make_shared<LayoutBudget::OfDocument>(*b->document(), b->estimateWidth(),
+                                                                   b->estimateDpi(), m_from, m_to, override),
+                        std::move(then));
+    }
+
+    // Runs the measure a slice per turn of the event loop, then tells its height.
+    void measureInSlices(std::shared_ptr<LayoutBudget::OfDocument> measure, std::function<void(qreal)> then)
+    {
         auto sizer = std::make_shared<SliceSizer>(SliceCharacters * 8);
         repeat(
             [this, measure, sizer] {
@@ -312,21 +318,11 @@ private:
             then(*known);
             return;
         }
-        auto measure = std::make_shared<LayoutBudget::OfDocument>(*doc, width, b->estimateDpi());
-        auto sizer = std::make_shared<SliceSizer>(SliceCharacters * 8);
-        repeat(
-            [this, measure, sizer] {
-                QElapsedTimer clock;
-                clock.start();
-                const bool more = measure->step(sizer->size());
-                sizer->took(clock.elapsed());
-                setProgress(measure->fraction());
-                return more;
-            },
-            [this, measure, doc, width, then = std::move(then)] {
-                box()->keepHeight(doc, width, measure->height());
-                then(measure->height());
-            });
+        measureInSlices(std::make_shared<LayoutBudget::OfDocument>(*doc, width, b->estimateDpi()),
+                        [this, doc, width, then = std::move(then)](qreal height) {
+                            box()->keepHeight(doc, width, height);
+                            then(height);
+                        });
     }
 
     void write()
