@@ -118,8 +118,10 @@ void EditorJob::turn()
 void EditorJob::setCancellable(bool cancellable)
 {
     m_cancellable = cancellable;
-    if (m_dialog && !cancellable)
+    if (m_dialog && !cancellable) {
         m_dialog->setCancelButton(nullptr);
+        m_dialog->adjustSize();
+    }
 }
 
 void EditorJob::layOutTo(int position, std::function<void()> next)
@@ -139,9 +141,16 @@ void EditorJob::layOutToTheEnd(std::function<void()> next)
     layOutTo(std::numeric_limits<int>::max(), std::move(next));
 }
 
+void EditorJob::setProgressSpan(qreal from, qreal to)
+{
+    m_spanFrom = from;
+    m_spanTo = to;
+    setProgress(0);
+}
+
 void EditorJob::setProgress(qreal fraction)
 {
-    m_fraction = qBound<qreal>(0, fraction, 1);
+    m_fraction = m_spanFrom + (m_spanTo - m_spanFrom) * qBound<qreal>(0, fraction, 1);
     if (m_dialog)
         m_dialog->setValue(qRound(m_fraction * 1000));
 }

@@ -71,6 +71,9 @@ protected:
         watcher->setFuture(future);
     }
     void setProgress(qreal fraction);
+    // The part of the whole that the progress of the phase now starting
+    // stands for, so that the bar goes on from one phase to the next.
+    void setProgressSpan(qreal from, qreal to);
     // Past the point of no return, a job can no longer be cancelled.
     void setCancellable(bool cancellable);
     // Lays the editor's document out down to a position, or to its end, a
@@ -97,6 +100,8 @@ private:
     std::function<void()> m_cancelFuture;
     QPointer<QProgressDialog> m_dialog;
     qreal m_fraction = 0;
+    qreal m_spanFrom = 0;
+    qreal m_spanTo = 1;
 };
 
 // Sizes slices of work so that each takes about SliceMs: the next slice

@@ -148,6 +148,8 @@ protected:
             },
             m_content, m_rtf);
         m_content.clear();
+        // Building takes about as long as laying out afterwards.
+        setProgressSpan(0, 0.5);
         await<Built>(future, [this](QFuture<Built> f) {
             if (f.isCanceled() || f.resultCount() == 0) {
                 finish(Outcome::Cancelled);
@@ -163,6 +165,7 @@ protected:
                 box()->noteLeftOut();
             noteChanged();
             setCancellable(false); // the document is in: no going back
+            setProgressSpan(0.5, 1);
             layOutToTheEnd([this] { finish(Outcome::Done); });
         });
     }
