@@ -121,6 +121,8 @@ private slots:
     void referencesGoToTheirVerses();
     void jumpIsALookupThroughTheList();
     void findSearchesTheWholeOfALongEntry();
+    void findNextGoesOnDownThePanel_data();
+    void findNextGoesOnDownThePanel();
     void quoteStylesMatchInEveryBox_data();
     void quoteStylesMatchInEveryBox();
 
@@ -397,6 +399,9 @@ void tst_Find::findReachesThePanel_data()
         *row("dictionary, formatted entry") << indexed << true << "BibleNames A-J" << "" << -1 << "omega"
                                              << "BibleDict ALPHA" << "Omega";
     }
+    // A reference goes to its verse over whatever the user selected.
+    QTest::newRow("reference over a user's selection") << true << false << "Genesis 1-16" << "" << 0 << "jn 3:16"
+                                                       << "John 1-10" << John.section(QLatin1Char('\n'), 5, 5);
     // Without the file's chapter list a reference is only text.
     QTest::newRow("reference without a chapter list") << false << false << "Genesis 1-16" << "" << -1 << "jn 3:16"
                                                       << "" << "";
@@ -587,6 +592,76 @@ void tst_Find::jumpIsALookupThroughTheList()
     // Back through the list: the lookup of the item the user picks.
     QTest::keyClick(list, Qt::Key_Up);
     QCOMPARE(m_main->strBibleSubject, list->item(rowOf(list, QStringLiteral("John 1-10")) - 1)->text());
+}
+
+void tst_Find::findNextGoesOnDownThePanel_data()
+{
+    QTest::addColumn<bool>("indexed");
+    QTest::addColumn<bool>("dictionary");
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("text"); // as typed: Find Next keeps leading blanks
+    QTest::addColumn<int>("presses");
+    QTest::addColumn<QString>("item");  // the entry shown after
+    QTest::addColumn<int>("occurrence"); // which of its occurrences is selected; -1 none
+
+    for (const bool indexed : {true, false}) {
+        const auto row = [indexed](const char *name) {
+            return &QTest::newRow(qPrintable(QLatin1String(name) + (indexed ? " (index)" : " (no index)")));
+        };
+        *row("inside the entry first") << indexed << false << "Revelation 12-22" << "amen" << 2 << "Revelation 12-22"
+                                       << 1;
+        *row("then the next entry holding it") << indexed << false << "1 Timothy" << "Amen" << 2
+                                               << "Revelation 12-22" << 0;
+        *row("over entries without it") << indexed << false << "Genesis 1-16" << "melchisedec" << 1 << "Hebrews"
+                                        << 0;
+        *row("its occurrences in turn") << indexed << false << "1 Timothy" << "amen" << 3 << "Revelation 12-22"
+                                        << 1;
+        *row("stays after the panel's last") << indexed << false << "1 Timothy" << "amen" << 5
+                                             << "Revelation 12-22" << 1;
+        *row("never from the top") << indexed << false << "Revelation 12-22" << "Melchisedec" << 1
+                                   << "Revelation 12-22" << -1;
+        *row("the leading blank kept") << indexed << false << "Genesis 1-16" << " priest" << 1 << "Hebrews" << 0;
+        *row("dictionary") << indexed << true << "BibleNames A-J" << "moses" << 2 << "BibleNames K-Z" << 0;
+    }
+}
+
+void tst_Find::findNextGoesOnDownThePanel()
+{
+    QFETCH(bool, indexed);
+    QFETCH(bool, dictionary);
+    QFETCH(QString, from);
+    QFETCH(QString, text);
+    QFETCH(int, presses);
+    QFETCH(QString, item);
+    QFETCH(int, occurrence);
+
+    openWindow(indexed);
+    SubjectList *list = dictionary ? m_main->lstJoke : m_main->lstBible;
+    RichTextBox *view = dictionary ? m_main->RichTextBox5 : m_main->RichTextBox2;
+    QLineEdit *box = dictionary ? m_main->txtTextBox2 : m_main->txtTextBox1;
+    RainButton *next = dictionary ? m_main->rnbFindNext2 : m_main->rnbFindNext1;
+    list->setCurrentRow(rowOf(list, from));
+    view->setSelection(0, 0);
+    box->setText(text);
+    ModalDriver driver;
+    driver.answer(QMessageBox::Ok);
+    for (int i = 0; i < presses; ++i)
+        next->click();
+    QTest::qWait(20);
+    driver.stop();
+    QCOMPARE(driver.seen(), 0);
+    QCOMPARE(list->currentItem()->text(), item);
+    QCOMPARE(m_main->focusWidget(), view);
+    if (occurrence < 0) {
+        QCOMPARE(view->SelLength(), 0);
+        return;
+    }
+    qsizetype at = -1;
+    for (int i = 0; i <= occurrence; ++i)
+        at = TextMatch::indexIn(view->Text(), text, at + 1);
+    QVERIFY(at >= 0);
+    QCOMPARE(view->SelStart(), int(at));
+    QCOMPARE(view->SelLength(), int(text.size()));
 }
 
 void tst_Find::quoteStylesMatchInEveryBox_data()
