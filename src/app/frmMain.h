@@ -17,6 +17,7 @@ class CommonDialog;
 class DataSource;
 class PanelFind;
 class RainButton;
+class RecentFiles;
 class RichTextBox;
 class SubjectList;
 class frmHelp;
@@ -51,6 +52,13 @@ public:
     // per-user data folder) and, once the window is up, offers the work
     // that programs which did not end properly left behind.
     void enableRecovery(const QString &folder = {});
+    // Documents asked for other than through File, Open's dialog (the recent
+    // list, the command line, a later start of the program): the first is
+    // opened as File, Open does, the unsaved-changes question first; the
+    // others are named as not opened.
+    void openFromOutside(const QStringList &files);
+    // The File menu's list of the documents last opened or saved.
+    RecentFiles *recentFiles() const { return m_recentFiles; }
 
     // --- controls (objectName = member name) ---
     QPushButton *cmdUpperCase = nullptr;
@@ -179,6 +187,7 @@ private:
     void setUpEditCommands();      // editor/frmMainEdit.cpp
     void setUpDocument();          // editor/frmMainDocument.cpp
     void setUpReferencePanels();   // reference/frmMainReference.cpp
+    void setUpDesktop();           // app/frmMainDesktop.cpp
     // Asks about unsaved changes before the program ends; false keeps it running.
     bool confirmExit();            // editor/frmMainDocument.cpp
     void savePdf();                // the print command's offer when there is no printer
@@ -199,4 +208,5 @@ private:
     // Find of the Bible and dictionary panels, beyond the entry on show
     PanelFind *m_bibleFind = nullptr;
     PanelFind *m_jokeFind = nullptr;
+    RecentFiles *m_recentFiles = nullptr;
 };

@@ -6,8 +6,10 @@ target_sources(vellumor_core PRIVATE
   app/GeometrySettings.cpp app/GeometrySettings.h
   app/Pictures.cpp app/Pictures.h
   app/RainButton.cpp app/RainButton.h
+  app/RecentFiles.cpp app/RecentFiles.h
   app/Twips.h
   app/WindowCentring.cpp app/WindowCentring.h
   app/frmMain.cpp app/frmMain.h
+  app/frmMainDesktop.cpp
   app/frmSplash.cpp app/frmSplash.h
 )

@@ -82,6 +82,7 @@ bool SermonDocument::save(const QString &path, Format format, QString *reason)
     m_format = format;
     TextChanged = false;
     m_recovery.discard();
+    emit fileOpenedOrSaved(path);
     return true;
 }
 
@@ -106,6 +107,7 @@ bool SermonDocument::open(const QString &path, QString *reason)
     CurrentFile = path;
     TextChanged = false;
     m_recovery.discard();
+    emit fileOpenedOrSaved(path);
     return true;
 }
 

@@ -1,0 +1,90 @@
+#include "app/RainButton.h"
+#include "app/RecentFiles.h"
+#include "app/frmMain.h"
+
+#include <QAction>
+#include <QDir>
+#include <QEvent>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+
+namespace {
+
+// Ctrl+F shows the document's find box as Format, Find does and puts the
+// caret in it, its words selected, to type at once. Unlike the menu item it
+// searches nothing yet: that would select a blank in the document (the box
+// starts with one), and Find would then look only inside that selection.
+class FindKey : public QObject {
+public:
+    FindKey(QAction *action, QList<QWidget *> shown, QLineEdit *box)
+        : QObject(action)
+        , m_shown(std::move(shown))
+        , m_box(box)
+    {
+        action->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() != QEvent::Shortcut)
+            return false;
+        for (QWidget *w : std::as_const(m_shown))
+            w->setVisible(true);
+        m_box->setFocus(Qt::ShortcutFocusReason);
+        m_box->selectAll();
+        return true;
+    }
+
+private:
+    QList<QWidget *> m_shown;
+    QLineEdit *m_box;
+};
+
+void tell(QWidget *parent, const QString &text)
+{
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Vellumor"), text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+} // namespace
+
+void frmMain::setUpDesktop()
+{
+    new FindKey(mnuFindText3, {rnbFind3, txtTextBox3, rnbFindNext3}, txtTextBox3);
+
+    m_recentFiles = new RecentFiles(mnuFile, mnuFileExit, this);
+    m_recentFiles->setObjectName(QStringLiteral("recentFiles"));
+    connect(Document, &SermonDocument::fileOpenedOrSaved, m_recentFiles, &RecentFiles::add);
+    connect(m_recentFiles, &RecentFiles::chosen, this, [this](const QString &path) {
+        if (!QFileInfo::exists(path)) {
+            m_recentFiles->remove(path);
+            tell(this, QStringLiteral("\"%1\" no longer exists, so it was taken off the list of recent "
+                                      "documents.")
+                           .arg(QDir::toNativeSeparators(path)));
+            return;
+        }
+        openFromOutside({path});
+    });
+}
+
+void frmMain::openFromOutside(const QStringList &files)
+{
+    // Every document opened other than through File, Open's dialog comes
+    // here: the recent list, the command line, a later start.
+    if (files.isEmpty() || !SaveChanges())
+        return;
+    const bool opened = openDocumentFile(files.first());
+    if (files.size() == 1)
+        return;
+    QStringList names;
+    for (const QString &f : files.mid(1))
+        names << QDir::toNativeSeparators(f);
+    QString text = QStringLiteral("Vellumor holds one document at a time");
+    text += opened ? QStringLiteral(", so only \"%1\" was opened.").arg(QFileInfo(files.first()).fileName())
+                   : QStringLiteral(".");
+    text += names.size() == 1 ? QStringLiteral(" This one was not opened:") : QStringLiteral(" These were not opened:");
+    tell(this, text + QStringLiteral("\n\n") + names.join(QLatin1Char('\n')));
+}
