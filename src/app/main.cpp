@@ -1,6 +1,8 @@
 #include "BuildConfig.h"
 #include "app/AppSetup.h"
 #include "app/CommandLine.h"
+#include "app/FocusRing.h"
+#include "app/HeldKeyFilter.h"
 #include "app/OpenRequests.h"
 #include "app/SingleInstance.h"
 #include "app/frmMain.h"
@@ -68,6 +70,8 @@ int main(int argc, char *argv[])
     // The main window is a tool window and ends the program itself; closing
     // the help screen must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
+    app.installEventFilter(new HeldKeyFilter(&app));
+    new FocusRing(&app);
 
     frmSplash splash([] {
         auto window = std::make_unique<frmMain>(QStringLiteral(VELLUMOR_DATA_DIR));
