@@ -294,23 +294,17 @@ void TestInfo::helpTextShownLineByLine()
     QVERIFY(!lines.at(135).isEmpty());
     QVERIFY(!lines.at(159).isEmpty());
 
-    // A later section follows the guide, each of its topics under its own heading.
-    const QStringList added = lines.mid(160);
-    QCOMPARE(added.value(0), QString());
-    QCOMPARE(added.value(1), Rule);
+    // A later section follows the guide under a rule, one heading per topic.
+    QCOMPARE(lines.mid(160, 2), (QStringList{QString(), Rule}));
     for (const char *heading : {"Rich text files", "Recovery after a crash", "Finding a verse by its reference",
                                 "The Tools menu"})
-        QVERIFY2(added.contains(QString::fromLatin1(heading)), heading);
-    for (const char *command : {"Insert Scripture (Ctrl+Shift+B)", "Check Spelling as You Type", "Word Count",
-                                "Preach (F5)"})
-        QVERIFY2(added.join(QLatin1Char(' ')).contains(QString::fromLatin1(command)), command);
+        QVERIFY2(lines.mid(162).contains(QString::fromLatin1(heading)), heading);
 }
 
 void TestInfo::helpTextStoredWithCrLf()
 {
     const QString text = HelpText::contents();
     const qsizetype count = HelpText::lines().size();
-    QVERIFY(count > 160);
     QCOMPARE(text.count(QStringLiteral("\r\n")), count);
     QCOMPARE(text.count(QLatin1Char('\n')), count);
     QCOMPARE(text.count(QLatin1Char('\r')), count);
