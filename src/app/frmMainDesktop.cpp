@@ -3,9 +3,11 @@
 #include "app/frmMain.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -43,6 +45,41 @@ private:
     QLineEdit *m_box;
 };
 
+// Controls may claim a key before the window's shortcuts see it: on X11 a
+// line edit takes Ctrl+U to clear itself. The menus' keys act on the
+// document whatever has the focus, so they are kept from the controls; the
+// edit keys have a router of their own.
+class MenuKeysFirst : public QObject {
+public:
+    MenuKeysFirst(QWidget *window, QList<QAction *> own)
+        : QObject(window)
+        , m_window(window)
+        , m_own(std::move(own))
+    {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::ShortcutOverride)
+            return false;
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (!widget || widget->window() != m_window)
+            return false;
+        const QKeySequence key(static_cast<QKeyEvent *>(event)->keyCombination());
+        // Looked up each time: other areas add their menu items later.
+        const QList<QAction *> actions = m_window->findChildren<QAction *>();
+        return std::any_of(actions.cbegin(), actions.cend(), [&](const QAction *a) {
+            return !m_own.contains(a) && a->isEnabled() && a->shortcut() == key;
+        });
+    }
+
+private:
+    QWidget *m_window;
+    QList<QAction *> m_own; // keys left to their own handling
+};
+
 void tell(QWidget *parent, const QString &text)
 {
     QMessageBox box(QMessageBox::Information, QStringLiteral("Vellumor"), text, QMessageBox::Ok, parent);
@@ -54,6 +91,7 @@ void tell(QWidget *parent, const QString &text)
 void frmMain::setUpDesktop()
 {
     new FindKey(mnuFindText3, {rnbFind3, txtTextBox3, rnbFindNext3}, txtTextBox3);
+    new MenuKeysFirst(this, {mnuEditCut, mnuEditCopy, mnuEditPaste});
 
     m_recentFiles = new RecentFiles(mnuFile, mnuFileExit, this);
     m_recentFiles->setObjectName(QStringLiteral("recentFiles"));
