@@ -6,8 +6,12 @@
 #include <QEvent>
 #include <QPainter>
 
-const QColor FocusRing::Outer(255, 255, 255);
-const QColor FocusRing::Inner(0, 0, 0);
+namespace {
+
+const QColor Outer(255, 255, 255);
+const QColor Inner(0, 0, 0);
+
+} // namespace
 
 // Drawn on the control's parent, around the control, passing the mouse through.
 class FocusRing::Overlay : public QWidget {

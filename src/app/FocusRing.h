@@ -16,8 +16,6 @@ class FocusRing : public QObject {
 
 public:
     static constexpr int Width = 2;
-    static const QColor Outer;
-    static const QColor Inner;
 
     // Follows the application's focus from now on.
     explicit FocusRing(QObject *parent = nullptr);

@@ -5,6 +5,7 @@
 #include "app/frmSplash.h"
 
 #include <QApplication>
+#include <utility>
 
 namespace {
 

@@ -75,7 +75,13 @@ void RecentFiles::store(const QStringList &files)
 
 void RecentFiles::rebuild()
 {
-    qDeleteAll(m_items);
+    // Later: the list changes when a file chosen from it opens, while its
+    // item is still telling that it was triggered.
+    for (QAction *a : std::as_const(m_items)) {
+        m_menu->removeAction(a);
+        a->setObjectName(QString());
+        a->deleteLater();
+    }
     m_items.clear();
     const QStringList list = files();
     if (list.isEmpty())
