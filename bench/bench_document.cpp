@@ -8,8 +8,13 @@
 //  - the GUI thread's part of one recovery write of a 400 KB document
 //    (DocumentRecovery::writeNow) beside QTextDocument::clone, and the
 //    worker's time until the file is on disk.
+//  - Typing into a 1 MB and an 8 MB document, with spelling checked as you
+//    type beside the same editor without it and a bare QTextEdit: each
+//    keystroke until the event loop is idle (the view repainted, the
+//    spelling marks of the paragraph put right);
+//  - Open of a 32 MB text document, painted, with spelling on and off.
 // Wall-clock medians and GUI-thread CPU medians over repeats: the machine
-// may be shared. Usage: bench_document [repeats] [--recovery-only]
+// may be shared. Usage: bench_document [repeats] [--recovery-only | --typing-only]
 // For instruction counts of the GUI thread's part of a write:
 //   valgrind --tool=callgrind --separate-threads=yes
 //     --toggle-collect='DocumentRecovery::writeNow()' bench_document 2 --recovery-only
@@ -20,8 +25,13 @@
 #include "editor/RichTextBox.h"
 #include "editor/RtfReader.h"
 #include "editor/SermonDocument.h"
+#include "editor/TextDecorations.h"
+#include "reference/ReferenceSchema.h"
+#include "spelling/DocumentSpelling.h"
+#include "spelling/SpellChecker.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSaveFile>
@@ -31,6 +41,8 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTextLayout>
+#include <QtTest/QTest>
 
 #include <algorithm>
 #include <cstdio>
@@ -105,6 +117,166 @@ void fill(QTextDocument *doc, qsizetype chars)
     c.endEditBlock();
 }
 
+// The KJV's word list the build made, when it made one.
+QString bibleWords()
+{
+#ifdef VELLUMOR_LIBRARY_DATA
+    const std::string_view file = ReferenceSchema::KjvWordsFile;
+    return QDir(QStringLiteral(VELLUMOR_LIBRARY_DATA)).filePath(QString::fromLatin1(file.data(), qsizetype(file.size())));
+#else
+    return {};
+#endif
+}
+
+std::shared_ptr<SpellChecker> loadChecker()
+{
+    const std::shared_ptr<SpellChecker> checker = SpellChecker::load(
+        {SpellChecker::dictionaryFolders(), QLocale(QLocale::English, QLocale::UnitedStates), bibleWords(), QString()});
+    std::printf("spelling: %s, %d words of the Bible's word list\n",
+                checker->hasDictionary() ? "a Hunspell dictionary" : "NO DICTIONARY (install hunspell-en-us)",
+                checker->bibleWordCount());
+    return checker;
+}
+
+// Lets events run until the view is laid out to the end and nothing waits:
+// a keystroke while Qt is still laying a long document out ends that layout
+// early, and typing would be timed on a document cut short.
+void settleFully(QTextEdit &edit, const TextDecorations *decorations)
+{
+    while (edit.document()->lastBlock().layout()->lineCount() == 0)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    for (int i = 0; i < 5 || (decorations && decorations->isPending()); ++i)
+        QCoreApplication::processEvents();
+}
+
+// Keystrokes into a shown editor holding about `chars` of sermon text, the
+// caret in a paragraph near the top; each until the event loop is idle.
+// The plain editor, the checked one and a bare QTextEdit take turns in
+// rounds, so that the machine's load falls on all three alike.
+void typing(qsizetype chars, int keystrokes, const std::shared_ptr<SpellChecker> &checker)
+{
+    struct Editor {
+        const char *name;
+        std::unique_ptr<QTextEdit> edit;
+        TextDecorations *decorations = nullptr;
+        std::vector<double> wall, cpu;
+    };
+    Editor editors[3];
+    editors[0].name = "without spelling (today)";
+    editors[0].edit = std::make_unique<RichTextBox>(QStringLiteral("MS Sans Serif"));
+    editors[1].name = "spelling checked as you type";
+    editors[1].edit = std::make_unique<RichTextBox>(QStringLiteral("MS Sans Serif"));
+    editors[2].name = "bare Qt: QTextEdit";
+    editors[2].edit = std::make_unique<QTextEdit>();
+    for (Editor &e : editors) {
+        e.edit->resize(345, 497);
+        e.edit->show();
+        fill(e.edit->document(), chars);
+        QTextCursor c(e.edit->document()->findBlockByNumber(12));
+        c.movePosition(QTextCursor::EndOfBlock);
+        e.edit->setTextCursor(c);
+    }
+    editors[1].decorations = new TextDecorations(editors[1].edit.get());
+    new DocumentSpelling(editors[1].edit.get(), editors[1].decorations, checker);
+    for (Editor &e : editors)
+        settleFully(*e.edit, e.decorations);
+
+    // Words right and wrong, so that marks come and go.
+    const QString typed = QStringLiteral(" and teh preist spake unto them of grace");
+    const int rounds = 4;
+    for (int round = 0; round < rounds; ++round) {
+        for (Editor &e : editors) {
+            for (int k = 0; k < keystrokes / rounds; ++k) {
+                const QChar key = typed.at((round * keystrokes / rounds + k) % typed.size());
+                QElapsedTimer t;
+                const double c0 = threadCpuMs();
+                t.start();
+                QTest::keyClick(e.edit.get(), key.toLatin1());
+                for (int i = 0; i < 3 || (e.decorations && e.decorations->isPending()); ++i)
+                    QCoreApplication::processEvents();
+                e.wall.push_back(double(t.nsecsElapsed()) / 1e6);
+                e.cpu.push_back(threadCpuMs() - c0);
+            }
+        }
+    }
+    std::printf("Typing at %.0f MB, %d keystrokes each:\n", double(chars) / (1 << 20), keystrokes);
+    for (Editor &e : editors) {
+        const auto [wallMedian, wallWorst] = medianAndWorst(e.wall);
+        std::printf("  %-42s median %7.2f ms  max %7.1f ms  GUI-thread CPU median %7.2f ms\n", e.name, wallMedian,
+                    wallWorst, median(e.cpu));
+    }
+    std::printf("  marked on screen at the end: %d words\n", [&] {
+        int n = 0;
+        for (QTextBlock b = editors[1].edit->document()->begin(); b.isValid(); b = b.next())
+            n += int(b.layout()->formats().size());
+        return n;
+    }());
+    std::fflush(stdout);
+}
+
+// Open of a text file of about `bytes` into a shown editor, painted and
+// idle, with and without spelling, taking turns.
+void openLarge(const QTemporaryDir &dir, qsizetype bytes, int repeats, const std::shared_ptr<SpellChecker> &checker)
+{
+    const QString path = dir.filePath(QStringLiteral("large.txt"));
+    {
+        QTextDocument doc;
+        fill(&doc, bytes);
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        // A slip on the first screen, for the checker to mark.
+        f.write("Teh sermon on grace\n" + doc.toPlainText().toUtf8());
+    }
+    RichTextBox plain(QStringLiteral("MS Sans Serif"));
+    RichTextBox checked(QStringLiteral("MS Sans Serif"));
+    auto *decorations = new TextDecorations(&checked);
+    new DocumentSpelling(&checked, decorations, checker);
+    SermonDocument plainDoc;
+    SermonDocument checkedDoc;
+    plainDoc.setEditor(&plain);
+    checkedDoc.setEditor(&checked);
+    for (RichTextBox *box : {&plain, &checked}) {
+        box->resize(345, 497);
+        box->show();
+    }
+    settle();
+    std::vector<double> wall[2], cpu[2];
+    QString reason;
+    for (int i = 0; i < repeats; ++i) {
+        for (int which = 0; which < 2; ++which) {
+            RichTextBox &box = which ? checked : plain;
+            SermonDocument &doc = which ? checkedDoc : plainDoc;
+            box.LoadText(QString());
+            settle();
+            QElapsedTimer t;
+            const double c0 = threadCpuMs();
+            t.start();
+            doc.open(path, [](bool opened, const QString &why) {
+                if (!opened)
+                    std::fprintf(stderr, "open failed: %s\n", qPrintable(why));
+            });
+            while (box.isBusy())
+                QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
+            for (int k = 0; k < 5 || (which && decorations->isPending()); ++k)
+                QCoreApplication::processEvents();
+            wall[which].push_back(double(t.nsecsElapsed()) / 1e6);
+            cpu[which].push_back(threadCpuMs() - c0);
+        }
+    }
+    std::printf("Open %.0f MB text, painted (SermonDocument::open), %d times each:\n", double(bytes) / (1 << 20),
+                repeats);
+    for (int which = 0; which < 2; ++which) {
+        const auto [m, worst] = medianAndWorst(wall[which]);
+        std::printf("  %-42s median %7.1f ms  max %7.1f ms  GUI-thread CPU median %7.1f ms\n",
+                    which ? "spelling checked as you type" : "without spelling (today)", m, worst, median(cpu[which]));
+    }
+    int marks = 0;
+    for (QTextBlock b = checked.document()->begin(); b.isValid() && b.blockNumber() < 200; b = b.next())
+        marks += int(b.layout()->formats().size());
+    std::printf("  marked in the first screenfuls: %d words\n", marks);
+    std::fflush(stdout);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -112,8 +284,20 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     const int repeats = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
     const bool recoveryOnly = argc > 2 && qstrcmp(argv[2], "--recovery-only") == 0;
+    const bool typingOnly = argc > 2 && qstrcmp(argv[2], "--typing-only") == 0;
     QTemporaryDir dir;
     QString reason;
+
+    // ------------------------------------------- typing and opening, spelling
+    if (!recoveryOnly) {
+        const std::shared_ptr<SpellChecker> checker = loadChecker();
+        typing(1 << 20, 40, checker);
+        typing(8 << 20, 20, checker);
+        openLarge(dir, qsizetype(32) << 20, std::max(3, repeats), checker);
+        std::printf("\n");
+        if (typingOnly)
+            return 0;
+    }
 
     // ------------------------------------------------------ 5 MB RTF document
     if (!recoveryOnly) {
@@ -149,7 +333,9 @@ int main(int argc, char **argv)
     opened.setEditor(&reader);
     settle();
     report("Open 5 MB RTF, painted (SermonDocument::open)", repeats, [&] {
-        opened.open(rtfPath, &reason);
+        opened.open(rtfPath, [](bool, const QString &) {});
+        while (reader.isBusy())
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
         settle();
     });
     QFile rtfFile(rtfPath);

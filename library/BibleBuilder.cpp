@@ -203,7 +203,7 @@ QVector<Chapter> chapters(const QVector<KjvVerse> &kjv)
 QVector<SourceInfo> sources()
 {
     return {{QStringLiteral("King James Version (1769 text) with Strong's numbers, SWORD module engKJV2006eb"),
-             QStringLiteral("sword-text-kjv"), QStringLiteral("Public domain"),
+             QStringLiteral("sword-text-kjv"), QStringLiteral("Public domain (in the UK the Crown's letters patent govern its printing)"),
              QStringLiteral("CrossWire Bible Society and eBible.org; Strong's tags, notes and markup removed")}};
 }
 

@@ -2,6 +2,7 @@
 
 #include "DictionaryLayout.h"
 #include "KjvConcordance.h"
+#include "NaveCrossReferences.h"
 #include "NaveRenderer.h"
 #include "StrongsEntry.h"
 #include "reference/SubjectLists.h"
@@ -83,6 +84,26 @@ QStringList sortedNumbers(const QHash<QString, StrongsEntry> &strongs)
     return numbers;
 }
 
+// The headword a name is listed under: Strong's spelling where the KJV prints
+// it with the number, else the KJV's commonest; either as the KJV prints it,
+// though a hyphen the KJV adds may stay out ("BETHEL" for "Beth-el").
+QString nameHeadword(const StrongsEntry &e, const KjvConcordance &kjv)
+{
+    const QString strongs = e.nameHeadword();
+    QString printed;
+    if (!strongs.isEmpty() && kjv.nameUse(e.number, strongs, &printed).count > 0)
+        return QString(printed).remove(QLatin1Char('-')) == strongs ? strongs : printed;
+    for (const QString &spelling : kjv.nameSpellings(e.number))
+        if (kjv.nameUse(e.number, spelling, &printed).count > 0)
+            return printed;
+    return {};
+}
+
+bool sameSpelling(QString a, QString b)
+{
+    return a.remove(QLatin1Char('-')).compare(b.remove(QLatin1Char('-')), Qt::CaseInsensitive) == 0;
+}
+
 void addBibleNames(RecordTexts &records, const QHash<QString, StrongsEntry> &strongs,
                    const KjvConcordance &kjv)
 {
@@ -90,18 +111,6 @@ void addBibleNames(RecordTexts &records, const QHash<QString, StrongsEntry> &str
         QString headword;
         QString number;
     };
-    // The word the KJV most often uses for each number, for entries that
-    // list no rendering of their own.
-    QHash<QString, QPair<QString, int>> kjvWord;
-    for (const KjvConcordance::Headword &h : kjv.headwords())
-        for (const KjvConcordance::Translation &t : h.translations) {
-            auto it = kjvWord.find(t.number);
-            if (it == kjvWord.end())
-                kjvWord.insert(t.number, {h.word, t.count});
-            else if (t.count > it->second)
-                *it = {h.word, t.count};
-        }
-
     QVector<Name> names;
     const QStringList numbers = sortedNumbers(strongs);
     for (const QString &number : numbers) {
@@ -113,8 +122,7 @@ void addBibleNames(RecordTexts &records, const QHash<QString, StrongsEntry> &str
             continue;
         if (!e.renderings.isEmpty() && !e.isProperName())
             continue;
-        const QString headword = e.renderings.isEmpty() ? kjvWord.value(number).first
-                                                        : e.nameHeadword();
+        const QString headword = nameHeadword(e, kjv);
         if (!headword.isEmpty())
             names.push_back({headword, number});
     }
@@ -124,20 +132,26 @@ void addBibleNames(RecordTexts &records, const QHash<QString, StrongsEntry> &str
     const AlphabeticRanges ranges = DictionaryLayout::bibleNames();
     for (qsizetype i = 0; i < ranges.keys().size(); ++i)
         records.add(ranges.keys().at(i), QStringLiteral("BIBLE NAMES: %2\n%1The proper names of the King James Version, people and "
-                                        "places, with their meaning as Strong's dictionaries give it, the "
-                                        "Strong's number and how often the KJV uses the name.\n")
+                                        "places, spelt as the KJV prints them, with their meaning as Strong's "
+                                        "dictionaries give it, the Strong's number and how often the KJV uses the name.\n")
                                                  .arg(Indent, ranges.letterSpan(i)));
     for (qsizetype i = 0; i < names.size();) {
         const QString headword = names.at(i).headword;
         QString article = headword + QLatin1Char('\n');
         for (; i < names.size() && names.at(i).headword == headword; ++i) {
             const StrongsEntry &e = *strongs.constFind(names.at(i).number);
-            const KjvConcordance::TagUse use = kjv.tag(e.number);
+            const KjvConcordance::TagUse use = kjv.nameUse(e.number, headword);
             article += Indent + strongsLabel(e) + QStringLiteral(": used %1, first at %2\n")
                                                       .arg(timesText(use.count), kjv.reference(use.firstVerse));
             article += Indent2 + QStringLiteral("Meaning: ") + e.definition + QLatin1Char('\n');
-            if (!e.renderings.isEmpty())
-                article += Indent2 + QStringLiteral("KJV: ") + e.renderings.join(QStringLiteral(", ")) + QLatin1Char('\n');
+            if (e.renderings.isEmpty())
+                continue;
+            // Strong's renderings name the KJV's spelling, or say how Strong's spells it.
+            const QStringList strongsSpellings = e.nameSpellings();
+            const bool kjvSpelling = std::any_of(strongsSpellings.cbegin(), strongsSpellings.cend(),
+                                                 [&headword](const QString &s) { return sameSpelling(s, headword); });
+            article += Indent2 + (kjvSpelling ? QStringLiteral("KJV: ") : QStringLiteral("Strong's spelling: "))
+                + e.renderings.join(QStringLiteral(", ")) + QLatin1Char('\n');
         }
         records.add(ranges.keyFor(headword), article);
     }
@@ -153,9 +167,7 @@ void addWordUsage(RecordTexts &records, const KjvConcordance &kjv)
     for (const KjvConcordance::WordUse &w : kjv.words()) {
         records.add(ranges.keyFor(w.word),
                     w.word + QLatin1Char('\n') + Indent
-                        + QStringLiteral("%1; first at %2\n")
-                              .arg(timesText(w.count), w.firstInTitle ? kjv.titleReference(w.firstVerse)
-                                                                      : kjv.reference(w.firstVerse)));
+                        + QStringLiteral("%1; first at %2\n").arg(timesText(w.count), kjv.firstReference(w)));
     }
 }
 
@@ -174,9 +186,12 @@ void addBibleDictionary(RecordTexts &records, const QStringList &subjectKeys,
                                     .arg(from, to, Indent));
     }
     for (const KjvConcordance::Headword &h : kjv.headwords()) {
+        // The word's own count, as Word Usage gives it; then what it translates.
         QString article = h.word + QLatin1Char('\n');
-        article += Indent + QStringLiteral("Used %1 for %2; first at %3\n")
-                                .arg(timesText(h.count), languagesText(h.translations), kjv.reference(h.firstVerse));
+        article += Indent + QStringLiteral("Used %1; first at %2\n").arg(timesText(h.use.count), kjv.firstReference(h.use));
+        article += Indent + QStringLiteral("Translates %1, %2:\n")
+                                .arg(languagesText(h.translations),
+                                     h.rendered == 1 ? timesText(1) : timesText(h.rendered) + QStringLiteral(" in all"));
         const QVector<KjvConcordance::Translation> listed = KjvConcordance::principal(h);
         for (const KjvConcordance::Translation &t : listed) {
             const auto it = strongs.constFind(t.number);
@@ -208,6 +223,8 @@ void addTopicalIndex(RecordTexts &records, const QVector<SwordDictEntry> &nave)
         return AlphabeticRanges::lessThan(a.key.toUpper(), b.key.toUpper());
     });
     // The module holds some topics twice (REVERENCE, SIN): one article each.
+    QStringList order;
+    QHash<QString, QString> articles;
     for (qsizetype i = 0; i < topics.size();) {
         const QString topic = topics.at(i).key.toUpper();
         QString article = NaveRenderer::render(topic, topics.at(i).raw);
@@ -215,8 +232,14 @@ void addTopicalIndex(RecordTexts &records, const QVector<SwordDictEntry> &nave)
             const QString more = NaveRenderer::render(topic, topics.at(i).raw);
             article += more.mid(more.indexOf(QLatin1Char('\n')) + 1);
         }
-        records.add(DictionaryLayout::topicalKey(topic), article);
+        const QString heading = article.left(article.indexOf(QLatin1Char('\n')));
+        order << heading;
+        articles.insert(heading, article);
     }
+    // Cross-references are settled once every heading is known.
+    const NaveCrossReferences crossReferences(articles);
+    for (const QString &heading : std::as_const(order))
+        records.add(DictionaryLayout::topicalKey(heading), crossReferences.rewrite(articles.value(heading)));
 }
 
 } // namespace
@@ -253,7 +276,7 @@ std::optional<QVector<LibraryEntry>> build(const SwordSource &sword, QString *er
 
     QHash<QString, StrongsEntry> strongs = parseStrongs(hebrewRaw, QLatin1Char('H'));
     strongs.insert(parseStrongs(greekRaw, QLatin1Char('G')));
-    const KjvConcordance kjv(verses);
+    const KjvConcordance kjv(verses, strongs);
 
     RecordTexts records;
     addBibleNames(records, strongs, kjv);
@@ -284,7 +307,7 @@ QVector<SourceInfo> sources()
 {
     return {
         {QStringLiteral("King James Version with Strong's numbers (engKJV2006eb)"), QStringLiteral("sword-text-kjv"),
-         QStringLiteral("Public domain"), QStringLiteral("Word usage, word counts and first references")},
+         QStringLiteral("Public domain (in the UK the Crown's letters patent govern its printing)"), QStringLiteral("Word usage, word counts and first references")},
         {QStringLiteral("Strong's Hebrew Dictionary (StrongsHebrew)"), QStringLiteral("sword-dict-strongs-hebrew"),
          QStringLiteral("Public domain"), QStringLiteral("Meanings of Hebrew words and names")},
         {QStringLiteral("Strong's Greek Dictionary (StrongsGreek)"), QStringLiteral("sword-dict-strongs-greek"),

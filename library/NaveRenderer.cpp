@@ -48,6 +48,42 @@ constexpr std::array<std::pair<const char *, const char *>, 4> ExtraAbbreviation
     {"Neh", "Neh"}, {"Hos", "Hos"}, {"Num", "Num"}, {"1Joh", "1John"},
 }};
 
+// Misprints in the module's headings, sub-headings and cross-references,
+// mended where the KJV or Nave's other entries show the right word.
+constexpr std::pair<const char *, const char *> Misprints[] = {
+    {"AFFILICTION", "AFFLICTION"}, {"FIGURATITE", "FIGURATIVE"}, {"FlGURATIVE", "FIGURATIVE"},
+    {"ONNIPRESENCE", "OMNIPRESENCE"}, {"ONNIPRESENT", "OMNIPRESENT"}, {"PERSERVERANCE", "PERSEVERANCE"},
+    {"PUNISHMEMT", "PUNISHMENT"}, {"PUNISMENT", "PUNISHMENT"}, {"RIGHTEOUSNFSS", "RIGHTEOUSNESS"},
+    {"SCIPTURES", "SCRIPTURES"}, {"SOVERIGN", "SOVEREIGN"}, {"SYMOLICAL", "SYMBOLICAL"},
+    {"UNCHARITABLNESS", "UNCHARITABLENESS"}, {"JUDGEMENT", "JUDGMENT"}, {"0F", "OF"},
+    {"CHRYSOLYTE", "CHRYSOLITE"}, // Revelation 21:20
+    {"LYSIUS", "LYSIAS"},         // Acts 23:26
+    {"ZERUBBABAL", "ZERUBBABEL"}, {"EIASHAMA", "ELISHAMA"}, // 1 Chronicles 3:6
+    {"BETH-SHMESH", "IR-SHEMESH"}, // Joshua 19:41
+    {"SHELAMITES", "SHELANITES"},  // Numbers 26:20
+    {"SERIAH", "SERAIAH"}, {"ADRAMMELECK", "ADRAMMELECH"}, {"HAZAR-ADAR", "HAZAR-ADDAR"},
+    {"BE-ZALEEL", "BEZALEL"}, {"DEKAH", "DEKAR"}, // 1 Kings 4:9
+    {"MICAHTAM", "MICHTAM"}, {"MAKALATH", "MAHALATH"}, // titles of Psalms 16, 53
+};
+
+// References the module numbers wrongly, by topic: verses past the end of
+// their chapter, where the topic's own subject shows the verse meant.
+struct ReferenceFix {
+    const char *topic;
+    const char *wrong;
+    const char *right;
+};
+constexpr ReferenceFix ReferenceFixes[] = {
+    {"MIRACLES", "Exod.3.29", "Exod.3.20"},  // the wonders that will make Pharaoh let them go
+    {"MIRACLES", "Mark.18.42", "Luke.18.42"}, // the blind man at Jericho, between Mark 2 and John 2
+    {"MIRACLES", "Mark.18.43", "Luke.18.43"},
+    {"MUSIC", "1Chr.22.3", "1Chr.23.3"},      // the Levites who praised with instruments
+    {"MUSIC", "1Chr.22.5", "1Chr.23.5"},
+    {"MUSIC", "1Chr.22.6", "1Chr.23.6"},
+    {"MUSIC", "1Chr.22.27", "1Chr.23.27"},
+    {"MUSIC", "1Chr.22.30", "1Chr.23.30"},
+};
+
 QString abbreviationPattern()
 {
     QStringList alternatives;
@@ -71,6 +107,14 @@ QString abbreviationPattern()
         return a.size() != b.size() ? a.size() > b.size() : a < b;
     });
     return alternatives.join(QLatin1Char('|'));
+}
+
+QString osisFromBookName(const QString &name)
+{
+    for (const Book &b : Books)
+        if (name == QLatin1String(b.name))
+            return QString::fromLatin1(b.osis);
+    return {};
 }
 
 // Verse lists as a reader writes them: "14,15" -> "14, 15".
@@ -186,7 +230,12 @@ public:
         line.remove(arrow);
         line.replace(spacedApostrophe, QStringLiteral("\\1's"));
         line.replace(spaceBeforePunct, QStringLiteral("\\1"));
-        line = MarkupText::expandAbbreviations(line);
+        line = NaveRenderer::withoutMisprints(MarkupText::expandAbbreviations(line));
+        line.remove(QLatin1Char('=')); // debris after two cross-references
+        static const QRegularExpression joined(QStringLiteral("(\\w)\\.See\\b"));
+        line.replace(joined, QStringLiteral("\\1. See")); // "HISTORY OF.See JESUS" ran two lines together
+        static const QRegularExpression psalmTitle(QStringLiteral("\\bSee TITLE (?=Psalms \\d)"));
+        line.replace(psalmTitle, QStringLiteral("See the title of ")); // a psalm's title, not the topic TITLE
         if (!line.isEmpty())
             m_out += QString(4 * m_level, QLatin1Char(' ')) + line + QLatin1Char('\n');
         m_line.clear();
@@ -236,6 +285,30 @@ QString bookNameFromOsis(const QString &osisBook)
         if (osisBook == QLatin1String(b.osis))
             return QString::fromLatin1(b.name);
     return {};
+}
+
+QString withoutMisprints(const QString &text)
+{
+    static const QRegularExpression misprint = [] {
+        QStringList words;
+        for (const auto &[wrong, right] : Misprints)
+            words << QRegularExpression::escape(QLatin1String(wrong));
+        return QRegularExpression(QStringLiteral("(?<![\\w-])(?:%1)(?![\\w-])").arg(words.join(QLatin1Char('|'))));
+    }();
+    QString out;
+    qsizetype pos = 0;
+    for (auto it = misprint.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        out += QStringView(text).mid(pos, m.capturedStart() - pos);
+        for (const auto &[wrong, right] : Misprints)
+            if (m.captured() == QLatin1String(wrong))
+                out += QLatin1String(right);
+        pos = m.capturedEnd();
+    }
+    if (pos == 0)
+        return text;
+    out += QStringView(text).mid(pos);
+    return out;
 }
 
 QString bookNameFromAbbreviation(const QString &abbreviation)
@@ -302,8 +375,15 @@ QString render(const QString &topic, const QString &raw)
     static const QRegularExpression numberedBook(QStringLiteral("^(?:Sa|Ki|Ch|Co|Th|Ti|Pe|Jo)\\b"));
 
     QVector<Token> tokens = tokenize(raw);
+    const QString heading = withoutMisprints(topic.simplified());
+    for (Token &t : tokens)
+        for (const ReferenceFix &fix : ReferenceFixes)
+            if (t.kind == TokenKind::BibleRef && t.osis == QLatin1String(fix.wrong) && heading == QLatin1String(fix.topic))
+                t.osis = QString::fromLatin1(fix.right);
     LineWriter w;
     int listDepth = 0;
+    QString wrongBook; // "Col" where the module read "Titus 2Co 8:16" as Titus 2, Colossians 8:16
+    QString rightBook;
     for (qsizetype i = 0; i < tokens.size(); ++i) {
         Token &t = tokens[i];
         Token *next = i + 1 < tokens.size() && tokens[i + 1].kind == TokenKind::Text ? &tokens[i + 1] : nullptr;
@@ -323,6 +403,22 @@ QString render(const QString &topic, const QString &raw)
                 next->text.prepend(split.captured(2));
                 break;
             }
+            // The same with the rest taken for a book of its own: "Titus 2" and
+            // "Co 8:16" (Colossians) are Titus and 2 Corinthians 8:16.
+            if (split.hasMatch() && i + 1 < tokens.size() && tokens[i + 1].kind == TokenKind::BibleRef) {
+                const QString shown = tokens[i + 1].text;
+                const QString book = bookNameFromAbbreviation(split.captured(2) + shown.section(QLatin1Char(' '), 0, 0));
+                if (numberedBook.match(shown).hasMatch() && !book.isEmpty()) {
+                    w.text(split.captured(1) + QLatin1Char(' '));
+                    wrongBook = tokens[i + 1].osis.section(QLatin1Char('.'), 0, 0);
+                    rightBook = osisFromBookName(book);
+                    break;
+                }
+            }
+            if (!wrongBook.isEmpty() && t.osis.startsWith(wrongBook + QLatin1Char('.')))
+                t.osis.replace(0, wrongBook.size(), rightBook);
+            else
+                wrongBook.clear();
             std::optional<Ref> r = parseOsisRef(t.osis);
             if (!r) {
                 w.text(t.text);
@@ -344,6 +440,7 @@ QString render(const QString &topic, const QString &raw)
             break;
         }
         case TokenKind::LineBreak:
+            wrongBook.clear();
             w.flush();
             w.setLevel(1 + listDepth);
             break;
@@ -365,7 +462,7 @@ QString render(const QString &topic, const QString &raw)
         }
     }
     w.flush();
-    return topic.simplified() + QLatin1Char('\n') + w.result();
+    return heading + QLatin1Char('\n') + w.result();
 }
 
 } // namespace NaveRenderer

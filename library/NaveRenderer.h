@@ -10,6 +10,10 @@ namespace NaveRenderer {
 // The article: the topic on its own line, then its indented lines.
 QString render(const QString &topic, const QString &raw);
 
+// The text with the module's misprinted headings mended ("FlGURATIVE",
+// "AFFILICTION"); render() applies it to every line and the topic.
+QString withoutMisprints(const QString &text);
+
 // "1Chr" -> "1 Chronicles", "Ps" -> "Psalms"; empty for a book the KJV lacks.
 QString bookNameFromOsis(const QString &osisBook);
 

@@ -237,6 +237,15 @@ Parsed parse(const QString &osis)
         text.text.chop(1);
         text.owner.removeLast();
     }
+    // Tagging split "boldly" in two (Hebrews 4:16, "bold ly"): a lone "ly"
+    // is no word, so the blank before it goes.
+    for (qsizetype i = text.text.indexOf(QLatin1String(" ly")); i > 0; i = text.text.indexOf(QLatin1String(" ly"), i + 1)) {
+        const qsizetype after = i + 3;
+        if (text.text.at(i - 1).isLetter() && (after == text.text.size() || !text.text.at(after).isLetter())) {
+            text.text.remove(i, 1);
+            text.owner.remove(i);
+        }
+    }
     result.text = text.text;
 
     qsizetype i = 0;

@@ -108,19 +108,24 @@ QVector<SourceInfo> sources()
 {
     return {
         {QStringLiteral("Fortune cookie files"), QStringLiteral("fortunes, fortunes-min"),
-         QStringLiteral("BSD licence of fortune-mod, see /usr/share/doc/fortunes/copyright"),
-         QStringLiteral("attributed sayings, each read and chosen by the editors; offensive files never read")},
+         QStringLiteral("The collection is distributed under the BSD licence of fortune-mod (see "
+                        "/usr/share/doc/fortunes/copyright); each saying remains its author's, so only short "
+                        "quotations are kept, and whole poems only where they are in the public domain"),
+         QStringLiteral("attributed sayings, each read and chosen by the editors and credited as a reference book "
+                        "would; offensive files never read")},
         {QStringLiteral("The Devil's Dictionary, Ambrose Bierce (1911)"), QStringLiteral("dict-devil"),
-         QStringLiteral("public domain"), QStringLiteral("first paragraph of chosen definitions")},
-        {QStringLiteral("King James Version"), QStringLiteral("sword-text-kjv"), QStringLiteral("public domain"),
-         QStringLiteral("verses quoted with their references")},
+         QStringLiteral("Public domain (copyright expired)"), QStringLiteral("first paragraph of chosen definitions")},
+        {QStringLiteral("King James Version"), QStringLiteral("sword-text-kjv"),
+         QStringLiteral("Public domain (in the UK the Crown's letters patent govern its printing)"),
+         QStringLiteral("verses quoted with their references, each from where its sentence begins")},
         {QStringLiteral("The Treasury of David, C. H. Spurgeon (1869-1885), SWORD module TDavid"),
-         QStringLiteral("sword-comm-tdavid"), QStringLiteral("public domain"),
+         QStringLiteral("sword-comm-tdavid"), QStringLiteral("Public domain"),
          QStringLiteral("short passages of the preachers and writers quoted in its Explanatory Notes and Quaint "
-                        "Sayings, credited as the book credits them")},
+                        "Sayings, credited as the book credits them, its misprinted names mended")},
         {QStringLiteral("Editors' transcriptions"), QStringLiteral("Vellumor source (library/quotes/curation.txt)"),
-         QStringLiteral("public domain sayings of the historical record"),
-         QStringLiteral("famous epitaphs, farewells and last words the packages lack, each credited to its speaker")},
+         QStringLiteral("Public-domain texts, and short quotations of copyrighted speeches and writings, each credited"),
+         QStringLiteral("famous epitaphs, farewells and last words the packages lack, and sayings the fortune files "
+                        "misquote, given in their authors' words")},
     };
 }
 

@@ -33,6 +33,11 @@ bool applyGlobal(Curation &c, const QString &kind, const QString &value, int lin
         if (parts.size() != 3 || parts.at(0).trimmed().isEmpty() || parts.at(2).trimmed().isEmpty())
             return fail(error, fileName, line, QStringLiteral("expected \"drop: words | author | why\""));
         c.dropped.append({parts.at(0).trimmed(), parts.at(1).trimmed(), parts.at(2).trimmed(), line});
+    } else if (kind == QLatin1String("credit")) {
+        const QStringList parts = value.split(QLatin1Char('|'));
+        if (parts.size() != 2 || parts.at(0).trimmed().isEmpty() || parts.at(1).trimmed().isEmpty())
+            return fail(error, fileName, line, QStringLiteral("expected \"credit: as the source gives it | as it should read\""));
+        c.credits.append({parts.at(0).trimmed(), parts.at(1).trimmed(), line});
     } else {
         return fail(error, fileName, line, QStringLiteral("unknown global setting \"%1\"").arg(kind));
     }
@@ -131,7 +136,7 @@ std::optional<Curation> load(QString *error)
     const auto dropped = curation ? parse(*left, error, QStringLiteral("dropped.txt")) : std::nullopt;
     if (!dropped)
         return std::nullopt;
-    if (!dropped->subjects.isEmpty() || !dropped->files.isEmpty()) {
+    if (!dropped->subjects.isEmpty() || !dropped->files.isEmpty() || !dropped->credits.isEmpty()) {
         if (error)
             *error = QStringLiteral("quotation dropped.txt may hold only \"drop:\" lines");
         return std::nullopt;

@@ -28,15 +28,24 @@ struct DroppedSaying {
     int line = 0;
 };
 
+// An attribution a source misprints ("William Gumall"), as it should read.
+struct CreditMend {
+    QString from;   // the whole attribution as the source gives it
+    QString to;
+    int line = 0;
+};
+
 // The editors' choices for the whole quotation panel, read from library/quotes.
 struct Curation {
     QStringList files;              // fortune files read
     QVector<SubjectCuration> subjects;
     QVector<DroppedSaying> dropped; // read and left out
+    QVector<CreditMend> credits;    // misprinted attributions mended
 };
 
 // Parses the curation file format: "[Subject]" headers, "kind: value" lines,
-// "#" comments; the "[*]" section holds the fortune files and the dropped sayings.
+// "#" comments; the "[*]" section holds the fortune files, the mended
+// attributions and the dropped sayings.
 namespace QuoteCuration {
 
 std::optional<Curation> parse(const QString &text, QString *error, const QString &fileName = QStringLiteral("curation.txt"));

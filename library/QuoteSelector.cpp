@@ -64,6 +64,13 @@ QuoteSelector::QuoteSelector(const Curation &curation, const QVector<Quotation> 
         m_verseIndex.insert(kjv.at(i).reference(), i);
     for (const TreasuryNote &note : treasury)
         m_treasury[note.psalm] << note;
+    for (const CreditMend &mend : curation.credits)
+        m_credits.insert(mend.from, mend.to);
+}
+
+QString QuoteSelector::mended(const QString &attribution) const
+{
+    return m_credits.value(attribution, attribution);
 }
 
 QString QuoteSelector::identity(const QString &text)
@@ -165,7 +172,7 @@ std::optional<Quotation> QuoteSelector::treasuryPassage(const QString &value, QS
         *error = why;
         return std::nullopt;
     }
-    const QString &who = hits.constFirst()->attribution;
+    const QString who = mended(hits.constFirst()->attribution);
     const QString where = QStringLiteral("The Treasury of David, Psalm %1").arg(psalm);
     Quotation q;
     q.text = *passage;
@@ -191,10 +198,16 @@ std::optional<QVector<Quotation>> QuoteSelector::resolve(const CurationRule &rul
         out << Quotation{QString(text).replace(QLatin1String(" / "), QLatin1String("\n")), author,
                          QStringLiteral("editors"), {}};
     } else if (rule.kind == QLatin1String("pick")) {
-        // "words | author": the author, when given, must match the fortune's attribution.
-        const qsizetype bar = rule.value.indexOf(QLatin1Char('|'));
-        const QString words = rule.value.left(bar).trimmed();
-        const QString author = bar < 0 ? QString() : rule.value.mid(bar + 1).trimmed();
+        // "words | author | credit": the author, when given, must match the
+        // fortune's attribution; the credit, when given, replaces it.
+        const QStringList parts = rule.value.split(QLatin1Char('|'));
+        const QString words = parts.at(0).trimmed();
+        const QString author = parts.value(1).trimmed();
+        const QString credit = parts.value(2).trimmed();
+        if (parts.size() > 3 || (parts.size() == 3 && (author.isEmpty() || credit.isEmpty()))) {
+            ruleError(error, rule, QStringLiteral("expected \"words | author | credit\""));
+            return std::nullopt;
+        }
         QVector<Quotation> hits;
         for (const Quotation &q : std::as_const(m_pool)) {
             if (oneLine(q.text).contains(words))
@@ -210,6 +223,7 @@ std::optional<QVector<Quotation>> QuoteSelector::resolve(const CurationRule &rul
             return std::nullopt;
         }
         out << hits.constFirst();
+        out.back().author = credit.isEmpty() ? mended(out.back().author) : credit;
     } else if (rule.kind == QLatin1String("verse")) {
         const auto q = verseRange(rule.value, &why);
         if (!q) {
@@ -263,6 +277,19 @@ std::optional<QVector<Quotation>> QuoteSelector::resolve(const CurationRule &rul
 
 std::optional<QVector<LibraryEntry>> QuoteSelector::select(const QStringList &keys, QString *error)
 {
+    // A mend that matches no attribution is a misprint the sources no longer have.
+    QSet<QString> attributions;
+    for (const Quotation &q : std::as_const(m_pool))
+        attributions.insert(q.author);
+    for (const QVector<TreasuryNote> &notes : std::as_const(m_treasury))
+        for (const TreasuryNote &note : notes)
+            attributions.insert(note.attribution);
+    for (const CreditMend &mend : m_curation.credits) {
+        if (!attributions.contains(mend.from)) {
+            *error = QStringLiteral("credit line %1: no source attributes a saying to \"%2\"").arg(mend.line).arg(mend.from);
+            return std::nullopt;
+        }
+    }
     QHash<QString, const SubjectCuration *> byKey;
     for (const SubjectCuration &s : m_curation.subjects)
         byKey.insert(s.key, &s);

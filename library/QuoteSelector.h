@@ -41,6 +41,8 @@ private:
     std::optional<Quotation> treasuryPassage(const QString &value, QString *error) const;
 
     static QString identity(const QString &text);
+    // The attribution as it should read (see CreditMend).
+    QString mended(const QString &attribution) const;
 
     const Curation &m_curation;
     QVector<Quotation> m_pool;  // usable fortunes, in the order of the curation's files
@@ -48,4 +50,5 @@ private:
     const QVector<KjvVerse> &m_kjv;
     QHash<QString, int> m_verseIndex;  // "John 3:16" -> index in m_kjv
     QHash<int, QVector<TreasuryNote>> m_treasury; // psalm -> its notes
+    QHash<QString, QString> m_credits;  // misprinted attribution -> as it should read
 };

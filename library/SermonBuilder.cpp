@@ -117,7 +117,7 @@ QVector<SourceInfo> sources()
          QStringLiteral("original writing of the Vellumor developers, distributed with the program"),
          QStringLiteral("a guide to each part of a sermon, the three sermon types, an outline template "
                         "and three complete sample sermons")},
-        {QStringLiteral("King James Version"), QStringLiteral("sword-text-kjv"), QStringLiteral("public domain"),
+        {QStringLiteral("King James Version"), QStringLiteral("sword-text-kjv"), QStringLiteral("Public domain (in the UK the Crown's letters patent govern its printing)"),
          QStringLiteral("verses quoted word for word in the guides and samples, each with its reference")},
     };
 }

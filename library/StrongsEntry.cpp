@@ -120,7 +120,11 @@ std::optional<StrongsEntry> StrongsEntry::parse(QChar testament, const QString &
     // Bible references inside a definition are written out like everywhere else.
     for (auto it = bibleRef.globalMatch(raw); it.hasNext();) {
         const QRegularExpressionMatch m = it.next();
-        const QString readable = NaveRenderer::readableReference(m.captured(1));
+        QString target = m.captured(1);
+        // "Jude 5:14" in the Hebrew dictionary is Judges: Jude has one chapter.
+        if (target.startsWith(QLatin1String("Jude.")) && !target.startsWith(QLatin1String("Jude.1.")))
+            target.replace(0, 4, QStringLiteral("Judg"));
+        const QString readable = NaveRenderer::readableReference(target);
         if (!readable.isEmpty())
             body.replace(m.captured(0), readable);
     }
@@ -176,20 +180,52 @@ bool StrongsEntry::isProperName() const
     return !first.isEmpty() && first.at(0).isUpper();
 }
 
+bool StrongsEntry::listsRendering(const QString &lowerCaseWord) const
+{
+    static const QRegularExpression nonLetters(QStringLiteral("[^\\p{L}]+"));
+    QString word;
+    for (const QChar c : lowerCaseWord)
+        if (c.isLetter())
+            word += c;
+    for (const QString &rendering : renderings) {
+        for (const QString &part : rendering.toLower().split(nonLetters, Qt::SkipEmptyParts)) {
+            if (part == word)
+                return true;
+            qsizetype common = 0;
+            while (common < part.size() && common < word.size() && part.at(common) == word.at(common))
+                ++common;
+            // A shared stem ("have", "having"), or the word's last part ("self", "himself").
+            if (common >= 3 && common >= std::min(part.size(), word.size()) - 1)
+                return true;
+            if (part.size() >= 4 && word.endsWith(part))
+                return true;
+        }
+    }
+    return false;
+}
+
 QString StrongsEntry::nameHeadword() const
 {
-    if (renderings.isEmpty())
-        return {};
+    return nameSpellings().value(0);
+}
+
+QStringList StrongsEntry::nameSpellings() const
+{
     static const QRegularExpression asides(QStringLiteral("\\([^)]*\\)|\\[[^\\]]*\\]?|^(?:X|\\+)\\s+"));
     static const QRegularExpression edges(QStringLiteral("^[^\\p{L}]+|[^\\p{L}]+$"));
-    QString s = renderings.constFirst();
-    s.remove(asides);
-    QStringList words;
-    for (QString w : s.simplified().split(QLatin1Char(' '))) {
-        w.remove(edges);
-        if (w.isEmpty() || !w.at(0).isUpper())
-            break;
-        words << w;
+    QStringList out;
+    for (QString s : renderings) {
+        s.remove(asides);
+        QStringList words;
+        for (QString w : s.simplified().split(QLatin1Char(' '))) {
+            w.remove(edges);
+            if (w.isEmpty() || !w.at(0).isUpper())
+                break;
+            words << w;
+        }
+        const QString spelling = words.join(QLatin1Char(' ')).toUpper();
+        if (!out.contains(spelling) && (!spelling.isEmpty() || out.isEmpty()))
+            out << spelling;
     }
-    return words.join(QLatin1Char(' ')).toUpper();
+    return out;
 }

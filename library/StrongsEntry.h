@@ -22,6 +22,15 @@ struct StrongsEntry {
     // that open its first rendering, upper-cased ("Dan also" -> "DAN",
     // "Ashtoreth Karnaim" -> "ASHTORETH KARNAIM"). Empty if there is none.
     QString nameHeadword() const;
+    // The same for every rendering, in Strong's order, without repeats
+    // ("Chush, Cush, Ethiopia" -> CHUSH, CUSH, ETHIOPIA); the first is
+    // nameHeadword(), empty when the first rendering has no capital.
+    QStringList nameSpellings() const;
+
+    // Whether the renderings name this English word (lower case), allowing
+    // for Strong's shorthand: "him" or "self" for "himself", "(un-)to(-ward)"
+    // for "toward", "have" for "having".
+    bool listsRendering(const QString &lowerCaseWord) const;
 
     // Parses one raw module entry; testament is 'H' or 'G'. Empty for
     // numbers Strong's marks "Not Used" or entries without a definition.

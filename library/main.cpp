@@ -4,6 +4,7 @@
 #include "DbWriter.h"
 #include "DictionaryBuilder.h"
 #include "FindIndex.h"
+#include "KjvWordList.h"
 #include "QuoteBuilder.h"
 #include "SermonBuilder.h"
 #include "SwordSource.h"
@@ -74,7 +75,7 @@ int main(int argc, char *argv[])
     parser.setApplicationDescription(QStringLiteral(
         "Builds bible.db, joke.db, quote.db and sermon.db from the installed SWORD modules (the KJV, "
         "Strong's, Nave's and The Treasury of David), the fortune files, The Devil's Dictionary and "
-        "Vellumor's sermon guides."));
+        "Vellumor's sermon guides, and the list of the Bible's words for the spelling checker."));
     parser.addHelpOption();
     const QCommandLineOption outOption(QStringLiteral("out"), QStringLiteral("Folder to write the databases into."),
                                        QStringLiteral("DIR"));
@@ -84,6 +85,11 @@ int main(int argc, char *argv[])
         QStringLiteral("Instead of building, list every saying the quotation curation may choose from."),
         QStringLiteral("FILE"));
     parser.addOption(candidatesOption);
+    const QCommandLineOption wordListOption(
+        QStringLiteral("word-list"),
+        QStringLiteral("Instead of building, write the Bible's word list from the bible.db and joke.db in DIR."),
+        QStringLiteral("DIR"));
+    parser.addOption(wordListOption);
     parser.process(app);
 
     QTextStream out(stdout);
@@ -95,6 +101,16 @@ int main(int argc, char *argv[])
             return fail(err, error);
         return 0;
     }
+    const auto writeWordList = [&](const QString &dir) {
+        QString error;
+        const qsizetype words = KjvWordList::write(dir, &error);
+        if (words < 0)
+            return fail(err, error);
+        out << "  " << fromView(ReferenceSchema::KjvWordsFile) << ": " << words << " words" << Qt::endl;
+        return 0;
+    };
+    if (parser.isSet(wordListOption))
+        return writeWordList(parser.value(wordListOption));
     if (!parser.isSet(outOption) || parser.value(outOption).isEmpty())
         return fail(err, QStringLiteral("give the output folder with --out DIR"));
     const QDir outDir(parser.value(outOption));
@@ -141,6 +157,9 @@ int main(int argc, char *argv[])
         out << "  " << file << ": " << entries->size() << " records, " << QFileInfo(path).size() / 1024
             << " KiB (" << timer.elapsed() << " ms)" << Qt::endl;
     }
+    out << "Listing the Bible's words..." << Qt::endl;
+    if (const int failed = writeWordList(outDir.path()))
+        return failed;
     out << "Done in " << total.elapsed() << " ms." << Qt::endl;
     return 0;
 }

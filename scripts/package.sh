@@ -64,6 +64,8 @@ step "control fields"
 dpkg-deb -f "$deb" Package Version Architecture Maintainer Installed-Size Section Priority Depends Recommends Homepage Description
 [ "$(dpkg-deb -f "$deb" Section)" = "editors" ] || fail "section"
 dpkg-deb -f "$deb" Depends | grep -q "libqt6widgets6" || fail "no Qt dependency: dpkg-shlibdeps did not run"
+dpkg-deb -f "$deb" Depends | grep -q "libhunspell" || fail "no Hunspell dependency: dpkg-shlibdeps did not run"
+dpkg-deb -f "$deb" Recommends | grep -q "hunspell-en-us" || fail "no English dictionary recommended"
 dpkg-deb -f "$deb" Maintainer | grep -q "<.*@.*>" || fail "maintainer without an address"
 
 step "contents: exactly the expected files, no importer, no tests, no tools"
@@ -71,6 +73,7 @@ expected="$work/expected"
 {
   echo ./usr/bin/vellumor
   for db in bible joke quote sermon; do echo "./usr/share/vellumor/$db.db"; done
+  echo ./usr/share/vellumor/kjv-words.txt
   echo "./usr/share/applications/$id.desktop"
   echo "./usr/share/metainfo/$id.metainfo.xml"
   echo "./usr/share/icons/hicolor/scalable/apps/$id.svg"

@@ -12,6 +12,9 @@ packages=(
   # build
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 libsqlite3-dev libgl-dev
+  libhunspell-dev
+  # the dictionary spelling is checked against
+  hunspell-en-us
   # reference library sources
   libsword-dev sword-text-kjv sword-dict-naves sword-dict-strongs-hebrew sword-dict-strongs-greek
   sword-comm-tdavid

@@ -7,10 +7,6 @@
 #include <QFontDatabase>
 #include <mutex>
 
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
-
 static void initVellumorResources()
 {
     Q_INIT_RESOURCE(vellumor);
@@ -23,14 +19,6 @@ void initResources()
 {
     static std::once_flag once;
     std::call_once(once, initVellumorResources);
-}
-
-void keepLargeBlocks()
-{
-#if defined(__GLIBC__)
-    mallopt(M_MMAP_THRESHOLD, 256 << 20);
-    mallopt(M_TRIM_THRESHOLD, 128 << 20);
-#endif
 }
 
 void installFontSubstitutes()

@@ -3,6 +3,7 @@
 #include "app/RainButton.h"
 #include "app/frmMain.h"
 #include "app/frmSplash.h"
+#include "editor/RichTextBox.h"
 
 #include <QApplication>
 #include <utility>
@@ -50,8 +51,9 @@ void OpenRequests::deliver()
     frmMain *main = m_splash.mainWindow();
     if (!main || m_pending.isEmpty())
         return;
-    // The question must not open over another dialog: after it.
-    if (QApplication::activeModalWidget()) {
+    // The question must not open over another dialog, nor the file while a
+    // long command runs: after them.
+    if (QApplication::activeModalWidget() || main->RichTextBox1->isBusy()) {
         m_retry.start();
         return;
     }

@@ -9,6 +9,7 @@
 #include "app/Twips.h"
 #include "app/WindowCentring.h"
 #include "editor/RichTextBox.h"
+#include "editor/TextDecorations.h"
 #include "reference/SubjectList.h"
 #include "reference/SubjectLists.h"
 
@@ -157,6 +158,9 @@ frmMain::frmMain(const QString &dataDir, QWidget *parent)
     setUpEditCommands();
     setUpDocument();
     setUpReferencePanels();
+    setUpScripture();
+    setUpSpelling();
+    setUpPulpit();
     setUpDesktop();
     Form_Load();
 }
@@ -472,6 +476,11 @@ void frmMain::Form_Unload()
 
 void frmMain::closeEvent(QCloseEvent *event)
 {
+    if (!m_closing && !stopLongCommand()) {
+        m_closeWhenIdle = true;
+        event->ignore();
+        return;
+    }
     if (!m_closing && !confirmExit()) {
         event->ignore();
         return;
@@ -480,6 +489,13 @@ void frmMain::closeEvent(QCloseEvent *event)
     event->accept();
     // A tool window does not count for Qt's last-window rule: end here.
     QCoreApplication::quit();
+}
+
+TextDecorations *frmMain::documentDecorations()
+{
+    if (!m_decorations)
+        m_decorations = new TextDecorations(RichTextBox1);
+    return m_decorations;
 }
 
 void frmMain::registerWindow(QWidget *window)
@@ -491,6 +507,10 @@ void frmMain::mnuFileExit_Click()
 {
     if (m_closing)
         return;
+    if (!stopLongCommand()) {
+        m_exitWhenIdle = true;
+        return;
+    }
     if (!confirmExit())
         return;
     m_closing = true;

@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
+#include <vector>
 
 class QAction;
 class QGroupBox;
@@ -15,12 +16,16 @@ class QPushButton;
 class BoundView;
 class CommonDialog;
 class DataSource;
+class DocumentSpelling;
 class PanelFind;
 class RainButton;
 class RecentFiles;
 class RichTextBox;
+class ScriptureCommands;
 class SubjectList;
+class TextDecorations;
 class frmHelp;
+class frmPreach;
 
 // The program's working window: the sermon document, the formatting strip,
 // the four reference panels and the menus. Controls carry the names the
@@ -59,6 +64,10 @@ public:
     void openFromOutside(const QStringList &files);
     // The File menu's list of the documents last opened or saved.
     RecentFiles *recentFiles() const { return m_recentFiles; }
+
+    // Display-only marks on RichTextBox1 (misspelled words and the like),
+    // shared by every feature that marks the document; made on first use.
+    TextDecorations *documentDecorations();
 
     // --- controls (objectName = member name) ---
     QPushButton *cmdUpperCase = nullptr;
@@ -116,6 +125,10 @@ public:
     QAction *mnuEditCopy = nullptr;
     QAction *mnuEditPaste = nullptr;
     QMenu *mnuTools = nullptr;
+    QAction *mnuToolsInsertScripture = nullptr;
+    QAction *mnuToolsWordCount = nullptr;
+    QAction *mnuToolsPreach = nullptr;
+    QAction *mnuToolsSpelling = nullptr;
     QMenu *mnuHelp = nullptr;
     QAction *mnuHelpContents = nullptr;
     QAction *mnuHelpAbout = nullptr;
@@ -159,6 +172,10 @@ public slots:
     void mnuEditCut_Click();
     void mnuEditCopy_Click();
     void mnuEditPaste_Click();
+    // Tools
+    void mnuToolsInsertScripture_Click();
+    void mnuToolsWordCount_Click();
+    void mnuToolsPreach_Click();
     // Help
     void mnuHelpContents_Click();
     void mnuHelpAbout_Click();
@@ -187,18 +204,35 @@ private:
     void setUpEditCommands();      // editor/frmMainEdit.cpp
     void setUpDocument();          // editor/frmMainDocument.cpp
     void setUpReferencePanels();   // reference/frmMainReference.cpp
+    void setUpScripture();         // scripture/frmMainScripture.cpp
+    void setUpPulpit();            // pulpit/frmMainPulpit.cpp
+    void placeCaretAtParagraph(int paragraph);
+    void setUpSpelling();          // spelling/frmMainSpelling.cpp
     void setUpDesktop();           // app/frmMainDesktop.cpp
     // Asks about unsaved changes before the program ends; false keeps it running.
     bool confirmExit();            // editor/frmMainDocument.cpp
     void savePdf();                // the print command's offer when there is no printer
+    QString printTitle() const;    // the document's name for the printer or the PDF
     void offerRecoveredDocuments();
+    void offerNextRecovered();
+    // The editor started or ended a long command; the document commands follow.
+    void RichTextBox1_busyChanged(bool busy);
+    // Cancels a long command that can be cancelled; false when one is under
+    // way that cannot.
+    bool stopLongCommand();
 
     QString m_dataDir;
     QPointer<frmHelp> m_help;
+    QPointer<frmPreach> m_preach;
+    TextDecorations *m_decorations = nullptr;
+    DocumentSpelling *m_spelling = nullptr; // once the checker has loaded, if there is a dictionary
     QList<QPointer<QWidget>> m_otherWindows;
     bool m_unloaded = false;
     bool m_closing = false;
     bool m_recoveryWarned = false;
+    bool m_closeWhenIdle = false; // closed during a long command that cannot be cancelled
+    bool m_exitWhenIdle = false;
+    std::vector<DocumentRecovery::Orphan> m_orphans; // recovered documents still to offer
 
     // reference panels: each view follows its data source's current record
     BoundView *m_bibleView = nullptr;
@@ -208,5 +242,7 @@ private:
     // Find of the Bible and dictionary panels, beyond the entry on show
     PanelFind *m_bibleFind = nullptr;
     PanelFind *m_jokeFind = nullptr;
+    // Insert Scripture, Bible verses dropped in, live references
+    ScriptureCommands *m_scripture = nullptr;
     RecentFiles *m_recentFiles = nullptr;
 };

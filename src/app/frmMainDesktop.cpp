@@ -1,6 +1,7 @@
 #include "app/RainButton.h"
 #include "app/RecentFiles.h"
 #include "app/frmMain.h"
+#include "editor/RichTextBox.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -112,7 +113,8 @@ void frmMain::openFromOutside(const QStringList &files)
 {
     // Every document opened other than through File, Open's dialog comes
     // here: the recent list, the command line, a later start.
-    if (files.isEmpty() || !SaveChanges())
+    // Like the other document commands, nothing while a long command runs.
+    if (files.isEmpty() || RichTextBox1->isBusy() || !SaveChanges())
         return;
     const bool opened = openDocumentFile(files.first());
     if (files.size() == 1)

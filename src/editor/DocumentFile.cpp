@@ -120,10 +120,7 @@ QString DocumentFile::fromWindows1252(const QByteArray &bytes)
     QString text(bytes.size(), Qt::Uninitialized);
     QChar *out = text.data();
     for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        // The unassigned bytes keep their value, as Windows reads them.
-        const char16_t ch = Cp1252::toUnicode(b);
-        *out++ = QChar(ch == 0xFFFD ? char16_t(b) : ch);
+        *out++ = QChar(Cp1252::toUnicode(static_cast<unsigned char>(c)));
     }
     return text;
 }

@@ -176,12 +176,23 @@ void DocumentRecovery::noteEdit()
         m_longest.start();
 }
 
+void DocumentRecovery::setPaused(bool paused)
+{
+    m_paused = paused;
+    if (!paused && std::exchange(m_writeWhenResumed, false))
+        writeNow();
+}
+
 void DocumentRecovery::writeNow()
 {
     m_idle.stop();
     m_longest.stop();
     if (!isActive() || !m_source)
         return;
+    if (m_paused) {
+        m_writeWhenResumed = true;
+        return;
+    }
     // Only the capture runs here; the RTF text and the file are made on the worker.
     auto snapshot = std::make_shared<Snapshot>(m_source());
     m_fileQueued = true;
@@ -199,6 +210,7 @@ void DocumentRecovery::discard()
 {
     m_idle.stop();
     m_longest.stop();
+    m_writeWhenResumed = false;
     if (!isActive() || !m_fileQueued)
         return;
     m_fileQueued = false;

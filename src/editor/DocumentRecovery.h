@@ -91,6 +91,10 @@ public:
     // edit not yet written.
     void setDelays(std::chrono::milliseconds idle, std::chrono::milliseconds longest);
 
+    // While paused (the editor busy with a long command) nothing is
+    // captured: a write due meanwhile is made when it resumes, so that no
+    // half-written document is ever kept.
+    void setPaused(bool paused);
     // The document was edited and has unsaved changes.
     void noteEdit();
     // Captures the document and queues its write at once.
@@ -129,6 +133,8 @@ private:
     QTimer m_idle;
     QTimer m_longest;
     bool m_fileQueued = false; // a write was queued since the last removal
+    bool m_paused = false;
+    bool m_writeWhenResumed = false;
     std::shared_ptr<WorkerState> m_state;
     QThreadPool m_worker;
 };

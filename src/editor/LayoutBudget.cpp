@@ -112,61 +112,79 @@ qreal LayoutBudget::height() const
 }
 
 qreal LayoutBudget::ofDocument(const QTextDocument &doc, qreal textWidth, qreal dpi, int from, int to,
-                               std::optional<SizeOverride> override, const std::function<void(qreal)> &progress)
+                               std::optional<SizeOverride> override)
 {
-    LayoutBudget budget(textWidth, dpi);
-    const qreal fallback = doc.defaultFont().pointSizeF() > 0 ? doc.defaultFont().pointSizeF() : 12;
-    QHash<int, qreal> pointsByFormat;
-    auto pointsOf = [&](int index, const auto &format) {
-        auto it = pointsByFormat.constFind(index);
-        if (it == pointsByFormat.constEnd()) {
-            const qreal points = format().fontPointSize();
-            it = pointsByFormat.insert(index, points > 0 ? points : fallback);
-        }
-        return *it;
-    };
-    // One copy of the text, cut by fragment positions counted along each
-    // block (a fragment's own position costs a tree walk).
-    const QString all = doc.toRawText();
-    const QStringView text(all);
-    const int end = qMin(to, int(text.size()));
-    const QTextBlock first = doc.findBlock(from);
-    const int firstNumber = first.blockNumber();
-    const int lastNumber = qMax(firstNumber + 1, doc.findBlock(end).blockNumber());
-    int count = 0;
-    for (QTextBlock block = first; block.isValid(); block = block.next()) {
-        int position = block.position();
-        if (position >= end)
+    OfDocument measure(doc, textWidth, dpi, from, to, override);
+    while (measure.step(std::numeric_limits<int>::max())) {
+    }
+    return measure.height();
+}
+
+LayoutBudget::OfDocument::OfDocument(const QTextDocument &doc, qreal textWidth, qreal dpi, int from, int to,
+                                     std::optional<SizeOverride> override)
+    : m_budget(textWidth, dpi)
+    , m_text(doc.toRawText()) // a fragment's own position costs a tree walk: cut one copy instead
+    , m_block(doc.findBlock(from))
+    , m_from(from)
+    , m_end(qMin(to, int(m_text.size())))
+    , m_override(override)
+    , m_fallback(doc.defaultFont().pointSizeF() > 0 ? doc.defaultFont().pointSizeF() : 12)
+{
+}
+
+qreal LayoutBudget::OfDocument::pointsOf(int formatIndex, const QTextFormat &format)
+{
+    auto it = m_points.constFind(formatIndex);
+    if (it == m_points.constEnd()) {
+        const qreal points = format.toCharFormat().fontPointSize();
+        it = m_points.insert(formatIndex, points > 0 ? points : m_fallback);
+    }
+    return *it;
+}
+
+qreal LayoutBudget::OfDocument::fraction() const
+{
+    if (!m_block.isValid() || m_end <= m_from)
+        return 1;
+    return qBound<qreal>(0, qreal(m_block.position() - m_from) / (m_end - m_from), 1);
+}
+
+bool LayoutBudget::OfDocument::step(qsizetype characters)
+{
+    const QStringView text(m_text);
+    qsizetype done = 0;
+    for (; m_block.isValid() && done < characters; m_block = m_block.next()) {
+        int position = m_block.position();
+        if (position >= m_end)
             break;
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
+        done += m_block.length();
+        for (auto it = m_block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             const int start = position;
             const int stop = start + fragment.length();
             position = stop;
-            if (stop <= from || start >= end)
+            if (stop <= m_from || start >= m_end)
                 continue;
-            const int a = qMax(start, from);
-            const int b = qMin(stop, end);
-            const qreal own = pointsOf(fragment.charFormatIndex(), [&] { return fragment.charFormat(); });
-            if (!override) {
-                budget.addText(text.mid(a, b - a), own);
+            const int a = qMax(start, m_from);
+            const int b = qMin(stop, m_end);
+            const qreal own = pointsOf(fragment.charFormatIndex(), fragment.charFormat());
+            if (!m_override) {
+                m_budget.addText(text.mid(a, b - a), own);
                 continue;
             }
             // The part the override covers, and what lies either side.
-            const int oa = qBound(a, override->from, b);
-            const int ob = qBound(oa, override->to, b);
-            budget.addText(text.mid(a, oa - a), own);
-            budget.addText(text.mid(oa, ob - oa), override->points);
-            budget.addText(text.mid(ob, b - ob), own);
+            const int oa = qBound(a, m_override->from, b);
+            const int ob = qBound(oa, m_override->to, b);
+            m_budget.addText(text.mid(a, oa - a), own);
+            m_budget.addText(text.mid(oa, ob - oa), m_override->points);
+            m_budget.addText(text.mid(ob, b - ob), own);
         }
-        qreal emptyPoints = pointsOf(block.charFormatIndex(), [&] { return block.charFormat(); });
-        if (override && position >= override->from && position < override->to)
-            emptyPoints = override->points; // the paragraph mark is in the range
-        budget.endParagraph(emptyPoints);
-        if (progress && ++count % 4096 == 0)
-            progress(qreal(block.blockNumber() - firstNumber) / (lastNumber - firstNumber));
+        qreal emptyPoints = pointsOf(m_block.charFormatIndex(), m_block.charFormat());
+        if (m_override && position >= m_override->from && position < m_override->to)
+            emptyPoints = m_override->points; // the paragraph mark is in the range
+        m_budget.endParagraph(emptyPoints);
     }
-    return budget.height();
+    return m_block.isValid() && m_block.position() < m_end;
 }
 
 qsizetype LayoutBudget::trailingWord(QStringView text)

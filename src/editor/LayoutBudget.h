@@ -1,9 +1,10 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
+#include <QTextBlock>
 #include <QStringView>
 #include <QtGlobal>
-#include <functional>
 #include <limits>
 #include <optional>
 
@@ -50,9 +51,7 @@ public:
 
     // A document's content from position from to position to. With a size
     // override, the characters it covers count in its size, as after the
-    // Font command. progress, when given, is called every few thousand
-    // paragraphs with the fraction done (it may let events through, but
-    // nothing may change the document meanwhile).
+    // Font command.
     struct SizeOverride {
         int from = 0;
         int to = 0;
@@ -60,8 +59,9 @@ public:
     };
     static qreal ofDocument(const QTextDocument &doc, qreal textWidth, qreal dpi, int from = 0,
                             int to = std::numeric_limits<int>::max(),
-                            std::optional<SizeOverride> override = std::nullopt,
-                            const std::function<void(qreal)> &progress = {});
+                            std::optional<SizeOverride> override = std::nullopt);
+    // The same in steps (below).
+    class OfDocument;
 
     // The unbroken run that ends (or begins) text.
     static qsizetype trailingWord(QStringView text);
@@ -83,4 +83,28 @@ private:
     qsizetype m_longestRun = 0;
     qsizetype m_leadingRun = 0;
     bool m_sawBreak = false;
+};
+
+// The measure of a document in steps, so that long work can let events
+// through between them; the document must not change meanwhile.
+class LayoutBudget::OfDocument {
+public:
+    OfDocument(const QTextDocument &doc, qreal textWidth, qreal dpi, int from = 0,
+               int to = std::numeric_limits<int>::max(), std::optional<SizeOverride> override = std::nullopt);
+    // Measures about the given number of characters more; false once done.
+    bool step(qsizetype characters);
+    qreal height() const { return m_budget.height(); }
+    qreal fraction() const;
+
+private:
+    qreal pointsOf(int formatIndex, const QTextFormat &format);
+
+    LayoutBudget m_budget;
+    QString m_text; // one copy, cut by fragment positions counted along each block
+    QTextBlock m_block;
+    int m_from;
+    int m_end;
+    std::optional<SizeOverride> m_override;
+    qreal m_fallback;
+    QHash<int, qreal> m_points;
 };

@@ -1,14 +1,11 @@
 #include "editor/RichTextBox.h"
 
+#include "editor/RtfWriter.h"
 #include "reference/TextMatch.h"
 
-#include <QPrinter>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <QTextDocumentFragment>
-
-#include <memory>
 
 RichTextBox::RichTextBox(const QString &defaultFamily, QWidget *parent)
     : QTextEdit(parent)
@@ -31,12 +28,10 @@ RichTextBox::RichTextBox(const QString &defaultFamily, QWidget *parent)
     watchLayout();
     // textChanged relays the document's contentsChanged: once per edit block,
     // after the change is made, only for real content or format changes, and
-    // it follows the view when another document is swapped in. Work done in
-    // slices holds it back and raises it once at the end.
+    // it follows the view when another document is swapped in. A job raises
+    // Change once itself, at its end.
     connect(this, &QTextEdit::textChanged, this, [this] {
-        if (m_holdChange)
-            m_changeHeld = true;
-        else
+        if (!isBusy())
             emit Change();
     });
 }
@@ -58,20 +53,20 @@ void RichTextBox::SetText(const QString &text)
     // be undone and the current character format carries on.
     QTextCursor cursor(document());
     cursor.select(QTextCursor::Document);
-    if (!insertPlain(cursor, text, true, QStringLiteral("Replacing the text\u2026")))
+    if (!insertPlain(cursor, text, true))
         return;
     cursor.setPosition(0);
     setTextCursor(cursor);
 }
 
-bool RichTextBox::LoadText(const QString &text, QString *reason)
+void RichTextBox::LoadText(const QString &text, const Loaded &done)
 {
-    return loadDocument(text, false, reason);
+    loadDocument(text, false, done);
 }
 
-bool RichTextBox::LoadRtf(const QString &rtf, QString *reason)
+void RichTextBox::LoadRtf(const QString &rtf, const Loaded &done)
 {
-    return loadDocument(rtf, true, reason);
+    loadDocument(rtf, true, done);
 }
 
 int RichTextBox::SelStart() const
@@ -96,7 +91,7 @@ QString RichTextBox::SelText() const
 void RichTextBox::SetSelText(const QString &text)
 {
     QTextCursor c = textCursor();
-    if (insertPlain(c, text, false, QStringLiteral("Replacing the selection\u2026")))
+    if (insertPlain(c, text, false))
         setTextCursor(c);
 }
 
@@ -145,6 +140,8 @@ RichTextBox::Tri RichTextBox::SelUnderline() const
 
 void RichTextBox::mergeSelectionFormat(const QTextCharFormat &format)
 {
+    if (isBusy())
+        return;
     if (!textCursor().hasSelection()) {
         // With nothing selected this sets the format of the text typed next.
         mergeCurrentCharFormat(format);
@@ -224,7 +221,7 @@ void RichTextBox::SetSelAlignment(int alignment)
 
 int RichTextBox::Find(const QString &text, std::optional<int> start)
 {
-    if (text.isEmpty())
+    if (text.isEmpty() || isBusy())
         return -1;
     const QString all = Text();
     int from = 0;
@@ -266,19 +263,10 @@ void RichTextBox::SetFocus()
     ensureCursorVisible();
 }
 
-void RichTextBox::SelPrint(QPagedPaintDevice *printer) const
+RtfContent RichTextBox::printContent() const
 {
-    const QTextCursor c = textCursor();
-    if (!c.hasSelection()) {
-        // A copy without the screen's bounded pages, which print would
-        // otherwise take for paper pages.
-        const std::unique_ptr<QTextDocument> all(document()->clone());
-        all->setPageSize(QSizeF(-1, -1));
-        all->print(printer);
-        return;
-    }
-    QTextDocument part;
-    part.setDefaultFont(document()->defaultFont());
-    QTextCursor(&part).insertFragment(c.selection());
-    part.print(printer);
+    QTextCursor c = textCursor();
+    if (!c.hasSelection())
+        c.select(QTextCursor::Document);
+    return RtfWriter::capture(c);
 }

@@ -1,26 +1,29 @@
 #pragma once
 
+#include "editor/EditorJob.h"
 #include "editor/LayoutBudget.h"
 
 #include <QPointer>
 #include <QRgb>
+#include <QTextCursor>
 #include <QTextEdit>
 #include <functional>
 #include <optional>
 
-class BusyScope;
 class QMimeData;
-class QPagedPaintDevice;
+struct RtfContent;
 
 // The rich text control used for the sermon document and the reference
 // views: a QTextEdit with the selection-oriented operations the window code
 // relies on. Positions count characters from 0; a line break counts as one.
 //
-// Long content stays workable: whole documents are built off the GUI
-// thread and swapped in, long writes and formats go in slices with the
-// window answering in between (one undo step and one Change all the same),
-// and content the layout could not hold is refused before it goes in (see
-// LayoutBudget), with Refused raised for writes.
+// Long content stays workable: a write, format or load of more than
+// SliceCharacters runs as an EditorJob, which keeps the control busy (read
+// only, every write refused) until it ends, builds whole documents off the
+// GUI thread and writes the rest in slices between events, with one undo
+// step and one Change all the same. Content the layout could not hold is
+// refused before it goes in (see LayoutBudget), with Refused raised for
+// writes.
 class RichTextBox : public QTextEdit {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(RichTextBox)
@@ -36,8 +39,17 @@ public:
     // (about 8.4 million pixels), so the editor's pages are bounded. A line
     // crossing a boundary moves down by a few pixels, nothing more.
     static constexpr qreal LayoutPageHeight = 1'000'000;
-    // Writes and formats of more characters than this go in slices.
+    // Writes and formats of more characters than this run as a job, in slices.
     static constexpr int SliceCharacters = 1 << 16;
+    // Content longer than this is read, measured or built on a worker.
+    static constexpr qsizetype WorkerCharacters = 1 << 20;
+    // A long write or format with more than this below its start is done
+    // on the document out of view: Qt's layout walks every paragraph below
+    // a change, so in view each slice would cost as much as the text below.
+    static constexpr int InViewBelow = 1 << 20;
+
+    // Tells whether a whole-document load went in; reason says why not.
+    using Loaded = std::function<void(bool loaded, const QString &reason)>;
 
     // defaultFamily: the font of the initial single space (8.5 pt).
     explicit RichTextBox(const QString &defaultFamily, QWidget *parent = nullptr);
@@ -49,12 +61,13 @@ public:
     // New, Open, recovery): the content starts in the control's default
     // character format with left-aligned paragraphs and a fresh undo history,
     // so nothing of the previous document can come back. Raises Change once.
-    // LoadRtf takes an RTF document and keeps its formatting. The content is
-    // complete on return; long content is built with the window answering
-    // and a progress dialog. Content the editor cannot hold is refused:
-    // false, *reason says why and the document stays as it was.
-    bool LoadText(const QString &text, QString *reason = nullptr);
-    bool LoadRtf(const QString &rtf, QString *reason = nullptr);
+    // LoadRtf takes an RTF document and keeps its formatting. Short content
+    // is in place before these return; long content is built on a worker as
+    // a job that can be cancelled, leaving the document as it was. done is
+    // called once either way, at once when the control is busy or the
+    // content cannot be held (the document then stays as it was).
+    void LoadText(const QString &text, const Loaded &done = {});
+    void LoadRtf(const QString &rtf, const Loaded &done = {});
     // The character format of the initial content (design font, 8.5 pt).
     QTextCharFormat defaultCharFormat() const { return m_defaultFormat; }
 
@@ -62,6 +75,11 @@ public:
     int SelLength() const;
     QString SelText() const;
     void SetSelText(const QString &text);
+
+    // Replaces the text of each run of the selection by map(text) in the
+    // run's own format (case changes keep bold words bold); the caret ends
+    // after it. Long selections change as a job.
+    void mapSelectionText(const std::function<QString(const QString &)> &map);
 
     // The selection as a complete RTF document; writing replaces the
     // selection (non-RTF text goes in as plain text, "" deletes it).
@@ -116,11 +134,18 @@ public:
     int Find(const QString &text, std::optional<int> start = std::nullopt);
 
     void SetFocus();
-    // Prints the selection, or everything when nothing is selected.
-    void SelPrint(QPagedPaintDevice *printer) const;
+    // The selection, or everything when nothing is selected, with its
+    // formatting, as a document of its own for printing: paper printing and
+    // PDF (see PrintJob) lay it out for their page.
+    RtfContent printContent() const;
 
     // Selects [start, start + length), clamped to the text.
     void setSelection(int start, int length);
+
+    // A long command is under way (see EditorJob): the document is read
+    // only and every write is refused until it ends.
+    bool isBusy() const { return m_job != nullptr; }
+    EditorJob *job() const { return m_job; }
 
     using QTextEdit::inputMethodQuery;
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
@@ -131,6 +156,7 @@ signals:
     // A write or format was refused because the document could not hold
     // its result; the document is unchanged. message is for the user.
     void Refused(const QString &message);
+    void busyChanged(bool busy);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -141,57 +167,89 @@ protected:
     QMimeData *createMimeDataFromSelection() const override;
 
 private:
+    friend class EditorJob;
+    class LoadJob;
+    class LayoutJob;
+    class WriteJob;
+
+    // Documents up to this many characters are laid out at once when Qt
+    // begins their layout afresh; longer ones as a job.
+    static constexpr int LayoutAtOnce = 1 << 18;
+
+    // Writes that add less than this estimated height skip the whole-document
+    // check: far less than what separates the limit from the hazard.
+    static constexpr qreal SmallHeight = 10'000;
+
+    // A long write or format, done as a job in slices.
+    struct WritePlan {
+        QString label;
+        QTextCursor cursor; // its selection is what is replaced or formatted
+        // Measures what a write adds (none for formats); it must not touch
+        // the document, as it may run on a worker.
+        std::function<LayoutBudget()> added;
+        bool measureOnWorker = false;
+        bool wholeDocument = false;
+        // Formats that make the selection's text larger: its size after.
+        std::optional<LayoutBudget::SizeOverride> larger;
+        // Writes about the given number of characters more at the cursor and
+        // sets the fraction done; false once done.
+        std::function<bool(QTextCursor &cursor, int characters, qreal &fraction)> slice;
+        // Formats keep the selection; writes leave the caret after them.
+        bool keepSelection = false;
+    };
+    void startWrite(WritePlan plan);
+
     // Long content (RichTextBoxLarge.cpp).
-    // Builds a whole document off the view and shows it in place of the
-    // current one.
-    bool loadDocument(const QString &content, bool rtf, QString *reason);
-    // Replaces the cursor's selection by plain text, in slices when long.
-    bool insertPlain(QTextCursor &cursor, const QString &text, bool wholeDocument, const QString &label);
-    // Merge a format into the selection, in slices when long.
+    void loadDocument(const QString &content, bool rtf, const Loaded &done);
+    // Shows doc in place of the current document (which goes), wrapping
+    // anywhere when it holds longer words than a line can.
+    void swapInDocument(QTextDocument *doc, bool wrapAnywhere);
+    // Wraps the view and a document about to be shown anywhere or as usual.
+    void setWrapping(QTextDocument *doc, bool wrapAnywhere);
+    // After Qt began laying the document out afresh (a new document, other
+    // wrapping): lays it out to the end before anything may change it. An
+    // edit while Qt's layout is under way ends that layout where it stands,
+    // and the rest of the document could then never be shown.
+    void settleLayout();
+    // Replaces the cursor's selection by plain text; long text as a job.
+    // True when done at once; false when refused or left to a job.
+    bool insertPlain(QTextCursor &cursor, const QString &text, bool wholeDocument);
+    // Merge a format into the selection; long selections as a job.
     void applyCharFormat(const QTextCharFormat &format);
     void applyBlockFormat(const QTextBlockFormat &format);
-    // Applies merge to the selection: at once when short, in slices when long.
-    void mergeSelection(BusyScope &busy, const QTextCursor &selection,
+    void mergeSelection(const QTextCursor &selection, std::optional<LayoutBudget::SizeOverride> larger,
                         const std::function<void(QTextCursor &)> &merge);
-    // Runs step until it returns false, each call in an edit block of its
-    // own joined into one undo step, letting events through between calls.
-    // step gets the number of characters to work on and sets the fraction
-    // done. from: where the writing starts. Change is held back meanwhile;
-    // returns whether the document reported one, for the caller to raise
-    // once.
-    bool runSliced(BusyScope &busy, QTextCursor &cursor, int from,
-                   const std::function<bool(QTextCursor &, int, qreal &)> &step);
-    // Lays the document out down to target, in slices.
-    void layOutPaced(BusyScope &busy, int target);
 
-    // Estimated laid-out height of [from, to), measured between events.
-    qreal measure(BusyScope &busy, int from, int to,
-                  std::optional<LayoutBudget::SizeOverride> override = std::nullopt);
-    // The whole document's, kept for as long as the document is unchanged.
-    qreal currentHeight(BusyScope &busy);
     qreal estimateWidth() const;
     qreal estimateDpi() const;
-    // Whether the document still fits with [from, to) replaced by content
-    // of the given estimated height; raises Refused when not.
-    bool fitsReplacing(BusyScope &busy, int from, int to, qreal added);
-    bool fits(BusyScope &busy, qreal height);
+    // The whole document's estimated height, kept for as long as the
+    // document, its revision and the width stay the same.
+    std::optional<qreal> knownHeight() const;
+    void keepHeight(QTextDocument *doc, qreal width, qreal height);
+    qreal documentHeight();
+    // Whether content of this estimated height fits; raises Refused when not.
+    bool fits(qreal height);
     // Whether writing this content at the cursor makes a word longer than
     // a line can ever hold.
     bool makesLongWord(const QTextCursor &cursor, const LayoutBudget &added) const;
-    // Wraps anywhere or as usual; with busy, lays out down to the caret
-    // in slices afterwards.
-    void setWrapAnywhere(bool anywhere, BusyScope *busy);
     // Keeps the layout's pages bounded (LayoutPageHeight).
     void keepPageHeight();
     void watchLayout();
 
+    // The job's side of the busy state.
+    void beginJob(EditorJob *job);
+    // changed: the job changed the document, which then raises Change once.
+    void endJob(bool changed);
+    // Takes the document out of the view for the job (the view keeps its
+    // last picture) and puts it back, laid out anew.
+    QTextDocument *detachDocument();
+    void attachDocument(QTextDocument *doc, bool wrapAnywhere);
+
     QTextCharFormat m_defaultFormat;
     QTextOption::WrapMode m_normalWrap = QTextOption::WrapAtWordBoundaryOrAnywhere;
     QTextCharFormat *m_group = nullptr; // collecting a FormatGroup's writes
-    bool m_busy = false;                // inside long work
-    bool m_holdChange = false;
-    bool m_changeHeld = false;
-    // currentHeight(), valid for one document, revision and width.
+    QPointer<EditorJob> m_job;
+    bool m_wasReadOnly = false;
     QPointer<QTextDocument> m_heightDocument;
     int m_heightRevision = -1;
     qreal m_heightWidth = 0;

@@ -1,22 +1,17 @@
 #include "editor/RichTextBox.h"
 
-#include "editor/BusyScope.h"
-#include "editor/Cp1252.h"
+#include "editor/DocumentFile.h"
 #include "editor/LayoutBudget.h"
 #include "editor/RtfReader.h"
 #include "editor/RtfWriter.h"
 
 #include <QMimeData>
-#include <QStringDecoder>
 #include <QTextCursor>
 
 #include <array>
 #include <memory>
 
 namespace {
-
-// RTF longer than this is measured on a worker thread.
-constexpr qsizetype WorkerCharacters = 1 << 20;
 
 // The RTF flavours, most specific first. Windows programs exchange RTF under
 // the clipboard format "Rich Text Format" rather than a MIME type.
@@ -27,21 +22,6 @@ const std::array kRtfTypes = {
     QStringLiteral("application/x-qt-windows-mime;value=\"Rich Text Format\""),
 #endif
 };
-
-// RTF is 7-bit text with escapes, but some writers put 8-bit characters in
-// it: UTF-8 when the bytes are valid UTF-8, otherwise the usual ANSI code page.
-QString decodeRtfBytes(const QByteArray &bytes)
-{
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8(bytes);
-    if (!utf8.hasError())
-        return text;
-    text.clear();
-    text.reserve(bytes.size());
-    for (const char byte : bytes)
-        text += QChar(Cp1252::toUnicode(static_cast<unsigned char>(byte)));
-    return text;
-}
 
 } // namespace
 
@@ -54,43 +34,58 @@ void RichTextBox::SetSelRTF(const QString &rtf)
 {
     QTextCursor cursor = textCursor();
     if (!RtfReader::isRtf(rtf)) {
-        if (insertPlain(cursor, rtf, false, QStringLiteral("Pasting\u2026")))
+        if (insertPlain(cursor, rtf, false))
             setTextCursor(cursor);
         return;
     }
-    if (m_busy)
+    if (isBusy())
         return;
+    const qreal width = estimateWidth();
+    const qreal dpi = estimateDpi();
     // Measured before anything goes in: laying out what the editor cannot
     // hold would never finish.
-    BusyScope busy(this, QStringLiteral("Pasting\u2026"));
-    LayoutBudget added(estimateWidth(), estimateDpi());
-    if (rtf.size() > WorkerCharacters)
-        busy.runOnWorker([&](std::atomic<int> &) { RtfReader::measure(rtf, added); });
-    else
+    const auto measure = [rtf, width, dpi] {
+        LayoutBudget added(width, dpi);
         RtfReader::measure(rtf, added);
-    if (!fitsReplacing(busy, cursor.selectionStart(), cursor.selectionEnd(), added.height()))
-        return;
-    if (makesLongWord(cursor, added))
-        setWrapAnywhere(true, &busy);
-
-    if (rtf.size() <= SliceCharacters) {
-        // One edit block: one undo step and one Change for the whole write.
-        RtfReader::insert(cursor, rtf);
-        setTextCursor(cursor);
+        return added;
+    };
+    if (rtf.size() > SliceCharacters) {
+        WritePlan plan;
+        plan.label = QStringLiteral("Pasting\u2026");
+        plan.cursor = cursor;
+        plan.added = measure;
+        plan.measureOnWorker = rtf.size() > WorkerCharacters;
+        // The reader reads from its own copy of the text and writes at the
+        // job's cursor, which it is given at the first slice.
+        auto text = std::make_shared<QString>(rtf);
+        auto reader = std::make_shared<std::unique_ptr<RtfReader>>();
+        plan.slice = [text, reader](QTextCursor &c, int chars, qreal &fraction) {
+            if (!*reader)
+                *reader = std::make_unique<RtfReader>(c, *text);
+            const bool more = (*reader)->step(chars);
+            if (!more)
+                (*reader)->finish();
+            fraction = qreal((*reader)->position()) / text->size();
+            return more;
+        };
+        startWrite(std::move(plan));
         return;
     }
-    RtfReader reader(cursor, rtf);
-    const bool reported =
-        runSliced(busy, cursor, cursor.selectionStart(), [&](QTextCursor &, int chars, qreal &fraction) {
-            const bool more = reader.step(chars);
-            if (!more)
-                reader.finish();
-            fraction = qreal(reader.position()) / rtf.size();
-            return more;
-        });
-    if (reported && reader.changed())
-        emit Change();
+    const LayoutBudget added = measure();
+    if (added.height() >= SmallHeight) {
+        const qreal replaced = LayoutBudget::ofDocument(*document(), width, dpi, cursor.selectionStart(),
+                                                        cursor.selectionEnd());
+        if (!fits(documentHeight() - replaced + added.height()))
+            return;
+    }
+    const bool rewrap = makesLongWord(cursor, added);
+    if (rewrap)
+        setWrapping(document(), true);
+    // One edit block: one undo step and one Change for the whole write.
+    RtfReader::insert(cursor, rtf);
     setTextCursor(cursor);
+    if (rewrap)
+        settleLayout();
 }
 
 QMimeData *RichTextBox::SelMimeData() const
@@ -112,7 +107,7 @@ std::optional<QString> RichTextBox::pasteText(const QMimeData *source)
     for (const QString &type : kRtfTypes) {
         if (!source->hasFormat(type))
             continue;
-        QString rtf = decodeRtfBytes(source->data(type));
+        QString rtf = DocumentFile::fromUtf8Or1252(source->data(type));
         if (RtfReader::isRtf(rtf))
             return rtf;
     }
@@ -126,7 +121,7 @@ std::optional<QString> RichTextBox::pasteText(const QMimeData *source)
 
 bool RichTextBox::canInsertFromMimeData(const QMimeData *source) const
 {
-    return pasteText(source).has_value();
+    return !isBusy() && pasteText(source).has_value();
 }
 
 void RichTextBox::insertFromMimeData(const QMimeData *source)

@@ -1,7 +1,8 @@
 #include "editor/RtfReader.h"
 
+#include "editor/Cp1252.h"
+
 #include "editor/LayoutBudget.h"
-#include "editor/RtfWriter.h"
 
 #include <QFontDatabase>
 #include <QStringDecoder>
@@ -667,7 +668,7 @@ QString RtfReader::decode(const QByteArray &bytes, int codepage)
     }
     QString out(bytes.size(), Qt::Uninitialized);
     for (qsizetype i = 0; i < bytes.size(); ++i)
-        out[i] = QChar(RtfWriter::cp1252Char(static_cast<unsigned char>(bytes.at(i))));
+        out[i] = QChar(Cp1252::toUnicode(static_cast<unsigned char>(bytes.at(i))));
     return out;
 }
 

@@ -56,7 +56,7 @@ void appendText(QString &out, QStringView text)
             out += qc;
             continue;
         }
-        const int byte = RtfWriter::cp1252Byte(ch);
+        const int byte = Cp1252::fromUnicode(ch);
         if (byte >= 0)
             appendHexByte(out, byte);
         else
@@ -154,16 +154,6 @@ private:
 
 } // namespace
 
-int RtfWriter::cp1252Byte(char16_t ch)
-{
-    return Cp1252::fromUnicode(ch);
-}
-
-char16_t RtfWriter::cp1252Char(unsigned char byte)
-{
-    return Cp1252::toUnicode(byte);
-}
-
 QString RtfWriter::write(const QTextCursor &selection)
 {
     return write(capture(selection));
@@ -180,33 +170,46 @@ RtfContent RtfWriter::capture(const QTextCursor &selection)
 
     const int start = selection.selectionStart();
     const int end = selection.selectionEnd();
+    // Fragments share a few formats: each is read once.
+    QHash<int, int> formatOf;
+    auto formatIndex = [&](const QTextFragment &fragment) {
+        const int index = fragment.charFormatIndex();
+        auto it = formatOf.constFind(index);
+        if (it != formatOf.constEnd())
+            return *it;
+        const QTextCharFormat format = fragment.charFormat();
+        RtfContent::Format f;
+        f.family = familyOf(format, content.defaultFamily);
+        f.halfPoints = halfPointsOf(format, defaultFont);
+        if (format.foreground().style() != Qt::NoBrush)
+            f.colour = format.foreground().color().rgb() & 0xFFFFFF;
+        f.bold = format.fontWeight() >= QFont::Bold;
+        f.italic = format.fontItalic();
+        f.underline = underlined(format);
+        f.strike = format.fontStrikeOut();
+        content.formats.append(std::move(f));
+        return *formatOf.insert(index, int(content.formats.size()) - 1);
+    };
     for (QTextBlock block = doc->findBlock(start); block.isValid() && block.position() < end;
          block = block.next()) {
         RtfContent::Paragraph paragraph;
         paragraph.alignment = block.blockFormat().alignment();
+        const qsizetype runsBefore = content.runs.size();
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             const int fStart = qMax(start, fragment.position());
             const int fEnd = qMin(end, fragment.position() + fragment.length());
             if (fStart >= fEnd)
                 continue;
-            const QTextCharFormat format = fragment.charFormat();
-            RtfContent::Run run;
-            run.text = fragment.text().mid(fStart - fragment.position(), fEnd - fStart);
-            run.family = familyOf(format, content.defaultFamily);
-            run.halfPoints = halfPointsOf(format, defaultFont);
-            if (format.foreground().style() != Qt::NoBrush)
-                run.colour = format.foreground().color().rgb() & 0xFFFFFF;
-            run.bold = format.fontWeight() >= QFont::Bold;
-            run.italic = format.fontItalic();
-            run.underline = underlined(format);
-            run.strike = format.fontStrikeOut();
-            paragraph.runs.append(std::move(run));
+            const QString text = fragment.text();
+            content.text += QStringView(text).mid(fStart - fragment.position(), fEnd - fStart);
+            content.runs.append({fEnd - fStart, formatIndex(fragment)});
         }
+        paragraph.runs = int(content.runs.size() - runsBefore);
         // The paragraph mark belongs to the selection only when the
         // selection runs past the block's last character.
         paragraph.ends = block.position() + block.length() - 1 < end;
-        content.paragraphs.append(std::move(paragraph));
+        content.paragraphs.append(paragraph);
     }
     return content;
 }
@@ -215,29 +218,38 @@ QString RtfWriter::write(const RtfContent &content)
 {
     Tables tables;
     tables.font(content.defaultFamily);
+    // What each format's runs begin with, worked out once.
+    QStringList prefixes;
+    prefixes.reserve(content.formats.size());
+    for (const RtfContent::Format &f : content.formats) {
+        QString prefix = QStringLiteral("\\plain\\f") + QString::number(tables.font(f.family)) + QStringLiteral("\\fs")
+            + QString::number(f.halfPoints);
+        if (f.colour)
+            prefix += QStringLiteral("\\cf") + QString::number(tables.colour(*f.colour));
+        if (f.bold)
+            prefix += QLatin1String("\\b");
+        if (f.italic)
+            prefix += QLatin1String("\\i");
+        if (f.underline)
+            prefix += QLatin1String("\\ul");
+        if (f.strike)
+            prefix += QLatin1String("\\strike");
+        prefix += QLatin1Char(' ');
+        prefixes.append(prefix);
+    }
     QString body;
+    body.reserve(content.text.size() + content.runs.size() * 16 + content.paragraphs.size() * 12);
+    const QStringView text(content.text);
+    qsizetype position = 0;
+    qsizetype run = 0;
     for (const RtfContent::Paragraph &paragraph : content.paragraphs) {
         body += QLatin1String("\\pard");
         body += QLatin1String(alignmentWord(paragraph.alignment));
-        for (const RtfContent::Run &run : paragraph.runs) {
-            body += QLatin1String("\\plain\\f");
-            body += QString::number(tables.font(run.family));
-            body += QLatin1String("\\fs");
-            body += QString::number(run.halfPoints);
-            if (run.colour) {
-                body += QLatin1String("\\cf");
-                body += QString::number(tables.colour(*run.colour));
-            }
-            if (run.bold)
-                body += QLatin1String("\\b");
-            if (run.italic)
-                body += QLatin1String("\\i");
-            if (run.underline)
-                body += QLatin1String("\\ul");
-            if (run.strike)
-                body += QLatin1String("\\strike");
-            body += QLatin1Char(' ');
-            appendText(body, run.text);
+        for (const qsizetype last = run + paragraph.runs; run < last; ++run) {
+            const RtfContent::Run &r = content.runs.at(run);
+            body += prefixes.at(r.format);
+            appendText(body, text.mid(position, r.length));
+            position += r.length;
         }
         if (paragraph.ends)
             body += QLatin1String("\\par\n");
@@ -268,6 +280,42 @@ QString RtfWriter::write(const RtfContent &content)
     return out;
 }
 
+void RtfWriter::insert(const RtfContent &content, QTextCursor &cursor)
+{
+    QList<QTextCharFormat> formats;
+    formats.reserve(content.formats.size());
+    for (const RtfContent::Format &f : content.formats) {
+        QTextCharFormat format;
+        format.setFontFamilies({f.family});
+        format.setFontPointSize(f.halfPoints / 2.0);
+        if (f.colour)
+            format.setForeground(QColor(*f.colour));
+        format.setFontWeight(f.bold ? QFont::Bold : QFont::Normal);
+        format.setFontItalic(f.italic);
+        format.setFontUnderline(f.underline);
+        format.setFontStrikeOut(f.strike);
+        formats.append(format);
+    }
+    const QStringView text(content.text);
+    qsizetype position = 0;
+    qsizetype run = 0;
+    bool first = true;
+    for (const RtfContent::Paragraph &paragraph : content.paragraphs) {
+        QTextBlockFormat block = cursor.blockFormat();
+        block.setAlignment(paragraph.alignment);
+        if (first)
+            cursor.setBlockFormat(block);
+        else
+            cursor.insertBlock(block);
+        first = false;
+        for (const qsizetype last = run + paragraph.runs; run < last; ++run) {
+            const RtfContent::Run &r = content.runs.at(run);
+            cursor.insertText(text.mid(position, r.length).toString(), formats.at(r.format));
+            position += r.length;
+        }
+    }
+}
+
 QString RtfWriter::toLower(QStringView rtf)
 {
     QString out;
@@ -291,9 +339,9 @@ QString RtfWriter::toLower(QStringView rtf)
         const QChar next = rtf[i + 1];
         if (next == u'\'' && i + 3 < n && isHex(rtf[i + 2]) && isHex(rtf[i + 3])) {
             const int byte = rtf.mid(i + 2, 2).toInt(nullptr, 16);
-            const char16_t ch = cp1252Char(static_cast<unsigned char>(byte));
+            const char16_t ch = Cp1252::toUnicode(static_cast<unsigned char>(byte));
             const char16_t lower = QChar(ch).toLower().unicode();
-            const int lowerByte = cp1252Byte(lower);
+            const int lowerByte = Cp1252::fromUnicode(lower);
             appendHexByte(out, lowerByte >= 0 ? lowerByte : byte);
             i += 4;
         } else if (next.isLetter() && next.unicode() < 0x80) {

@@ -9,10 +9,12 @@
 class QTextCursor;
 
 // A selection's content as plain values, so that it can be written as RTF
-// away from its document (on a worker thread, after the document changed).
+// or laid out for printing away from its document (on a worker thread,
+// after the document changed). Text is kept once; runs and paragraphs
+// cut it in order.
 struct RtfContent {
-    struct Run {
-        QString text;
+    // The character formatting of a run, shared by the runs that have it.
+    struct Format {
         QString family;
         int halfPoints = 24;
         std::optional<QRgb> colour; // none: the automatic colour
@@ -21,12 +23,19 @@ struct RtfContent {
         bool underline = false;
         bool strike = false;
     };
+    struct Run {
+        int length = 0;
+        int format = 0; // index into formats
+    };
     struct Paragraph {
         Qt::Alignment alignment;
-        QList<Run> runs;
+        int runs = 0;      // how many of the runs, after those of the paragraphs before
         bool ends = false; // the paragraph mark belongs to the selection
     };
     QString defaultFamily;
+    QString text; // the runs' text, paragraph marks left out
+    QList<Format> formats;
+    QList<Run> runs;
     QList<Paragraph> paragraphs;
 };
 
@@ -44,15 +53,12 @@ public:
     // write(content) needs nothing of it.
     static RtfContent capture(const QTextCursor &selection);
     static QString write(const RtfContent &content);
+    // Inserts the content at the cursor, as its RTF would be read: what is
+    // printed is what a file keeps.
+    static void insert(const RtfContent &content, QTextCursor &cursor);
 
     // The RTF text in lower case. Letters written as \'hh or \uN escapes are
     // lowered too, so the result keeps every control word (already lower
     // case) while all the document's letters become lower case.
     static QString toLower(QStringView rtf);
-
-    // Windows-1252 byte for a character, or -1 when it has none.
-    static int cp1252Byte(char16_t ch);
-    // Character for a Windows-1252 byte; the five unassigned bytes give
-    // U+FFFD.
-    static char16_t cp1252Char(unsigned char byte);
 };

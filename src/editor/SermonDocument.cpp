@@ -4,14 +4,8 @@
 #include "editor/RichTextBox.h"
 #include "editor/RtfWriter.h"
 
-#include <QBuffer>
-#include <QFileInfo>
-#include <QLocale>
-#include <QPageSize>
-#include <QPdfWriter>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <QTextDocumentFragment>
 
 namespace {
 
@@ -40,6 +34,8 @@ SermonDocument::SermonDocument(QObject *parent)
 void SermonDocument::setEditor(RichTextBox *editor)
 {
     m_editor = editor;
+    // Kept for recovery only between the editor's long commands.
+    connect(editor, &RichTextBox::busyChanged, &m_recovery, &DocumentRecovery::setPaused);
 }
 
 RichTextBox *SermonDocument::editor() const
@@ -63,13 +59,19 @@ SermonDocument::Format SermonDocument::formatFor(const QString &path, bool richT
                                                                                            : Format::PlainText;
 }
 
-template <typename Load>
-bool SermonDocument::replaceContent(Load load)
+void SermonDocument::replaceContent(const QString &content, bool rtf, const Done &done)
 {
+    const bool skipped = SkipNextChange;
     SkipNextChange = true;
-    const bool loaded = load();
-    SkipNextChange = false;
-    return loaded;
+    const auto loaded = [this, skipped, done](bool ok, const QString &reason) {
+        // A refused or cancelled load raised no Change: the rule stands as it was.
+        SkipNextChange = ok ? false : skipped;
+        done(ok, reason);
+    };
+    if (rtf)
+        m_editor->LoadRtf(content, loaded);
+    else
+        m_editor->LoadText(content, loaded);
 }
 
 bool SermonDocument::save(const QString &path, Format format, QString *reason)
@@ -86,34 +88,43 @@ bool SermonDocument::save(const QString &path, Format format, QString *reason)
     return true;
 }
 
-bool SermonDocument::open(const QString &path, QString *reason)
+void SermonDocument::open(const QString &path, const Done &done)
 {
-    const std::optional<QByteArray> bytes = DocumentFile::readBytes(path, reason);
-    if (!bytes)
-        return false;
-    if (bytes->startsWith("{\\rtf")) {
-        const QString rtf = DocumentFile::fromUtf8Or1252(*bytes);
-        if (!replaceContent([&] { return m_editor->LoadRtf(rtf, reason); }))
-            return false;
-        m_format = Format::RichText;
-    } else {
-        const std::optional<QString> text = DocumentFile::textFromBytes(*bytes, reason);
-        if (!text)
-            return false;
-        if (!replaceContent([&] { return m_editor->LoadText(*text, reason); }))
-            return false;
-        m_format = Format::PlainText;
+    QString reason;
+    const std::optional<QByteArray> bytes = DocumentFile::readBytes(path, &reason);
+    if (!bytes) {
+        done(false, reason);
+        return;
     }
-    CurrentFile = path;
-    TextChanged = false;
-    m_recovery.discard();
-    emit fileOpenedOrSaved(path);
-    return true;
+    const bool rtf = bytes->startsWith("{\\rtf");
+    std::optional<QString> text;
+    if (rtf)
+        text = DocumentFile::fromUtf8Or1252(*bytes);
+    else
+        text = DocumentFile::textFromBytes(*bytes, &reason);
+    if (!text) {
+        done(false, reason);
+        return;
+    }
+    replaceContent(*text, rtf, [this, path, rtf, done](bool ok, const QString &why) {
+        if (ok) {
+            m_format = rtf ? Format::RichText : Format::PlainText;
+            CurrentFile = path;
+            TextChanged = false;
+            m_recovery.discard();
+            emit fileOpenedOrSaved(path);
+        }
+        done(ok, why);
+    });
 }
 
-void SermonDocument::clear()
+bool SermonDocument::clear()
 {
-    replaceContent([&] { return m_editor->LoadText(QString()); });
+    bool cleared = false;
+    // Empty content goes in at once, unless the editor is busy.
+    replaceContent(QString(), false, [&cleared](bool ok, const QString &) { cleared = ok; });
+    if (!cleared)
+        return false;
     CurrentFile.clear();
     // A name set aside by an earlier Save As must not come back to an
     // untitled document when its first save dialog is cancelled.
@@ -121,24 +132,7 @@ void SermonDocument::clear()
     m_format = Format::PlainText;
     TextChanged = false;
     m_recovery.discard();
-}
-
-bool SermonDocument::writePdf(const QString &path, QString *reason) const
-{
-    // Made in memory, then written as a document file is: atomically, with
-    // the system's reason when it fails.
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    {
-        QPdfWriter pdf(&buffer);
-        pdf.setCreator(QStringLiteral("Vellumor"));
-        pdf.setTitle(CurrentFile.isEmpty() ? QStringLiteral("Untitled") : QFileInfo(CurrentFile).fileName());
-        pdf.setPageSize(QPageSize(QLocale().measurementSystem() == QLocale::ImperialUSSystem ? QPageSize::Letter
-                                                                                            : QPageSize::A4));
-        // As printing does: the selection, or everything when nothing is selected.
-        m_editor->SelPrint(&pdf);
-    }
-    return DocumentFile::writeBytes(path, buffer.data(), reason);
+    return true;
 }
 
 DocumentRecovery::Snapshot SermonDocument::snapshot() const
@@ -162,17 +156,19 @@ bool SermonDocument::startRecovery(const QString &folder, QString *reason)
     return true;
 }
 
-bool SermonDocument::restore(const DocumentRecovery::Contents &contents, QString *reason)
+void SermonDocument::restore(const DocumentRecovery::Contents &contents, const Done &done)
 {
     // Refused content leaves the recovery file alone: it is all there is.
-    if (!replaceContent([&] { return m_editor->LoadRtf(contents.rtf, reason); }))
-        return false;
-    CurrentFile = contents.fileName;
-    PreviousFile.clear();
-    m_format = contents.richText ? Format::RichText : Format::PlainText;
-    TextChanged = true;
-    m_recovery.writeNow();
-    return true;
+    replaceContent(contents.rtf, true, [this, contents, done](bool ok, const QString &reason) {
+        if (ok) {
+            CurrentFile = contents.fileName;
+            PreviousFile.clear();
+            m_format = contents.richText ? Format::RichText : Format::PlainText;
+            TextChanged = true;
+            m_recovery.writeNow();
+        }
+        done(ok, reason);
+    });
 }
 
 void SermonDocument::endSession()

@@ -5,13 +5,14 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <functional>
 
 class RichTextBox;
 
 // The user's sermon document apart from its content, which the editor
 // holds: its file name, its changed flag and the rule that counts edits,
-// the files it is read from and written to (plain text or rich text), a
-// PDF copy, and its recovery file. The window's file commands are
+// the files it is read from and written to (plain text or rich text) and
+// its recovery file. The window's file commands are
 // sequences of its operations and of dialogs.
 class SermonDocument : public QObject {
     Q_OBJECT
@@ -46,19 +47,22 @@ public:
     // The format CurrentFile was read in or last written in.
     Format fileFormat() const { return m_format; }
 
+    // Tells whether a file or recovered document went in; reason says why not.
+    using Done = std::function<void(bool ok, const QString &reason)>;
+
     // Writes the whole document atomically. On success the document is
     // clean and in that format, and its recovery file is gone; on failure
     // nothing changes and *reason names the cause. Does not name it.
     bool save(const QString &path, Format format, QString *reason);
     // Reads the file (rich text when it begins with "{\rtf", plain text
     // otherwise) into the editor with a fresh undo history; the document
-    // is then named after it and clean. On failure nothing changes.
-    bool open(const QString &path, QString *reason);
-    // Empties the editor: untitled, clean, no recovery file.
-    void clear();
-    // Writes the selection, or everything when nothing is selected, as a
-    // PDF with its formatting, atomically.
-    bool writePdf(const QString &path, QString *reason) const;
+    // is then named after it and clean. A long file goes in as a job of the
+    // editor, which the user may cancel. On failure nothing changes. done
+    // is called once, when the file is in or could not be.
+    void open(const QString &path, const Done &done);
+    // Empties the editor: untitled, clean, no recovery file. False, with
+    // nothing changed, while the editor is busy with a long command.
+    bool clear();
 
     // --- recovery after a crash ---
     DocumentRecovery *recovery() { return &m_recovery; }
@@ -66,8 +70,8 @@ public:
     bool startRecovery(const QString &folder, QString *reason);
     // Takes over a recovered document: its content, name and format; it
     // counts as changed and gets a recovery file of this program at once.
-    // False, with the reason, when the editor cannot hold it; nothing changes.
-    bool restore(const DocumentRecovery::Contents &contents, QString *reason);
+    // When the editor cannot hold it nothing changes. done as for open().
+    void restore(const DocumentRecovery::Contents &contents, const Done &done);
     // The program ends normally: no recovery file stays behind.
     void endSession();
 
@@ -78,8 +82,7 @@ signals:
 private:
     // The program's own replacement of the whole content: its change
     // notification is not an edit, and none is left pending.
-    template <typename Load>
-    bool replaceContent(Load load);
+    void replaceContent(const QString &content, bool rtf, const Done &done);
     DocumentRecovery::Snapshot snapshot() const;
 
     QPointer<RichTextBox> m_editor;

@@ -1,16 +1,18 @@
 #include "app/CommonDialog.h"
+#include "app/RainButton.h"
 #include "app/frmMain.h"
 #include "editor/FileDropFilter.h"
+#include "editor/PrintJob.h"
 #include "editor/RichTextBox.h"
 #include "editor/SermonDocument.h"
 
 #include <QApplication>
+#include <QPushButton>
 #include <QDir>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QLocale>
 #include <QMessageBox>
-#include <QPrinter>
 #include <QPrinterInfo>
 #include <QTimer>
 
@@ -41,10 +43,11 @@ QString saveFailed()
 void frmMain::setUpDocument()
 {
     Document->setEditor(RichTextBox1);
+    connect(RichTextBox1, &RichTextBox::busyChanged, this, &frmMain::RichTextBox1_busyChanged);
     // A file dropped onto the document or the window opens as File, Open would.
     auto *drops = new FileDropFilter(
         [this](const QString &path) {
-            if (SaveChanges())
+            if (!RichTextBox1->isBusy() && SaveChanges())
                 openDocumentFile(path);
         },
         this);
@@ -65,6 +68,38 @@ void frmMain::setUpDocument()
     });
 }
 
+void frmMain::RichTextBox1_busyChanged(bool busy)
+{
+    // Nothing may touch the document while a long command works on it.
+    for (QAction *a : {mnuFileNew, mnuFileOpen, mnuSaveFile, mnuFileSaveAs, mnuFilePrint, mnuAllCaps, mnuFont,
+                       mnuBold, mnuUnderline, mnuFindText3, mnuItalic, mnuClearAll, mnuEditCut, mnuEditCopy,
+                       mnuEditPaste})
+        a->setEnabled(!busy);
+    for (QWidget *w : {static_cast<QWidget *>(cmdUpperCase), static_cast<QWidget *>(cmdLowerCase),
+                       static_cast<QWidget *>(optAlign[0]), static_cast<QWidget *>(optAlign[1]),
+                       static_cast<QWidget *>(optAlign[2]), static_cast<QWidget *>(txtTextBox3),
+                       static_cast<QWidget *>(rnbFind3), static_cast<QWidget *>(rnbFindNext3)})
+        w->setEnabled(!busy);
+    if (busy)
+        return;
+    // A close or exit asked for during a command that cannot be cancelled.
+    if (std::exchange(m_exitWhenIdle, false))
+        QTimer::singleShot(0, this, &frmMain::mnuFileExit_Click);
+    else if (std::exchange(m_closeWhenIdle, false))
+        QTimer::singleShot(0, this, &QWidget::close);
+}
+
+bool frmMain::stopLongCommand()
+{
+    EditorJob *job = RichTextBox1->job();
+    if (!job)
+        return true;
+    if (!job->isCancellable())
+        return false;
+    job->cancel(); // the document stays as it was before the command
+    return true;
+}
+
 void frmMain::RichTextBox1_Change()
 {
     Document->editorChanged();
@@ -72,6 +107,8 @@ void frmMain::RichTextBox1_Change()
 
 bool frmMain::SaveChanges()
 {
+    if (RichTextBox1->isBusy())
+        return false;
     if (!TextChanged)
         return true;
     QMessageBox box(QMessageBox::Question, QStringLiteral("Text has changed"), QStringLiteral("Save changes to text?"),
@@ -102,6 +139,8 @@ bool frmMain::confirmExit()
 
 void frmMain::SaveDocument()
 {
+    if (RichTextBox1->isBusy())
+        return;
     const bool named = !CurrentFile.isEmpty();
     SermonDocument::Format format = Document->fileFormat();
     if (!named) {
@@ -141,15 +180,15 @@ void frmMain::mnuFileSaveAs_Click()
 
 void frmMain::mnuFileNew_Click()
 {
-    if (!SaveChanges())
+    if (RichTextBox1->isBusy() || !SaveChanges())
         return;
-    Document->clear();
-    setWindowTitle(documentTitle(QString()));
+    if (Document->clear())
+        setWindowTitle(documentTitle(QString()));
 }
 
 void frmMain::mnuFileOpen_Click()
 {
-    if (!SaveChanges())
+    if (RichTextBox1->isBusy() || !SaveChanges())
         return;
     CommonDialog1->FilterIndex = 1;
     CommonDialog1->ShowOpen(this);
@@ -161,19 +200,26 @@ void frmMain::mnuFileOpen_Click()
 
 bool frmMain::openDocumentFile(const QString &path)
 {
-    QString reason;
-    if (!Document->open(path, &reason)) {
-        reportFileProblem(this, QStringLiteral("The document could not be opened from"), path, reason);
-        return false;
-    }
-    setWindowTitle(documentTitle(CurrentFile));
-    return true;
+    // Whether it failed before this returns; a long file is still loading then.
+    auto failed = std::make_shared<bool>(false);
+    Document->open(path, [this, path, failed](bool opened, const QString &reason) {
+        if (opened) {
+            setWindowTitle(documentTitle(CurrentFile));
+            return;
+        }
+        *failed = true;
+        if (!reason.isEmpty()) // cancelled by the user: nothing to say
+            reportFileProblem(this, QStringLiteral("The document could not be opened from"), path, reason);
+    });
+    return !*failed;
 }
 
 // ------------------------------------------------------------------- printing
 
 void frmMain::mnuFilePrint_Click()
 {
+    if (RichTextBox1->isBusy())
+        return;
     QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull()) {
         const QList<QPrinterInfo> printers = QPrinterInfo::availablePrinters();
@@ -202,15 +248,22 @@ void frmMain::mnuFilePrint_Click()
             info = QPrinterInfo::printerInfo(name);
         }
     }
-    QPrinter printer(info, QPrinter::HighResolution);
-    printer.setDocName(CurrentFile.isEmpty() ? QStringLiteral("Untitled") : QFileInfo(CurrentFile).fileName());
-    RichTextBox1->SelPrint(&printer);
-    if (printer.printerState() == QPrinter::Error) {
+    const QString printer = info.printerName();
+    auto *job = new PrintJob(RichTextBox1, {printer, QString(), printTitle()});
+    connect(job, &EditorJob::finished, this, [this, printer](EditorJob::Outcome outcome, const QString &reason) {
+        if (outcome != EditorJob::Outcome::Refused)
+            return;
         QMessageBox box(QMessageBox::Warning, QStringLiteral("Vellumor"),
-                        QStringLiteral("The document could not be printed on \"%1\".").arg(info.printerName()),
+                        QStringLiteral("The document could not be printed on \"%1\".\n\n%2").arg(printer, reason),
                         QMessageBox::Ok, this);
         box.exec();
-    }
+    });
+    job->start();
+}
+
+QString frmMain::printTitle() const
+{
+    return CurrentFile.isEmpty() ? QStringLiteral("Untitled") : QFileInfo(CurrentFile).fileName();
 }
 
 void frmMain::savePdf()
@@ -218,9 +271,12 @@ void frmMain::savePdf()
     const QString path = CommonDialog1->ShowSaveWithFilter(this, QStringLiteral("PDF files (*.pdf)|*.pdf"));
     if (path.isEmpty())
         return;
-    QString reason;
-    if (!Document->writePdf(path, &reason))
-        reportFileProblem(this, saveFailed(), path, reason);
+    auto *job = new PrintJob(RichTextBox1, {QString(), path, printTitle()});
+    connect(job, &EditorJob::finished, this, [this, path](EditorJob::Outcome outcome, const QString &reason) {
+        if (outcome == EditorJob::Outcome::Refused)
+            reportFileProblem(this, saveFailed(), path, reason);
+    });
+    job->start();
 }
 
 // ------------------------------------------------------------------- recovery
@@ -243,56 +299,75 @@ void frmMain::enableRecovery(const QString &folder)
 
 void frmMain::offerRecoveredDocuments()
 {
-    // Asked once the window is up and no other question is showing.
-    if (!isVisible() || QApplication::activeModalWidget()) {
-        QTimer::singleShot(100, this, &frmMain::offerRecoveredDocuments);
+    m_orphans = Document->recovery()->takeOrphans();
+    offerNextRecovered();
+}
+
+void frmMain::offerNextRecovered()
+{
+    if (m_orphans.empty())
+        return;
+    // Asked once the window is up, no other question is showing and the
+    // editor is not busy with a long command.
+    if (!isVisible() || QApplication::activeModalWidget() || RichTextBox1->isBusy()) {
+        QTimer::singleShot(100, this, &frmMain::offerNextRecovered);
         return;
     }
-    std::vector<DocumentRecovery::Orphan> orphans = Document->recovery()->takeOrphans();
-    for (DocumentRecovery::Orphan &orphan : orphans) {
-        if (!orphan.contents) {
-            QString kept;
-            QString reason;
-            const QString text = orphan.setAside(&kept, &reason)
-                                     ? QStringLiteral("A recovery file could not be read, so it was set aside as "
-                                                      "\"%1\".\n\n%2")
-                                           .arg(QDir::toNativeSeparators(kept), orphan.problem)
-                                     : QStringLiteral("A recovery file could not be read: \"%1\".\n\n%2\n\n"
-                                                      "It could not be set aside either: %3")
-                                           .arg(QDir::toNativeSeparators(orphan.path), orphan.problem, reason);
-            QMessageBox box(QMessageBox::Warning, QStringLiteral("Vellumor"), text, QMessageBox::Ok, this);
-            box.exec();
-            continue;
-        }
-        const DocumentRecovery::Contents &c = *orphan.contents;
-        const QString name = c.fileName.isEmpty() ? QStringLiteral("Untitled")
-                                                  : QStringLiteral("\"%1\"").arg(QFileInfo(c.fileName).fileName());
-        QMessageBox box(QMessageBox::Question, QStringLiteral("Vellumor"),
-                        QStringLiteral("Vellumor was not closed properly. Recover the unsaved document %1 from %2?")
-                            .arg(name, QLocale().toString(c.time.toLocalTime(), QLocale::ShortFormat)),
-                        QMessageBox::Yes | QMessageBox::No, this);
-        box.setDefaultButton(QMessageBox::Yes);
-        if (box.exec() != QMessageBox::Yes) {
-            orphan.remove(nullptr);
-            continue;
-        }
-        // A document recovered before (or typed meanwhile) is not replaced unasked.
-        if (!SaveChanges()) {
-            orphan.release();
-            continue;
-        }
+    DocumentRecovery::Orphan orphan = std::move(m_orphans.front());
+    m_orphans.erase(m_orphans.begin());
+    const auto next = [this] { QTimer::singleShot(0, this, &frmMain::offerNextRecovered); };
+    if (!orphan.contents) {
+        QString kept;
         QString reason;
-        if (!Document->restore(c, &reason)) {
-            orphan.release();
-            QMessageBox failed(QMessageBox::Warning, QStringLiteral("Vellumor"),
-                               QStringLiteral("The unsaved document could not be recovered; its recovery file "
-                                              "\"%1\" is kept.\n\n%2")
-                                   .arg(QDir::toNativeSeparators(orphan.path), reason),
-                               QMessageBox::Ok, this);
-            failed.exec();
-            continue;
+        const QString text = orphan.setAside(&kept, &reason)
+                                 ? QStringLiteral("A recovery file could not be read, so it was set aside as "
+                                                  "\"%1\".\n\n%2")
+                                       .arg(QDir::toNativeSeparators(kept), orphan.problem)
+                                 : QStringLiteral("A recovery file could not be read: \"%1\".\n\n%2\n\n"
+                                                  "It could not be set aside either: %3")
+                                       .arg(QDir::toNativeSeparators(orphan.path), orphan.problem, reason);
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Vellumor"), text, QMessageBox::Ok, this);
+        box.exec();
+        next();
+        return;
+    }
+    const DocumentRecovery::Contents c = *orphan.contents;
+    const QString name = c.fileName.isEmpty() ? QStringLiteral("Untitled")
+                                              : QStringLiteral("\"%1\"").arg(QFileInfo(c.fileName).fileName());
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Vellumor"),
+                    QStringLiteral("Vellumor was not closed properly. Recover the unsaved document %1 from %2?")
+                        .arg(name, QLocale().toString(c.time.toLocalTime(), QLocale::ShortFormat)),
+                    QMessageBox::Yes | QMessageBox::No, this);
+    box.setDefaultButton(QMessageBox::Yes);
+    if (box.exec() != QMessageBox::Yes) {
+        orphan.remove(nullptr);
+        next();
+        return;
+    }
+    // A document recovered before (or typed meanwhile) is not replaced unasked.
+    if (!SaveChanges()) {
+        orphan.release();
+        next();
+        return;
+    }
+    // Kept locked until the recovered document is in, or could not be.
+    auto held = std::make_shared<DocumentRecovery::Orphan>(std::move(orphan));
+    Document->restore(c, [this, held, next](bool restored, const QString &reason) {
+        if (!restored) {
+            held->release();
+            if (!reason.isEmpty()) {
+                QMessageBox failed(QMessageBox::Warning, QStringLiteral("Vellumor"),
+                                   QStringLiteral("The unsaved document could not be recovered; its recovery file "
+                                                  "\"%1\" is kept.\n\n%2")
+                                       .arg(QDir::toNativeSeparators(held->path), reason),
+                                   QMessageBox::Ok, this);
+                failed.exec();
+            }
+            next();
+            return;
         }
         setWindowTitle(documentTitle(CurrentFile));
-        Document->recovery()->removeAfterWrites(std::move(orphan));
-    }
+        Document->recovery()->removeAfterWrites(std::move(*held));
+        next();
+    });
 }

@@ -50,19 +50,24 @@ void frmMain::setUpEditCommands()
 
 void frmMain::mnuEdit_Click()
 {
-    mnuEditPaste->setEnabled(RichTextBox::pasteText(QGuiApplication::clipboard()->mimeData()).has_value());
-    const bool selection = RichTextBox1->SelLength() != 0;
+    const bool idle = !RichTextBox1->isBusy();
+    mnuEditPaste->setEnabled(idle && RichTextBox::pasteText(QGuiApplication::clipboard()->mimeData()).has_value());
+    const bool selection = idle && RichTextBox1->SelLength() != 0;
     mnuEditCopy->setEnabled(selection);
     mnuEditCut->setEnabled(selection);
 }
 
 void frmMain::mnuClearAll_Click()
 {
+    if (RichTextBox1->isBusy())
+        return;
     RichTextBox1->SetText(QString());
 }
 
 void frmMain::mnuEditCut_Click()
 {
+    if (RichTextBox1->isBusy())
+        return;
     if (RichTextBox1->SelLength() == 0) {
         QApplication::beep();
         return;
@@ -73,6 +78,8 @@ void frmMain::mnuEditCut_Click()
 
 void frmMain::mnuEditCopy_Click()
 {
+    if (RichTextBox1->isBusy())
+        return;
     if (RichTextBox1->SelLength() == 0) {
         QApplication::beep();
         return;
@@ -82,23 +89,18 @@ void frmMain::mnuEditCopy_Click()
 
 void frmMain::mnuEditPaste_Click()
 {
+    if (RichTextBox1->isBusy())
+        return;
     // With nothing pasteable the selection is replaced by nothing.
     RichTextBox1->SetSelRTF(RichTextBox::pasteText(QGuiApplication::clipboard()->mimeData()).value_or(QString()));
 }
 
 void frmMain::mnuAllCaps_Click()
 {
-    // Through plain text: the span comes back in one format, that of its
-    // first character whichever way the selection was made (the cursor's own
-    // format is that of the character before its moving end).
-    QTextCursor cursor = RichTextBox1->textCursor();
-    if (!cursor.hasSelection())
+    if (RichTextBox1->isBusy())
         return;
-    QTextCursor first(RichTextBox1->document());
-    first.setPosition(cursor.selectionStart());
-    first.setPosition(cursor.selectionStart() + 1, QTextCursor::KeepAnchor);
-    cursor.insertText(RichTextBox1->SelText().toUpper(), first.charFormat());
-    RichTextBox1->setTextCursor(cursor);
+    // Each run keeps its own format, as lower case keeps it.
+    RichTextBox1->mapSelectionText([](const QString &text) { return text.toUpper(); });
 }
 
 void frmMain::cmdUpperCase_Click(int)
@@ -108,28 +110,38 @@ void frmMain::cmdUpperCase_Click(int)
 
 void frmMain::cmdLowerCase_Click(int)
 {
+    if (RichTextBox1->isBusy())
+        return;
     // Through the rich text, so that the formatting survives.
     RichTextBox1->SetSelRTF(RtfWriter::toLower(RichTextBox1->SelRTF()));
 }
 
 void frmMain::mnuBold_Click()
 {
+    if (RichTextBox1->isBusy())
+        return;
     // A mixed selection becomes bold throughout.
     RichTextBox1->SetSelBold(RichTextBox1->SelBold() != RichTextBox::Tri::On);
 }
 
 void frmMain::mnuItalic_Click()
 {
+    if (RichTextBox1->isBusy())
+        return;
     RichTextBox1->SetSelItalic(RichTextBox1->SelItalic() != RichTextBox::Tri::On);
 }
 
 void frmMain::mnuUnderline_Click()
 {
+    if (RichTextBox1->isBusy())
+        return;
     RichTextBox1->SetSelUnderline(RichTextBox1->SelUnderline() != RichTextBox::Tri::On);
 }
 
 void frmMain::mnuFont_Click()
 {
+    if (RichTextBox1->isBusy())
+        return;
     CommonDialog1->CancelError = true;
     CommonDialog1->Flags = kFontDialogFlags;
     if (!CommonDialog1->ShowFont(this))

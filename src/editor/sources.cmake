@@ -2,7 +2,10 @@ target_sources(vellumor_core PRIVATE
   editor/Cp1252.h
   editor/RichTextBox.cpp editor/RichTextBox.h
   editor/LayoutBudget.cpp editor/LayoutBudget.h
-  editor/BusyScope.cpp editor/BusyScope.h
+  editor/EditorJob.cpp editor/EditorJob.h
+  editor/LayoutPacer.cpp editor/LayoutPacer.h
+  editor/PrintJob.cpp editor/PrintJob.h
+  editor/TextDecorations.cpp editor/TextDecorations.h
 )
 target_sources(vellumor_core PRIVATE
   editor/frmMainDocument.cpp

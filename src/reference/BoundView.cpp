@@ -1,8 +1,8 @@
 #include "reference/BoundView.h"
 
+#include "editor/LayoutPacer.h"
 #include "editor/RtfReader.h"
 #include "reference/DataSource.h"
-#include "reference/LayoutPacer.h"
 
 #include <QFileInfo>
 #include <QScrollBar>
@@ -14,20 +14,34 @@ BoundView::BoundView(DataSource *source, QTextEdit *view, QObject *parent)
     : QObject(parent)
     , m_source(source)
     , m_view(view)
-    , m_cache(new EntryDocumentCache(view->document()->defaultFont(), view, MaxKeptCharacters, this))
-    , m_pacer(new LayoutPacer(this))
+    , m_cache(new EntryDocumentCache(entryFont(view), view, MaxKeptCharacters, this))
 {
     m_prepareTimer.setSingleShot(true);
     m_prepareTimer.setInterval(0);
     connect(&m_prepareTimer, &QTimer::timeout, this, &BoundView::prepareNow);
+    m_layoutTimer.setInterval(0);
+    connect(&m_layoutTimer, &QTimer::timeout, this, [this] {
+        if (!m_layout || !m_layout->step(LayoutSliceMs)) {
+            m_layout.reset();
+            m_layoutTimer.stop();
+        }
+    });
     connect(m_cache, &EntryDocumentCache::prepared, this, &BoundView::entryPrepared);
     connect(source, &DataSource::currentChanged, this, &BoundView::showCurrent);
     showCurrent();
 }
 
-BoundView::~BoundView()
+BoundView::~BoundView() = default; // LayoutPacer is complete here
+
+QFont BoundView::entryFont(const QTextEdit *view)
 {
-    m_pacer->stop();
+    // Entries are laid out without shaping where their script needs none:
+    // half the work, which keeps every step of Qt's layout of the longest
+    // entry within a frame. Words that need shaping keep it (see
+    // EntryDocumentCache::build).
+    QFont font = view->document()->defaultFont();
+    font.setStyleStrategy(QFont::StyleStrategy(font.styleStrategy() | QFont::PreferNoShaping));
+    return font;
 }
 
 DataSource *BoundView::source() const
@@ -77,7 +91,7 @@ void BoundView::prepareAside(qint64 id, bool urgent)
 
 void BoundView::showTransient(const QString &text, const QString &note, bool preview)
 {
-    std::unique_ptr<QTextDocument> doc = EntryDocumentCache::build({text, note}, m_view->document()->defaultFont());
+    std::unique_ptr<QTextDocument> doc = EntryDocumentCache::build({text, note}, entryFont(m_view));
     doc->setParent(m_view);
     show(doc.get());
     m_transient = doc.release();
@@ -167,7 +181,8 @@ void BoundView::completeNow()
 
 void BoundView::show(QTextDocument *doc, bool keepPlace)
 {
-    m_pacer->stop();
+    m_layoutTimer.stop();
+    m_layout.reset();
     // Ours are parented to the view; its own first document dies in the swap.
     QTextDocument *previous = m_view->document();
     const bool previousOurs = previous && previous != doc && previous->parent() == m_view;
@@ -200,7 +215,8 @@ void BoundView::show(QTextDocument *doc, bool keepPlace)
         }
         m_view->verticalScrollBar()->setValue(scrolled);
     }
-    m_pacer->start(doc);
+    m_layout = std::make_unique<LayoutPacer>(doc);
+    m_layoutTimer.start();
 }
 
 void BoundView::prepareOnly(const QString &index, const QStringList &keys)

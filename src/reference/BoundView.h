@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QStringList>
 #include <QTimer>
+#include <memory>
 #include <optional>
 
 class LayoutPacer;
@@ -37,7 +38,6 @@ public:
     DataSource *source() const;
     QTextEdit *view() const;
     EntryDocumentCache *cache() const { return m_cache; }
-    LayoutPacer *pacer() const { return m_pacer; }
     std::optional<qint64> shownRowId() const { return m_shownRow; }
     // False while the view shows the beginning of a long entry whose
     // document is still being built.
@@ -59,6 +59,15 @@ public:
     // Entry text kept ready per view, whatever the neighbourhood holds.
     static constexpr qsizetype MaxKeptCharacters = 3'000'000;
 
+    // The default font of the view's entry documents.
+    static QFont entryFont(const QTextEdit *view);
+    // An entry just shown is laid out in slices of about this long between
+    // events, ahead of Qt's own layout steps, which grow to tens of
+    // milliseconds on the longest entries.
+    static constexpr qint64 LayoutSliceMs = 4;
+    // Whether the entry shown is laid out to its end.
+    bool isLaidOut() const { return !m_layout; }
+
 private:
     void showCurrent();
     void entryPrepared(qint64 id);
@@ -78,11 +87,12 @@ private:
     QPointer<QTextEdit> m_view;
     DataSource::EntryReader m_reader; // for the worker
     EntryDocumentCache *m_cache = nullptr;
-    LayoutPacer *m_pacer = nullptr;
     std::optional<qint64> m_shownRow;
     QPointer<QTextDocument> m_transient; // shown, not kept by the cache
     bool m_preview = false;              // m_transient is an entry's beginning
     QString m_prepareIndex;
     QStringList m_prepareKeys;
     QTimer m_prepareTimer;
+    std::unique_ptr<LayoutPacer> m_layout; // of the entry shown, until done
+    QTimer m_layoutTimer;
 };

@@ -2,10 +2,14 @@
 
 #include "editor/RtfReader.h"
 
-#include <QCoreApplication>
+#include <QFutureWatcher>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QThread>
+#include <QtConcurrent/qtconcurrenttask.h>
+
+#include <algorithm>
+#include <limits>
 
 EntryDocumentCache::EntryDocumentCache(const QFont &font, QObject *documentOwner, qsizetype maxCharacters,
                                        QObject *parent)
@@ -14,24 +18,70 @@ EntryDocumentCache::EntryDocumentCache(const QFont &font, QObject *documentOwner
     , m_owner(documentOwner)
     , m_maxCharacters(maxCharacters)
 {
+    // One worker: builds come one after another, the most wanted first.
+    m_pool.setMaxThreadCount(1);
 }
 
 EntryDocumentCache::~EntryDocumentCache()
 {
-    if (m_thread) {
-        {
-            QMutexLocker lock(&m_mutex);
-            m_stop = true;
-            m_wake.wakeAll();
-        }
-        m_thread->wait();
-    }
-    qDeleteAll(m_finished);
+    // Waiting builds are skipped, the one under way finishes into nothing.
+    for (Pending &p : m_pending)
+        p.future.cancel();
+    m_pool.waitForDone();
     // Kept documents belong to their owner; drop those it does not show.
     for (const Kept &k : std::as_const(m_kept))
         if (k.doc && k.doc != m_shown)
             delete k.doc.data();
 }
+
+namespace {
+
+// Letters that only come out right when shaped: other scripts than Latin,
+// Greek and Cyrillic (Hebrew in the dictionary), and combining marks.
+bool needsShaping(QChar c)
+{
+    if (c.isMark())
+        return true;
+    switch (c.script()) {
+    case QChar::Script_Common:
+    case QChar::Script_Inherited:
+    case QChar::Script_Latin:
+    case QChar::Script_Greek:
+    case QChar::Script_Cyrillic:
+        return false;
+    default:
+        return !c.isSpace() && !c.isPunct();
+    }
+}
+
+// Documents whose default font prefers no shaping: the words that need it
+// get it back.
+void keepShapingWhereNeeded(QTextDocument &doc)
+{
+    if (!(doc.defaultFont().styleStrategy() & QFont::PreferNoShaping))
+        return;
+    const QString text = doc.toRawText();
+    QTextCharFormat shaped;
+    shaped.setFontStyleStrategy(QFont::StyleStrategy(doc.defaultFont().styleStrategy() & ~QFont::PreferNoShaping));
+    QTextCursor cursor(&doc);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (!needsShaping(text.at(i)))
+            continue;
+        // The whole word: a mark is shaped with the letter it sits on.
+        qsizetype start = i;
+        while (start > 0 && !text.at(start - 1).isSpace())
+            --start;
+        qsizetype end = i;
+        while (end < text.size() && !text.at(end).isSpace())
+            ++end;
+        cursor.setPosition(int(start));
+        cursor.setPosition(int(end), QTextCursor::KeepAnchor);
+        cursor.mergeCharFormat(shaped);
+        i = end;
+    }
+}
+
+} // namespace
 
 std::unique_ptr<QTextDocument> EntryDocumentCache::build(const Entry &entry, const QFont &font)
 {
@@ -45,6 +95,7 @@ std::unique_ptr<QTextDocument> EntryDocumentCache::build(const Entry &entry, con
     } else {
         doc->setPlainText(entry.text);
     }
+    keepShapingWhereNeeded(*doc);
     if (!entry.note.isEmpty()) {
         QTextCursor cursor(doc.get());
         cursor.movePosition(QTextCursor::End);
@@ -65,22 +116,14 @@ bool EntryDocumentCache::contains(qint64 id) const
     return it != m_kept.constEnd() && it->doc;
 }
 
-bool EntryDocumentCache::isPending(qint64 id)
+bool EntryDocumentCache::isIdle() const
 {
-    QMutexLocker lock(&m_mutex);
-    return m_building == id || m_finished.contains(id)
-        || std::any_of(m_queue.cbegin(), m_queue.cend(), [id](const Job &j) { return j.id == id; });
-}
-
-bool EntryDocumentCache::isIdle()
-{
-    QMutexLocker lock(&m_mutex);
-    return m_queue.isEmpty() && !m_building;
+    return std::all_of(m_pending.cbegin(), m_pending.cend(), [](const Pending &p) { return p.future.isFinished(); });
 }
 
 QTextDocument *EntryDocumentCache::kept(qint64 id)
 {
-    adoptFinished();
+    adopt(id);
     if (!contains(id))
         return nullptr;
     m_recent.removeOne(id);
@@ -94,18 +137,15 @@ QTextDocument *EntryDocumentCache::document(qint64 id, const Entry &entry)
         return doc;
     if (m_wanted)
         m_wanted->insert(id);
-    std::unique_ptr<QTextDocument> doc;
-    {
-        m_urgent.remove(id);
-        QMutexLocker lock(&m_mutex);
-        m_queue.removeIf([id](const Job &j) { return j.id == id; });
-        // The worker's copy is waited for rather than built twice.
-        while (m_building == id)
-            m_built.wait(&m_mutex);
-        doc.reset(m_finished.take(id));
+    // Still waiting or under way: built here instead of waited for.
+    if (const auto it = m_pending.find(id); it != m_pending.end()) {
+        it->future.cancel();
+        const bool urgent = it->urgent;
+        m_pending.erase(it);
+        if (urgent)
+            emit prepared(id);
     }
-    if (!doc)
-        doc = build(entry, m_font);
+    std::unique_ptr<QTextDocument> doc = build(entry, m_font);
     QTextDocument *result = doc.get();
     keep(id, std::move(doc));
     return result;
@@ -113,48 +153,61 @@ QTextDocument *EntryDocumentCache::document(qint64 id, const Entry &entry)
 
 void EntryDocumentCache::prefetch(qint64 id, EntrySource entry, bool urgent)
 {
-    adoptFinished();
-    if (urgent)
-        m_urgent.insert(id);
+    adopt(id);
     if (contains(id)) {
-        if (m_urgent.remove(id))
+        if (urgent)
             QMetaObject::invokeMethod(this, [this, id] { emit prepared(id); }, Qt::QueuedConnection);
         return;
     }
     if (m_wanted)
         m_wanted->insert(id);
-    QMutexLocker lock(&m_mutex);
-    if (m_building == id || m_finished.contains(id))
-        return;
-    const auto queued = std::find_if(m_queue.begin(), m_queue.end(), [id](const Job &j) { return j.id == id; });
-    if (queued != m_queue.end()) {
-        Job again = std::move(*queued);
-        m_queue.erase(queued);
-        again.urgent = again.urgent || urgent;
-        queue(std::move(again));
-        return;
+    if (const auto it = m_pending.find(id); it != m_pending.end()) {
+        it->urgent = it->urgent || urgent;
+        return; // on its way
     }
-    queue(Job{id, std::move(entry), urgent});
+    // Urgent requests before all, then the newest first.
+    const int order = ++m_order;
+    QThread *const home = thread();
+    QFuture<Built> future = QtConcurrent::task([entry = std::move(entry), font = m_font, home]() -> Built {
+                                const std::optional<Entry> read = entry();
+                                if (!read)
+                                    return {};
+                                std::unique_ptr<QTextDocument> doc = build(*read, font);
+                                doc->moveToThread(home);
+                                return std::make_shared<std::unique_ptr<QTextDocument>>(std::move(doc));
+                            })
+                                .onThreadPool(m_pool)
+                                .withPriority(urgent ? std::numeric_limits<int>::max() : order)
+                                .spawn();
+    m_pending.insert(id, Pending{future, urgent, order});
+    auto *watcher = new QFutureWatcher<Built>(this);
+    connect(watcher, &QFutureWatcher<Built>::finished, this, [this, watcher, id, order] {
+        watcher->deleteLater();
+        const auto it = m_pending.constFind(id);
+        if (it != m_pending.constEnd() && it->order == order)
+            adopt(id);
+    });
+    watcher->setFuture(future);
+    cancelStale();
 }
 
-void EntryDocumentCache::queue(Job job)
+void EntryDocumentCache::cancelStale()
 {
-    // Urgent requests first, then the newest.
-    const auto firstOrdinary = std::find_if(m_queue.begin(), m_queue.end(), [](const Job &j) { return !j.urgent; });
-    m_queue.insert(job.urgent ? m_queue.begin() : firstOrdinary, std::move(job));
-    for (qsizetype i = m_queue.size() - 1; i >= 0 && m_queue.size() > MaxQueued; --i)
-        if (!m_queue.at(i).urgent)
-            m_queue.removeAt(i);
-    if (!m_thread) {
-        m_thread.reset(QThread::create([this] { workerLoop(); }));
-        m_thread->start(QThread::LowPriority);
-    }
-    m_wake.wakeAll();
+    // Holding a key down asks for entry after entry: only the newest stay.
+    QList<qint64> waiting;
+    for (auto it = m_pending.cbegin(); it != m_pending.cend(); ++it)
+        if (!it->urgent)
+            waiting.append(it.key());
+    if (waiting.size() <= MaxQueued)
+        return;
+    std::sort(waiting.begin(), waiting.end(),
+              [this](qint64 a, qint64 b) { return m_pending.value(a).order < m_pending.value(b).order; });
+    for (qsizetype i = 0; i < waiting.size() - MaxQueued; ++i)
+        m_pending.take(waiting.at(i)).future.cancel();
 }
 
 void EntryDocumentCache::keepOnly(const QSet<qint64> &ids)
 {
-    adoptFinished();
     m_wanted = ids;
     for (qsizetype i = 0; i < m_recent.size();) {
         const qint64 id = m_recent.at(i);
@@ -165,55 +218,31 @@ void EntryDocumentCache::keepOnly(const QSet<qint64> &ids)
         }
         dropAt(i);
     }
-    QMutexLocker lock(&m_mutex);
-    m_queue.removeIf([&ids](const Job &j) { return !j.urgent && !ids.contains(j.id); });
-}
-
-void EntryDocumentCache::workerLoop()
-{
-    QThread *const target = thread();
-    QMutexLocker lock(&m_mutex);
-    for (;;) {
-        while (!m_stop && m_queue.isEmpty())
-            m_wake.wait(&m_mutex);
-        if (m_stop)
-            return;
-        Job job = m_queue.takeFirst();
-        m_building = job.id;
-        lock.unlock();
-
-        std::unique_ptr<QTextDocument> doc;
-        if (const std::optional<Entry> entry = job.entry()) {
-            doc = build(*entry, m_font);
-            doc->moveToThread(target);
+    for (auto it = m_pending.begin(); it != m_pending.end();) {
+        if (it->urgent || ids.contains(it.key())) {
+            ++it;
+            continue;
         }
-        job.entry = {}; // lets go of what it read with
-
-        lock.relock();
-        m_building.reset();
-        m_finished.insert(job.id, doc.release());
-        m_built.wakeAll();
-        QMetaObject::invokeMethod(this, &EntryDocumentCache::adoptFinished, Qt::QueuedConnection);
+        it->future.cancel();
+        it = m_pending.erase(it);
     }
 }
 
-void EntryDocumentCache::adoptFinished()
+void EntryDocumentCache::adopt(qint64 id)
 {
-    QHash<qint64, QTextDocument *> finished;
-    {
-        QMutexLocker lock(&m_mutex);
-        finished.swap(m_finished);
+    const auto it = m_pending.find(id);
+    if (it == m_pending.end() || !it->future.isFinished())
+        return;
+    const Pending done = *it;
+    m_pending.erase(it);
+    if (!done.future.isCanceled() && done.future.resultCount() > 0) {
+        const Built built = done.future.result();
+        if (built && *built && !contains(id) && (wanted(id) || done.urgent))
+            keep(id, std::move(*built));
     }
-    for (auto it = finished.begin(); it != finished.end(); ++it) {
-        std::unique_ptr<QTextDocument> doc(it.value());
-        const qint64 id = it.key();
-        const bool urgent = m_urgent.remove(id);
-        if (doc && !contains(id) && (wanted(id) || urgent))
-            keep(id, std::move(doc));
-        // Told later: this may run inside a caller's kept() or prefetch().
-        if (urgent)
-            QMetaObject::invokeMethod(this, [this, id] { emit prepared(id); }, Qt::QueuedConnection);
-    }
+    // Told later: this may run inside a caller's kept() or prefetch().
+    if (done.urgent)
+        QMetaObject::invokeMethod(this, [this, id] { emit prepared(id); }, Qt::QueuedConnection);
 }
 
 void EntryDocumentCache::keep(qint64 id, std::unique_ptr<QTextDocument> doc)

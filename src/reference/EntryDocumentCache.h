@@ -1,24 +1,24 @@
 #pragma once
 
 #include <QFont>
+#include <QFuture>
 #include <QHash>
 #include <QList>
-#include <QMutex>
 #include <QObject>
 #include <QPointer>
 #include <QSet>
-#include <QWaitCondition>
+#include <QThreadPool>
 #include <functional>
 #include <memory>
 #include <optional>
 
 class QTextDocument;
-class QThread;
 
 // Builds the documents that a reference view shows, one per record, and
 // keeps those it is told to: entries asked for ahead of time, and entries
-// too long to build within a frame, are read and built on a worker thread,
-// so that showing them costs only a document swap.
+// too long to build within a frame, are read and built as futures on a
+// pool of one thread of its own, so that showing them costs only a
+// document swap. Work the user has moved on from is cancelled.
 class EntryDocumentCache : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(EntryDocumentCache)
@@ -48,15 +48,16 @@ public:
     // The document kept for record id, or nullptr.
     QTextDocument *kept(qint64 id);
 
-    // The document for record id: kept, or being built on the worker (and
-    // waited for), or built now from entry, read on the calling thread.
+    // The document for record id: kept, or the worker's when it is done,
+    // or built now from entry, read on the calling thread (a build of it
+    // still under way is cancelled rather than waited for).
     QTextDocument *document(qint64 id, const Entry &entry);
 
-    // Builds the document for record id on the worker thread (entry is
-    // called there) unless it is kept or on its way. Newer requests go
-    // first; old ones are dropped when the user has moved on. An urgent
-    // request goes before all, is never dropped, and prepared(id) tells
-    // when the worker is done with it.
+    // Builds the document for record id on the worker (entry is called
+    // there) unless it is kept or on its way. Newer requests go first, and
+    // beyond MaxQueued of them the oldest are cancelled: the user has
+    // moved on. An urgent request goes before all, is never cancelled that
+    // way, and prepared(id) tells when the worker is done with it.
     void prefetch(qint64 id, EntrySource entry, bool urgent = false);
 
     // Lets go of every kept document and waiting request but those of these
@@ -68,10 +69,10 @@ public:
     void setShown(QTextDocument *doc) { m_shown = doc; }
 
     bool contains(qint64 id) const;
-    // Queued or being built.
-    bool isPending(qint64 id);
-    // Nothing queued or being built.
-    bool isIdle();
+    // Asked for and not yet taken in.
+    bool isPending(qint64 id) const { return m_pending.contains(id); }
+    // Nothing asked for that the worker has not finished.
+    bool isIdle() const;
     qsizetype keptCharacters() const { return m_keptCharacters; }
 
     static std::unique_ptr<QTextDocument> build(const Entry &entry, const QFont &font);
@@ -85,19 +86,21 @@ signals:
     void prepared(qint64 id);
 
 private:
-    struct Job {
-        qint64 id;
-        EntrySource entry;
+    // A document from the worker, deleted with the last copy unless taken.
+    using Built = std::shared_ptr<std::unique_ptr<QTextDocument>>;
+    struct Pending {
+        QFuture<Built> future;
         bool urgent = false;
+        int order = 0; // newer requests have higher numbers
     };
     struct Kept {
         QPointer<QTextDocument> doc;
         qsizetype characters = 0;
     };
 
-    void queue(Job job); // under m_mutex
-    void workerLoop();
-    void adoptFinished();
+    // Takes in what the worker finished for id, if anything.
+    void adopt(qint64 id);
+    void cancelStale();
     void keep(qint64 id, std::unique_ptr<QTextDocument> doc);
     void evict();
     // Forgets the kept document at m_recent[i] and deletes it.
@@ -114,15 +117,7 @@ private:
     qsizetype m_keptCharacters = 0;
     std::optional<QSet<qint64>> m_wanted;
 
-    // Shared with the worker thread, under m_mutex.
-    QMutex m_mutex;
-    QWaitCondition m_wake;
-    QWaitCondition m_built;
-    QList<Job> m_queue; // first built first
-    std::optional<qint64> m_building;
-    QHash<qint64, QTextDocument *> m_finished; // built (nullptr: unreadable), not yet adopted
-    QSet<qint64> m_urgent;                     // urgent requests not yet adopted
-    bool m_stop = false;
-
-    std::unique_ptr<QThread> m_thread;
+    QHash<qint64, Pending> m_pending;
+    int m_order = 0;
+    QThreadPool m_pool;
 };

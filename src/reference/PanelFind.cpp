@@ -112,30 +112,41 @@ void PanelFind::findNext(const QString &text)
     rememberSelection();
 }
 
+PanelFind::Result PanelFind::showReference(const BibleReference &ref, QString *problem)
+{
+    if (!m_view || !m_source || !m_source->isOpen() || !m_list)
+        return Result::NotFound;
+    completeView();
+    return goTo(ref, problem).value_or(Result::NotFound);
+}
+
 std::optional<PanelFind::Result> PanelFind::goTo(const BibleReference &ref, QString *problem)
 {
     // Without the file's chapter list the text is searched as text.
     if (!m_source->hasChapterList())
         return std::nullopt;
-    const std::optional<DataSource::Chapter> chapter = m_source->chapter(ref.book, ref.chapter);
-    if (!chapter) {
-        const int chapters = m_source->chapterCount(ref.book);
-        if (chapters == 0)
-            return std::nullopt;
-        if (problem)
-            *problem = chapters == 1 ? tr("There is no %1 in the Bible: %2 has only one chapter.").arg(ref.text(), ref.book)
-                                     : tr("There is no %1 in the Bible: %2 has %3 chapters.")
-                                           .arg(ref.text(), ref.book)
-                                           .arg(chapters);
-        return Result::NoSuchReference;
-    }
-    if (ref.lastVerse > chapter->verses) {
-        if (problem)
-            *problem = tr("There is no %1 in the Bible: %2 %3 has %4 verses.")
-                           .arg(ref.text(), ref.book)
-                           .arg(ref.chapter)
-                           .arg(chapter->verses);
-        return Result::NoSuchReference;
+    std::optional<DataSource::Chapter> chapter;
+    // A range into a later chapter: both ends must be there.
+    for (const auto &[number, verse] : {std::pair{ref.endChapter(), ref.lastVerse}, std::pair{ref.chapter, ref.firstVerse}}) {
+        chapter = m_source->chapter(ref.book, number);
+        if (!chapter) {
+            const int chapters = m_source->chapterCount(ref.book);
+            if (chapters == 0)
+                return std::nullopt;
+            if (problem)
+                *problem = chapters == 1
+                    ? tr("There is no %1 in the Bible: %2 has only one chapter.").arg(ref.text(), ref.book)
+                    : tr("There is no %1 in the Bible: %2 has %3 chapters.").arg(ref.text(), ref.book).arg(chapters);
+            return Result::NoSuchReference;
+        }
+        if (verse > chapter->verses) {
+            if (problem)
+                *problem = tr("There is no %1 in the Bible: %2 %3 has %4 verses.")
+                               .arg(ref.text(), ref.book)
+                               .arg(number)
+                               .arg(chapter->verses);
+            return Result::NoSuchReference;
+        }
     }
     int row = -1;
     for (int i = 0; i < m_list->count() && row < 0; ++i)
@@ -148,10 +159,19 @@ std::optional<PanelFind::Result> PanelFind::goTo(const BibleReference &ref, QStr
     const QString text = m_view->Text();
     const int first = qMax(1, ref.firstVerse);
     const qsizetype start = verseLine(text, ref.book, ref.chapter, first);
-    const qsizetype lastStart = ref.lastVerse > first ? verseLine(text, ref.book, ref.chapter, ref.lastVerse) : start;
-    if (start < 0 || lastStart < 0)
+    if (start < 0)
         return std::nullopt;
-    qsizetype end = text.indexOf(QLatin1Char('\n'), lastStart);
+    qsizetype end = text.size();
+    if (ref.endChapter() == ref.chapter && ref.lastVerse <= first) {
+        end = text.indexOf(QLatin1Char('\n'), start);
+    } else {
+        // The last verse may lie in the next section: then up to the end.
+        const qsizetype lastStart = verseLine(text, ref.book, ref.endChapter(), ref.lastVerse);
+        if (lastStart < 0 && ref.endChapter() == ref.chapter)
+            return std::nullopt;
+        if (lastStart >= 0)
+            end = text.indexOf(QLatin1Char('\n'), lastStart);
+    }
     if (end < 0)
         end = text.size();
     m_view->setSelection(int(start), int(end - start));

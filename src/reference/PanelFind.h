@@ -46,6 +46,9 @@ public:
     // past the entry's last occurrence, the first occurrence in the next
     // entry down the list that holds the text (none after the last entry).
     void findNext(const QString &text);
+    // Shows the reference's verses as Find does for a typed reference,
+    // whatever the view holds or has selected.
+    Result showReference(const BibleReference &ref, QString *problem);
 
 private:
     // Whether a search of the other entries goes on from the top of the list.

@@ -27,6 +27,10 @@ inline constexpr Table Sermon{"sermon.db", "Sermon", "SermonSubject", "subject",
 
 inline constexpr std::array<Table, 4> All{Bible, Joke, Quote, Sermon};
 
+// Beside the databases: the Bible's own words, one a line, which the
+// spelling checker never marks.
+inline constexpr std::string_view KjvWordsFile = "kjv-words.txt";
+
 // Where each entry's content came from: one row per source.
 inline constexpr std::string_view SourcesTable = "Sources";
 inline constexpr std::string_view SourcesDdl =

@@ -5,7 +5,6 @@ target_sources(vellumor_core PRIVATE
   reference/EntryDocumentCache.cpp reference/EntryDocumentCache.h
   reference/FindTables.h
   reference/IntegrityCheck.cpp reference/IntegrityCheck.h
-  reference/LayoutPacer.cpp reference/LayoutPacer.h
   reference/PanelFind.cpp reference/PanelFind.h
   reference/ReferenceSchema.h
   reference/SubjectList.cpp reference/SubjectList.h

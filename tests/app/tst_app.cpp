@@ -421,6 +421,10 @@ void TestApp::menusInOrderWithCaptionsAndShortcuts()
     QCOMPARE(items(m_main->mnuEdit), (QStringList{"mnuClearAll=C&lear All=", "mnuEditCut=Cu&t=Ctrl+X",
                                                   "mnuEditCopy=&Copy=Ctrl+C", "mnuEditPaste=&Paste=Ctrl+V"}));
     QCOMPARE(items(m_main->mnuHelp), (QStringList{"mnuHelpContents=&Contents=F1", "mnuHelpAbout=&About ="}));
+    QCOMPARE(items(m_main->mnuTools),
+             (QStringList{"mnuToolsInsertScripture=Insert &Scripture...=Ctrl+Shift+B",
+                          "mnuToolsSpelling=Check &Spelling as You Type=", "mnuToolsWordCount=&Word Count...=",
+                          "mnuToolsPreach=&Preach=F5"}));
     QCOMPARE(m_main->findChild<QMenu *>("mnuFormat"), m_main->mnuFormat);
     QCOMPARE(m_main->findChild<QAction *>("mnuFileOpen"), m_main->mnuFileOpen);
 }

@@ -1,8 +1,10 @@
 #include "DialogScript.h"
+#include "EditorWait.h"
 #include "app/AppSetup.h"
 #include "app/CommonDialog.h"
 #include "app/frmMain.h"
 #include "editor/DocumentFile.h"
+#include "editor/PrintJob.h"
 #include "editor/RichTextBox.h"
 #include "editor/RtfWriter.h"
 
@@ -13,7 +15,6 @@
 #include <QFileDialog>
 #include <QPushButton>
 #include <QLineEdit>
-#include <QPrinter>
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -911,6 +912,7 @@ void TestDocument::failedSaveKeepsFileNameTitleAndFlag()
     // Disk full in the middle of the write: the old file stays whole.
     QVERIFY(putBytes(doc, "Original\r\n"));
     m_main->RichTextBox1->SetText(QString(100000, u'y'));
+    QVERIFY(EditorWait::idle(*m_main->RichTextBox1));
     const QString changed = state();
     {
         DialogScript script;
@@ -979,7 +981,10 @@ void TestDocument::failedOpenKeepsTheDocument()
     }
     const QString before = state();
     DialogScript script;
-    script.then(press(QMessageBox::No)).then(choose(file)).then(press(QMessageBox::Ok)).run([&] { m_main->mnuFileOpen_Click(); });
+    script.then(press(QMessageBox::No)).then(choose(file)).then(press(QMessageBox::Ok)).run([&] {
+        m_main->mnuFileOpen_Click();
+        (void)EditorWait::idle(*m_main->RichTextBox1); // a long file is read as a job
+    });
     QCOMPARE(script.seen.size(), size_t(3));
     QVERIFY2(script.seen[2].text.contains(file) && script.seen[2].text.contains(reasonPart),
              qPrintable(script.seen[2].text));
@@ -1204,10 +1209,8 @@ void TestDocument::printsSelectionOrAllWithFormatting()
         return QString::fromUtf8(p.readAllStandardOutput());
     };
     auto print = [&](const QString &name) {
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(path(name));
-        m_main->RichTextBox1->SelPrint(&printer);
+        (new PrintJob(m_main->RichTextBox1, {QString(), path(name), name}))->start();
+        (void)EditorWait::idle(*m_main->RichTextBox1);
         return path(name);
     };
 
@@ -1254,7 +1257,10 @@ void TestDocument::printWithoutPrinterOffersAPdf()
     // Yes, a bare name: the whole document as "psalm.pdf".
     {
         DialogScript script;
-        script.then(press(QMessageBox::Yes)).then(choose(path("psalm"))).run([&] { m_main->mnuFilePrint_Click(); });
+        script.then(press(QMessageBox::Yes)).then(choose(path("psalm"))).run([&] {
+            m_main->mnuFilePrint_Click();
+            (void)EditorWait::idle(*box); // printed as a job
+        });
         QCOMPARE(script.unexpected(), 0);
         QCOMPARE(script.seen[1].nameFilters, QStringList{"PDF files (*.pdf)"});
         QVERIFY(bytesOf(path("psalm.pdf")).startsWith("%PDF"));
@@ -1263,7 +1269,10 @@ void TestDocument::printWithoutPrinterOffersAPdf()
     box->setSelection(24, 16);
     {
         DialogScript script;
-        script.then(press(QMessageBox::Yes)).then(choose(path("part.pdf"))).run([&] { m_main->mnuFilePrint_Click(); });
+        script.then(press(QMessageBox::Yes)).then(choose(path("part.pdf"))).run([&] {
+            m_main->mnuFilePrint_Click();
+            (void)EditorWait::idle(*box);
+        });
         QCOMPARE(script.unexpected(), 0);
     }
     QCOMPARE(box->SelStart(), 24);
@@ -1276,6 +1285,7 @@ void TestDocument::printWithoutPrinterOffersAPdf()
         script.then(press(QMessageBox::Yes)).then(choose(path("full.pdf"))).then(press(QMessageBox::Ok)).run([&] {
             FileSizeLimit full(0);
             m_main->mnuFilePrint_Click();
+            (void)EditorWait::idle(*box);
         });
         QCOMPARE(script.seen.size(), size_t(3));
         QVERIFY2(script.seen[2].text.startsWith("The document could not be saved to \"" + path("full.pdf")),

@@ -39,8 +39,8 @@ private slots:
     void pasteWithEmptyClipboardDeletesSelection();
     void editMenuEnabling();
     void clearAllEmptiesAndUndoes();
-    void upperCaseTakesFirstCharacterFormat_data();
-    void upperCaseTakesFirstCharacterFormat();
+    void upperCaseKeepsEachCharactersFormat_data();
+    void upperCaseKeepsEachCharactersFormat();
     void lowerCaseKeepsFormat();
     void emptySelectionCaseCommandsChangeNothing();
     void togglesOnEmptySelectionAffectTypedText();
@@ -218,25 +218,23 @@ void TestEditCommands::clearAllEmptiesAndUndoes()
     QCOMPARE(doc()->SelBold(), Tri::On);
 }
 
-void TestEditCommands::upperCaseTakesFirstCharacterFormat_data()
+void TestEditCommands::upperCaseKeepsEachCharactersFormat_data()
 {
     QTest::addColumn<int>("boldStart"); // the bold word of "Grace and Peace"
     QTest::addColumn<bool>("backwards"); // selected from right to left
     QTest::addColumn<bool>("button");   // cmdUpperCase instead of All Caps
-    QTest::addColumn<Tri>("expected");
 
-    QTest::newRow("last word bold, left to right") << 10 << false << false << Tri::Off;
-    QTest::newRow("last word bold, right to left") << 10 << true << true << Tri::Off;
-    QTest::newRow("first word bold, left to right") << 0 << false << true << Tri::On;
-    QTest::newRow("first word bold, right to left") << 0 << true << false << Tri::On;
+    QTest::newRow("last word bold, left to right") << 10 << false << false;
+    QTest::newRow("last word bold, right to left") << 10 << true << true;
+    QTest::newRow("first word bold, left to right") << 0 << false << true;
+    QTest::newRow("first word bold, right to left") << 0 << true << false;
 }
 
-void TestEditCommands::upperCaseTakesFirstCharacterFormat()
+void TestEditCommands::upperCaseKeepsEachCharactersFormat()
 {
     QFETCH(int, boldStart);
     QFETCH(bool, backwards);
     QFETCH(bool, button);
-    QFETCH(Tri, expected);
 
     doc()->SetText(QStringLiteral("Grace and Peace"));
     doc()->setSelection(boldStart, 5);
@@ -250,8 +248,13 @@ void TestEditCommands::upperCaseTakesFirstCharacterFormat()
     else
         m_main->mnuAllCaps_Click();
     QCOMPARE(doc()->Text(), QStringLiteral("GRACE AND PEACE"));
-    doc()->setSelection(0, 15);
-    QCOMPARE(doc()->SelBold(), expected);
+    doc()->setSelection(boldStart, 5);
+    QCOMPARE(doc()->SelBold(), Tri::On);
+    doc()->setSelection(boldStart == 0 ? 5 : 0, 10);
+    QCOMPARE(doc()->SelBold(), Tri::Off);
+    // One undo step gives the words back as they were.
+    doc()->undo();
+    QCOMPARE(doc()->Text(), QStringLiteral("Grace and Peace"));
 }
 
 void TestEditCommands::lowerCaseKeepsFormat()

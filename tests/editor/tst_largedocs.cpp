@@ -1,13 +1,15 @@
+#include "EditorWait.h"
 #include "ModalDriver.h"
 #include "app/AppSetup.h"
 #include "app/frmMain.h"
 #include "editor/LayoutBudget.h"
+#include "editor/PrintJob.h"
 #include "editor/RichTextBox.h"
 
 #include <QClipboard>
 #include <QLineEdit>
-#include <QPdfWriter>
-#include <QPrinter>
+#include <QAbstractTextDocumentLayout>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -29,6 +31,8 @@ private slots:
     void longWritesAreOneUndoStepAndOneChange();
     void writesTheEditorCannotHoldAreRefused_data();
     void writesTheEditorCannotHoldAreRefused();
+    void editsAfterLongWorkLeaveTheEndReachable_data();
+    void editsAfterLongWorkLeaveTheEndReachable();
     void fontSizeIsCapped();
     void shownEditorKeepsBoundedPages();
     void printingEverythingUsesPaperPages();
@@ -94,9 +98,9 @@ void TestLargeDocs::loadsRefuseWhatTheEditorCannotHold()
     RichTextBox box(QStringLiteral("MS Sans Serif"));
     box.LoadText(QStringLiteral("kept"));
     QSignalSpy changes(&box, &RichTextBox::Change);
-    QString reason;
-    QVERIFY(!(rtf ? box.LoadRtf(content, &reason) : box.LoadText(content, &reason)));
-    QVERIFY2(reason.contains(QLatin1String("more than the editor can hold")), qPrintable(reason));
+    const EditorWait::Loaded loaded = EditorWait::load(box, content, rtf);
+    QVERIFY(!loaded.ok);
+    QVERIFY2(loaded.reason.contains(QLatin1String("more than the editor can hold")), qPrintable(loaded.reason));
     QCOMPARE(box.Text(), QStringLiteral("kept"));
     QCOMPARE(changes.count(), 0);
 }
@@ -122,9 +126,9 @@ void TestLargeDocs::longLoadsKeepTheirGuarantees()
     box.SetSelBold(true);
     box.setAlignment(Qt::AlignRight);
     QSignalSpy changes(&box, &RichTextBox::Change);
-    QVERIFY(rtf ? box.LoadRtf(content) : box.LoadText(content));
+    QVERIFY(EditorWait::load(box, content, rtf).ok);
     QCOMPARE(changes.count(), 1);
-    // Complete on return, in a fresh history and the default format.
+    // Complete once done, in a fresh history and the default format.
     QCOMPARE(box.Text().size(), characters);
     QVERIFY(!box.document()->isUndoAvailable());
     const QTextBlock first = box.document()->firstBlock();
@@ -144,6 +148,7 @@ void TestLargeDocs::longWritesAreOneUndoStepAndOneChange_data()
     QTest::newRow("bold") << "bold";
     QTest::newRow("font group") << "font group";
     QTest::newRow("alignment") << "alignment";
+    QTest::newRow("upper case") << "upper case";
 }
 
 void TestLargeDocs::longWritesAreOneUndoStepAndOneChange()
@@ -154,8 +159,9 @@ void TestLargeDocs::longWritesAreOneUndoStepAndOneChange()
     box.show();
     const QString text = longText().left(300'000);
     box.SetText(QStringLiteral("Amen"));
-    if (kind == "bold" || kind == "font group" || kind == "alignment")
+    if (kind == "bold" || kind == "font group" || kind == "alignment" || kind == "upper case")
         box.SetText(text);
+    QVERIFY(EditorWait::idle(box));
     const QString before = box.Text();
     box.setSelection(0, kind.startsWith("paste") ? 0 : int(before.size()));
     QSignalSpy changes(&box, &RichTextBox::Change);
@@ -175,15 +181,25 @@ void TestLargeDocs::longWritesAreOneUndoStepAndOneChange()
         expected = text;
     } else if (kind == "bold") {
         box.SetSelBold(true);
-        QCOMPARE(box.SelBold(), RichTextBox::Tri::On);
     } else if (kind == "font group") {
         const RichTextBox::FormatGroup group(box);
         box.SetSelFontSize(10);
         box.SetSelItalic(true);
+    } else if (kind == "upper case") {
+        box.mapSelectionText([](const QString &t) { return t.toUpper(); });
+        expected = text.toUpper();
     } else {
         box.SetSelAlignment(2);
-        QVERIFY(box.document()->lastBlock().blockFormat().alignment() & Qt::AlignHCenter);
     }
+    // The document stays as it is, read only, until the job is done.
+    QVERIFY(box.isBusy());
+    QVERIFY(box.isReadOnly());
+    QVERIFY(EditorWait::idle(box));
+    QVERIFY(!box.isReadOnly());
+    if (kind == "bold")
+        QCOMPARE(box.SelBold(), RichTextBox::Tri::On);
+    if (kind == "alignment")
+        QVERIFY(box.document()->lastBlock().blockFormat().alignment() & Qt::AlignHCenter);
     QCOMPARE(changes.count(), 1);
     QCOMPARE(box.Text(), expected);
     if (kind == "font group") {
@@ -223,11 +239,50 @@ void TestLargeDocs::writesTheEditorCannotHoldAreRefused()
         box.SetSelRTF(QString(2'000'000, QLatin1Char('\n')));
     else
         box.SetSelFontSize(RichTextBox::MaxFontSize);
+    QVERIFY(EditorWait::idle(box));
     QCOMPARE(refused.count(), 1);
     QVERIFY(refused.first().first().toString().contains(QLatin1String("more than the editor can hold")));
     QCOMPARE(changes.count(), 0);
     QCOMPARE(box.Text(), text);
     QCOMPARE(pointsAt(box, 0), 8.5);
+}
+
+void TestLargeDocs::editsAfterLongWorkLeaveTheEndReachable_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("characters");
+    QTest::newRow("load, built aside") << "load" << int(longText().size());
+    QTest::newRow("load, built at once") << "load" << 600'000;
+    QTest::newRow("paste out of view") << "paste" << int(longText().size());
+}
+
+void TestLargeDocs::editsAfterLongWorkLeaveTheEndReachable()
+{
+    // Qt lays a document out lazily; an edit meanwhile ends that layout
+    // where it stands, and the rest of the document could never be shown.
+    QFETCH(QString, kind);
+    QFETCH(int, characters);
+    RichTextBox box(QStringLiteral("MS Sans Serif"));
+    box.resize(345, 497);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    const QString text = longText().left(characters);
+    if (kind == "load") {
+        QVERIFY(EditorWait::load(box, text).ok);
+        QVERIFY(EditorWait::idle(box)); // read only until laid out
+    } else {
+        box.SetText(QStringLiteral("Amen"));
+        box.setSelection(0, 0);
+        box.SetSelRTF(text);
+        QVERIFY(EditorWait::idle(box));
+    }
+    QTextCursor(box.document()).insertText(QStringLiteral("x")); // the user types at once
+    QTextCursor end(box.document());
+    end.movePosition(QTextCursor::End);
+    box.setTextCursor(end);
+    box.ensureCursorVisible();
+    QVERIFY(box.document()->lastBlock().layout()->lineCount() > 0);
+    QVERIFY(box.verticalScrollBar()->maximum() > 100'000);
 }
 
 void TestLargeDocs::fontSizeIsCapped()
@@ -253,10 +308,10 @@ void TestLargeDocs::shownEditorKeepsBoundedPages()
     box.SetText(QStringLiteral("line\n").repeated(200));
     QCOMPARE(box.document()->pageSize().height(), RichTextBox::LayoutPageHeight);
     box.LoadText(QStringLiteral("line\n").repeated(300));
-    QTest::qWait(50);
+    QTRY_COMPARE(box.document()->documentLayout()->documentSize().height() > 0, true);
     QCOMPARE(box.document()->pageSize().height(), RichTextBox::LayoutPageHeight);
     box.resize(300, 400);
-    QTest::qWait(50);
+    QTRY_COMPARE(box.document()->pageSize().width() < 300, true);
     QCOMPARE(box.document()->pageSize().height(), RichTextBox::LayoutPageHeight);
 }
 
@@ -271,11 +326,10 @@ void TestLargeDocs::printingEverythingUsesPaperPages()
     box.setSelection(0, 0);
     QCOMPARE(box.document()->pageSize().height(), RichTextBox::LayoutPageHeight);
     QTemporaryDir dir;
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(dir.filePath(QStringLiteral("all.pdf")));
-    box.SelPrint(&printer);
-    QFile pdf(printer.outputFileName());
+    const QString path = dir.filePath(QStringLiteral("all.pdf"));
+    (new PrintJob(&box, {QString(), path, QStringLiteral("all")}))->start();
+    QVERIFY(EditorWait::idle(box));
+    QFile pdf(path);
     QVERIFY(pdf.open(QIODevice::ReadOnly));
     QVERIFY2(pdf.readAll().count("/Type /Page\n") + 0 > 3, "400 lines fill several paper pages");
 }
@@ -310,6 +364,7 @@ void TestLargeDocs::wordsLongerThanALineWrapAnywhere()
         box.SetSelRTF(content);
     else
         box.LoadText(content);
+    QVERIFY(EditorWait::idle(box));
     QCOMPARE(box.wordWrapMode(), anywhere ? QTextOption::WrapAnywhere : usual);
     // A document without such words wraps as usual again.
     box.LoadText(QStringLiteral("short words"));

@@ -1,3 +1,4 @@
+#include "EditorWait.h"
 #include "app/AppSetup.h"
 #include "editor/RichTextBox.h"
 #include "editor/SermonDocument.h"
@@ -261,7 +262,8 @@ void TestLibreOffice::rtfTravelsBothWays()
     RichTextBox back(QStringLiteral("MS Sans Serif"));
     SermonDocument opened;
     opened.setEditor(&back);
-    QVERIFY2(opened.open(theirs, &reason), qPrintable(reason));
+    const EditorWait::Loaded loaded = EditorWait::open(opened, theirs);
+    QVERIFY2(loaded.ok, qPrintable(loaded.reason));
     QCOMPARE(opened.fileFormat(), SermonDocument::Format::RichText);
     QCOMPARE(describeEditor(&back), expected);
 }

@@ -1,3 +1,4 @@
+#include "EditorWait.h"
 #include "ModalDriver.h"
 #include "app/AppSetup.h"
 #include "app/frmMain.h"
@@ -207,6 +208,7 @@ void TestPrintCups::print(const QString &docName, const std::function<void(QDial
     });
     w.mnuFilePrint_Click();
     dialog.stop();
+    QVERIFY(EditorWait::idle(*w.RichTextBox1)); // printed as a job
     QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected.join(u'\n')));
     QVERIFY(!answer || dialog.seen() == 1);
     QVERIFY(w.TextChanged);

@@ -3,7 +3,6 @@
 
 #include <QClipboard>
 #include <QMimeData>
-#include <QPrinter>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QtTest>
@@ -22,7 +21,6 @@ private slots:
     void mixedAttributeReads();
     void attributeWritesWithoutSelectionApplyToTypedText();
     void fontSizeColourStrikeAndAlignment();
-    void printsSelectionOrEverything();
     void qtPasteAndDropFollowPasteRule_data();
     void qtPasteAndDropFollowPasteRule();
 };
@@ -248,30 +246,6 @@ void TestRichTextBox::fontSizeColourStrikeAndAlignment()
     QVERIFY(b.blockFormat().alignment() & Qt::AlignRight);
     box.SetSelAlignment(0);
     QVERIFY(b.blockFormat().alignment() & Qt::AlignLeft);
-}
-
-void TestRichTextBox::printsSelectionOrEverything()
-{
-    QTemporaryDir dir;
-    RichTextBox box(QStringLiteral("Arial"));
-    box.SetText(QStringLiteral("Blessed are the meek\nfor they shall inherit the earth"));
-
-    auto printTo = [&](const QString &name) {
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(dir.filePath(name));
-        box.SelPrint(&printer);
-        QFile f(dir.filePath(name));
-        return f.size();
-    };
-    const qint64 all = printTo(QStringLiteral("all.pdf"));
-    box.setSelection(0, 7);
-    const qint64 part = printTo(QStringLiteral("part.pdf"));
-    QVERIFY(all > 0);
-    QVERIFY(part > 0);
-    QVERIFY(part < all);
-    // Printing leaves the selection alone.
-    QCOMPARE(box.SelLength(), 7);
 }
 
 using Flavours = QList<QPair<QString, QByteArray>>;

@@ -3,7 +3,6 @@
 #include "editor/RtfWriter.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QSignalSpy>
@@ -489,7 +488,7 @@ void TestRtf::hostileInputs()
 void TestRtf::hostileInputsStayLinear()
 {
     // Each of these would take quadratic time or unbounded memory in a naive
-    // reader; a linear one reads them in well under a second.
+    // reader (and this test would not end); bench_rtf_reader times them.
     const int n = 200000;
     const QStringList inputs = {
         QStringLiteral("{\\rtf1 ") + QString(n, QLatin1Char('{')) + QStringLiteral("x"),
@@ -500,13 +499,10 @@ void TestRtf::hostileInputsStayLinear()
         QStringLiteral("{\\rtf1 \\") + QString(n, QLatin1Char('a')) + QStringLiteral(" z}"),
     };
     for (const QString &input : inputs) {
-        QElapsedTimer timer;
-        timer.start();
         QTextDocument *doc = newDocument(nullptr);
         QTextCursor cursor(doc);
         RtfReader::insert(cursor, input);
-        QVERIFY2(timer.elapsed() < 5000, qPrintable(input.left(40)));
-        QVERIFY(doc->characterCount() <= input.size() + 1);
+        QVERIFY2(doc->characterCount() <= input.size() + 1, qPrintable(input.left(40)));
         delete doc;
     }
 }

@@ -96,6 +96,11 @@ void TestBibleImport::plainTextDropsMarkupAndNotes()
              QStringLiteral("the LORD hath, x, said"));
     // Line breaks separate words even when the markup has no blank.
     QCOMPARE(OsisVerse::parse(QStringLiteral("one<lb type=\"x-p\"/>two")).text, QStringLiteral("one two"));
+    // A word the tagging split in two is one again, with both numbers; "ly" inside words is left alone.
+    const OsisVerse::Parsed boldly = OsisVerse::parse(QStringLiteral(
+        "come <w lemma=\"strong:G3954\">bold</w> <w lemma=\"strong:G3326\">ly</w> unto, only lying"));
+    QCOMPARE(boldly.text, QStringLiteral("come boldly unto, only lying"));
+    QCOMPARE(boldly.words.at(1).strongs, (QStringList{QStringLiteral("G3954"), QStringLiteral("G3326")}));
 }
 
 void TestBibleImport::wordsCarryTheirStrongsNumbers()

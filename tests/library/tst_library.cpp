@@ -100,6 +100,50 @@ QStringList bibleRecords()
     return texts;
 }
 
+// Every record's text of a database, by subject.
+QMap<QString, QString> recordsOf(const ReferenceSchema::Table &table)
+{
+    const Database db(dataPath(table));
+    QMap<QString, QString> records;
+    const auto rows = db.rows(QStringLiteral("SELECT %1, %2 FROM %3")
+                                  .arg(fromView(table.keyColumn), fromView(table.entryField), fromView(table.table)));
+    for (const QStringList &row : rows)
+        records.insert(row.at(0), row.at(1));
+    return records;
+}
+
+// The articles of the records whose subject starts with prefix: each
+// unindented line (but a record's opening line) and the lines indented under it.
+QMap<QString, QStringList> articlesOf(const QMap<QString, QString> &records, const QString &prefix)
+{
+    QMap<QString, QStringList> articles;
+    for (auto it = records.cbegin(); it != records.cend(); ++it) {
+        if (!it.key().startsWith(prefix))
+            continue;
+        const QStringList lines = it.value().split(QLatin1Char('\n'));
+        QString heading;
+        for (qsizetype i = 2; i < lines.size(); ++i) { // the first two lines say what the record holds
+            if (!lines.at(i).isEmpty() && !lines.at(i).startsWith(QLatin1Char(' ')))
+                heading = lines.at(i);
+            else if (!heading.isEmpty() && !lines.at(i).isEmpty())
+                articles[heading] << lines.at(i);
+        }
+    }
+    return articles;
+}
+
+// A name's or a verse's words as names are compared: upper case, without
+// possessives or hyphens ("Beth-el's" -> "BETHEL").
+QStringList nameWords(const QString &text)
+{
+    static const QRegularExpression word(QStringLiteral("\\p{L}+(?:[-'\\x{2019}]\\p{L}+)*"));
+    static const QRegularExpression possessive(QStringLiteral("['\\x{2019}]S?$"));
+    QStringList words;
+    for (auto it = word.globalMatch(text.toUpper()); it.hasNext();)
+        words << it.next().captured().remove(possessive).remove(QLatin1Char('-'));
+    return words;
+}
+
 } // namespace
 
 class TestLibrary : public QObject {
@@ -124,11 +168,17 @@ private slots:
     void findIndexHoldsEveryEntry_data();
     void findIndexHoldsEveryEntry();
 
+    // The Bible's words, beside the databases.
+    void wordListHoldsTheBiblesWords_data();
+    void wordListHoldsTheBiblesWords();
+
     // The importer itself.
     void importerIsRepeatable();
     void importerNamesAMissingModule();
 
-    // Checks of the dictionary, quotation and sermon content follow here.
+    // Checks of the dictionary, quotation and sermon content.
+    void referenceContentStatesOnlyTrueThings_data();
+    void referenceContentStatesOnlyTrueThings();
 };
 
 void TestLibrary::initTestCase()
@@ -328,6 +378,30 @@ void TestLibrary::findIndexHoldsEveryEntry()
     QVERIFY(source.rowsWithout(TextMatch::folded(QStringLiteral("Melchisedec"))).size() > entries.size() / 2);
 }
 
+void TestLibrary::wordListHoldsTheBiblesWords_data()
+{
+    QTest::addColumn<QString>("word");
+    QTest::addColumn<bool>("listed");
+    QTest::newRow("name") << "Melchizedek" << true;
+    QTest::newRow("hyphenated name") << "Maher-shalal-hash-baz" << true;
+    QTest::newRow("as one word") << "Mahershalalhashbaz" << true;
+    QTest::newRow("archaic verb") << "begat" << true;
+    QTest::newRow("archaic pronoun") << "thee" << true;
+    QTest::newRow("a topic of the index") << "condescension" << true;
+    QTest::newRow("misspelling") << "recieve" << false;
+}
+
+void TestLibrary::wordListHoldsTheBiblesWords()
+{
+    QFETCH(QString, word);
+    QFETCH(bool, listed);
+    QFile file(QDir(QStringLiteral(VELLUMOR_LIBRARY_DATA)).filePath(fromView(ReferenceSchema::KjvWordsFile)));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QStringList words = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    QVERIFY(words.size() > 10000);
+    QCOMPARE(words.contains(word), listed);
+}
+
 void TestLibrary::importerIsRepeatable()
 {
     QTemporaryDir dir;
@@ -342,6 +416,11 @@ void TestLibrary::importerIsRepeatable()
         QVERIFY(again.open(QIODevice::ReadOnly));
         QVERIFY2(built.readAll() == again.readAll(), table.file.data());
     }
+    QFile builtWords(QDir(QStringLiteral(VELLUMOR_LIBRARY_DATA)).filePath(fromView(ReferenceSchema::KjvWordsFile)));
+    QFile wordsAgain(dir.filePath(fromView(ReferenceSchema::KjvWordsFile)));
+    QVERIFY(builtWords.open(QIODevice::ReadOnly));
+    QVERIFY(wordsAgain.open(QIODevice::ReadOnly));
+    QVERIFY(builtWords.readAll() == wordsAgain.readAll());
 }
 
 void TestLibrary::importerNamesAMissingModule()
@@ -363,6 +442,147 @@ void TestLibrary::importerNamesAMissingModule()
                              "sword-dict-strongs-hebrew", "StrongsGreek", "sword-dict-strongs-greek"})
         QVERIFY2(message.contains(QLatin1String(name)), qPrintable(message));
     QVERIFY(QDir(dir.filePath(QStringLiteral("out"))).entryList(QDir::Files).isEmpty());
+}
+
+void TestLibrary::referenceContentStatesOnlyTrueThings_data()
+{
+    QTest::addColumn<QString>("rule");
+    for (const char *rule : {"word counts are Word Usage's", "names are spelt as the KJV prints them",
+                             "every See leads to a topic", "every reference names a verse",
+                             "verse quotations start where their sentence starts", "credits close their quotation marks"})
+        QTest::newRow(rule) << QString::fromLatin1(rule);
+}
+
+void TestLibrary::referenceContentStatesOnlyTrueThings()
+{
+    QFETCH(QString, rule);
+    const QMap<QString, QString> dictionary = recordsOf(ReferenceSchema::Joke);
+    static const QRegularExpression verseLine(QStringLiteral("^(.+ \\d+:\\d+) (.*)$"));
+    QHash<QString, QString> verses;
+    for (const QString &record : bibleRecords())
+        for (const QString &line : record.split(QLatin1Char('\n')))
+            if (const QRegularExpressionMatch m = verseLine.match(line); m.hasMatch())
+                verses.insert(m.captured(1), m.captured(2));
+    QStringList faults;
+
+    if (rule == QLatin1String("word counts are Word Usage's")) {
+        // "beginning\n    6 times; first at Genesis 1:1" against "BEGINNING\n    Used 6 times; first at ..."
+        static const QRegularExpression usage(QStringLiteral("^    (once|\\d+ times); first at (.+)$"));
+        static const QRegularExpression used(QStringLiteral("^    Used (once|\\d+ times); first at (.+)$"));
+        QHash<QString, QString> wordUsage;
+        for (auto [word, lines] : articlesOf(dictionary, QStringLiteral("WordUsage")).asKeyValueRange())
+            if (const QRegularExpressionMatch m = usage.match(lines.value(0)); m.hasMatch())
+                wordUsage.insert(word.toUpper(), m.captured(1) + QStringLiteral("; ") + m.captured(2));
+        QVERIFY(wordUsage.size() > 12000);
+        const QMap<QString, QStringList> words = articlesOf(dictionary, QStringLiteral("BibleDict"));
+        QVERIFY(words.size() > 8000);
+        for (auto [word, lines] : words.asKeyValueRange()) {
+            const QRegularExpressionMatch m = used.match(lines.value(0));
+            if (!m.hasMatch() || m.captured(1) + QStringLiteral("; ") + m.captured(2) != wordUsage.value(word))
+                faults << word + QStringLiteral(": ") + lines.value(0) + QStringLiteral(" / ") + wordUsage.value(word);
+        }
+    } else if (rule == QLatin1String("names are spelt as the KJV prints them")) {
+        QSet<QString> kjvWords;
+        for (const QString &text : std::as_const(verses))
+            for (const QString &word : nameWords(text))
+                kjvWords.insert(word);
+        static const QRegularExpression use(QStringLiteral(": used (?:once|\\d+ times), first at (.+)$"));
+        const QMap<QString, QStringList> names = articlesOf(dictionary, QStringLiteral("BibleNames"));
+        QVERIFY(names.size() > 2900);
+        for (auto [name, lines] : names.asKeyValueRange()) {
+            const QStringList spelling = nameWords(name);
+            for (const QString &word : spelling)
+                if (!kjvWords.contains(word))
+                    faults << name + QStringLiteral(" is not in the KJV");
+            for (const QString &line : lines) {
+                const QRegularExpressionMatch m = use.match(line);
+                const auto padded = [](const QStringList &words) { return QLatin1Char(' ') + words.join(QLatin1Char(' ')) + QLatin1Char(' '); };
+                if (m.hasMatch() && !padded(nameWords(verses.value(m.captured(1)))).contains(padded(spelling)))
+                    faults << name + QStringLiteral(" is not in ") + m.captured(1);
+            }
+        }
+    } else if (rule == QLatin1String("every See leads to a topic")) {
+        const QMap<QString, QStringList> topics = articlesOf(dictionary, QStringLiteral("TopicalText"));
+        QVERIFY(topics.size() > 5000);
+        // After "See": a heading, "SUB, under HEADING", or a pointer within the topic.
+        static const QRegularExpression see(QStringLiteral("\\b[Ss]ee (?:also )?(?=\\p{Lu}\\p{Lu})"));
+        static const QRegularExpression pointer(QStringLiteral("^[^a-z;]*?(?:,? (?:above|below)\\b| under (?!the topic)[a-z])"));
+        static const QRegularExpression more(QStringLiteral("^(?:,? ?\\p{Lu}{2}|[(\\p{Lu}])"));
+        const auto headingAt = [&topics](const QString &text) {
+            QString longest;
+            for (auto it = topics.keyBegin(); it != topics.keyEnd(); ++it)
+                if (it->size() > longest.size() && text.startsWith(*it)
+                    && (text.size() == it->size() || !text.at(it->size()).isLetter()))
+                    longest = *it;
+            return longest;
+        };
+        for (auto [topic, lines] : topics.asKeyValueRange()) {
+            for (const QString &line : lines) {
+                for (auto it = see.globalMatch(line); it.hasNext();) {
+                    QString text = line.mid(it.next().capturedEnd());
+                    // Each target of a list "See A; B" in turn.
+                    for (QString heading = headingAt(text); !heading.isEmpty() && !more.match(text.mid(heading.size())).hasMatch();
+                         heading = headingAt(text))
+                        text = text.mid(heading.size()).startsWith(QLatin1String("; ")) ? text.mid(heading.size() + 2) : QString();
+                    const qsizetype under = text.indexOf(QLatin1String(", under "));
+                    if (!text.isEmpty() && !pointer.match(text).hasMatch()
+                        && (under < 0 || headingAt(text.mid(under + 8)).isEmpty() || text.left(under).contains(QLatin1Char(';'))))
+                        faults << topic + QStringLiteral(": ") + line.trimmed();
+                }
+            }
+        }
+    } else if (rule == QLatin1String("verse quotations start where their sentence starts")) {
+        // The verse before a quoted passage ends a sentence, or brings in the
+        // words spoken ("And God spake all these words, saying,"), or there is none.
+        static const QRegularExpression verseQuotation(QStringLiteral("^(.+ \\d+):(\\d+)(?:-\\d+)?$"));
+        static const QRegularExpression sentenceEnd(QStringLiteral("[.?!][)\"'\\x{2019}]*$|"
+                                                                   "\\b(?:saying|said|saith|spake|answer|answered|cried|prayed)\\b[^.?!:;]*,$"));
+        int quoted = 0;
+        for (const QString &entry : recordsOf(ReferenceSchema::Quote)) {
+            for (const QString &block : entry.split(QStringLiteral("\n\n"))) {
+                const qsizetype credit = block.lastIndexOf(QStringLiteral("\n    -- "));
+                const QRegularExpressionMatch m = verseQuotation.match(block.mid(credit + 8));
+                if (credit < 0 || !m.hasMatch() || !verses.contains(m.captured(1) + QLatin1Char(':') + m.captured(2)))
+                    continue;
+                ++quoted;
+                const QString before = verses.value(m.captured(1) + QLatin1Char(':') + QString::number(m.captured(2).toInt() - 1));
+                if (!before.isEmpty() && !sentenceEnd.match(before).hasMatch())
+                    faults << block.mid(credit + 8) + QStringLiteral(" follows \"") + before.right(30) + QLatin1Char('"');
+            }
+        }
+        QVERIFY(quoted > 250);
+    } else if (rule == QLatin1String("credits close their quotation marks")) {
+        // Not "Pudd'nhead Wilson's Calendar, nor "Christian Observations, "1629, nor `Christ is All.'
+        static const QRegularExpression garbled(QStringLiteral("`|, \"[a-z\\d]"));
+        for (const QString &entry : recordsOf(ReferenceSchema::Quote))
+            for (const QString &line : entry.split(QLatin1Char('\n')))
+                if (line.startsWith(QLatin1String("    -- ")) && (line.count(QLatin1Char('"')) % 2 != 0 || garbled.match(line).hasMatch()))
+                    faults << line.trimmed();
+    } else {
+        // Book, chapter and the verses after the colon; a chapter by itself must exist.
+        const Database bible(dataPath(ReferenceSchema::Bible));
+        QHash<QString, int> chapterSize;
+        for (const QStringList &row : bible.rows(QStringLiteral("SELECT book, chapter, verses FROM BibleChapters")))
+            chapterSize.insert(row.at(0) + QLatin1Char(' ') + row.at(1), row.at(2).toInt());
+        QStringList books = BibleReference::bookNames();
+        std::sort(books.begin(), books.end(), [](const QString &a, const QString &b) { return a.size() > b.size(); });
+        const QRegularExpression reference(QStringLiteral("(?<![\\p{L}\\d])(%1) (\\d+)(?::(\\d+(?:-\\d+)?(?:, \\d+(?:-\\d+)?)*))?")
+                                               .arg(books.join(QLatin1Char('|'))));
+        int references = 0;
+        for (const ReferenceSchema::Table &table : {ReferenceSchema::Joke, ReferenceSchema::Quote, ReferenceSchema::Sermon}) {
+            for (const QString &text : recordsOf(table)) {
+                for (auto it = reference.globalMatch(text); it.hasNext(); ++references) {
+                    const QRegularExpressionMatch m = it.next();
+                    const int size = chapterSize.value(m.captured(1) + QLatin1Char(' ') + m.captured(2));
+                    const QStringList numbers = m.captured(3).split(QRegularExpression(QStringLiteral("[-, ]+")), Qt::SkipEmptyParts);
+                    if (size == 0 || std::any_of(numbers.cbegin(), numbers.cend(), [size](const QString &v) { return v.toInt() > size; }))
+                        faults << m.captured();
+                }
+            }
+        }
+        QVERIFY(references > 100000);
+    }
+    QVERIFY2(faults.isEmpty(), qPrintable(QStringLiteral("%1 faults, first %2").arg(faults.size()).arg(faults.mid(0, 5).join(QStringLiteral(" | ")))));
 }
 
 QTEST_GUILESS_MAIN(TestLibrary)

@@ -227,7 +227,8 @@ void TestQuotes::curationRejectsMalformedRules()
 {
     QString error;
     const auto good = QuoteCuration::parse(QStringLiteral("# note\n[*]\nfiles: people, wisdom\nfiles: love\n"
-                                                          "drop: Bad joke | Someone | cruel\n\n[Fool 26]\ntitle: Fools\n"
+                                                          "drop: Bad joke | Someone | cruel\ncredit: William Gumall | William Gurnall\n"
+                                                          "\n[Fool 26]\ntitle: Fools\n"
                                                           "count: 26\npick: A fool and | Anon\nverse: Psalms 14:1\n"),
                                            &error);
     QVERIFY2(good.has_value(), qPrintable(error));
@@ -235,6 +236,8 @@ void TestQuotes::curationRejectsMalformedRules()
     QCOMPARE(good->dropped.size(), 1);
     QCOMPARE(good->dropped[0].text, QStringLiteral("Bad joke"));
     QCOMPARE(good->dropped[0].why, QStringLiteral("cruel"));
+    QCOMPARE(good->credits.size(), 1);
+    QCOMPARE(good->credits[0].to, QStringLiteral("William Gurnall"));
     QCOMPARE(good->subjects.size(), 1);
     const SubjectCuration &fool = good->subjects.constFirst();
     QCOMPARE(fool.key, QStringLiteral("Fool 26"));
@@ -242,7 +245,7 @@ void TestQuotes::curationRejectsMalformedRules()
     QCOMPARE(fool.count, 26);
     QCOMPARE(fool.rules.size(), 2);
     QCOMPARE(fool.rules[0].kind, QStringLiteral("pick"));
-    QCOMPARE(fool.rules[0].line, 10);
+    QCOMPARE(fool.rules[0].line, 11);
     QCOMPARE(fool.rules[1].kind, QStringLiteral("verse"));
 
     const QStringList bad = {
@@ -254,6 +257,7 @@ void TestQuotes::curationRejectsMalformedRules()
         QStringLiteral("[A]\ncount: many\n"),          // not a number
         QStringLiteral("[*]\ncolour: blue\n"),         // unknown global
         QStringLiteral("[*]\ndrop: words only\n"),     // a drop without author and reason
+        QStringLiteral("[*]\ncredit: William Gumall\n"), // a mend without the right reading
         QStringLiteral("[A]\njust some words\n"),      // no colon
     };
     for (const QString &text : bad) {
@@ -366,10 +370,10 @@ void TestQuotes::selectorPlacesChosenSayings()
 {
     QString error;
     const auto curation = QuoteCuration::parse(QStringLiteral(
-        "[*]\nfiles: people, pets\n"
+        "[*]\nfiles: people, pets\ncredit: John Jamieson, M.A., 1789 | John Jamieson, 1789\ncredit: Sage 3 | Sage Three\n"
         "[Dogs]\ndevil: DOG\npick: A door is what | Nash\npick: his day\n"
         "[Fool 8]\ncount: 8\nverse: Proverbs 26:4-5\ntreasury: 14 | The world we live in | a world of fools.\n"
-        "pick: k0a | Sage\npick: k1a\npick: k2a\npick: k3a\npick: k4a\npick: k5a\n"), &error);
+        "pick: k0a | Sage\npick: k1a | Sage 1 | Attributed to Sage 1\npick: k2a\npick: k3a | Sage 3\npick: k4a\npick: k5a\n"), &error);
     QVERIFY2(curation.has_value(), qPrintable(error));
     QVector<Quotation> fortunes = {
         fortune(QStringLiteral("A door is what a dog is perpetually on the wrong side of."), QStringLiteral("Ogden Nash"), QStringLiteral("pets")),
@@ -399,10 +403,13 @@ void TestQuotes::selectorPlacesChosenSayings()
     QCOMPARE(blocks.size(), 8);
     QCOMPARE(blocks[0], QStringLiteral("Answer not a fool according to his folly, lest thou also be like unto him. Answer a "
                                        "fool according to his folly, lest he be wise in his own conceit.\n    -- Proverbs 26:4-5"));
-    QCOMPARE(blocks[1], QStringLiteral("The world we live in is a world of fools.\n    -- John Jamieson, M.A., 1789 (in C. H. "
+    // Misprinted attributions are mended; a pick's credit replaces the file's.
+    QCOMPARE(blocks[1], QStringLiteral("The world we live in is a world of fools.\n    -- John Jamieson, 1789 (in C. H. "
                                        "Spurgeon, The Treasury of David, Psalm 14)"));
+    const QStringList credits{QStringLiteral("Sage 0"), QStringLiteral("Attributed to Sage 1"), QStringLiteral("Sage 2"),
+                              QStringLiteral("Sage Three"), QStringLiteral("Sage 4"), QStringLiteral("Sage 5")};
     for (int i = 0; i < 6; ++i)
-        QCOMPARE(authorOf(blocks[2 + i]), QStringLiteral("Sage %1").arg(i));
+        QCOMPARE(authorOf(blocks[2 + i]), credits.at(i));
     QVERIFY(fool->constFirst().text.trimmed().endsWith(QStringLiteral(
         "Sources: fortunes (people); the King James Version; C. H. Spurgeon's The Treasury of David.")));
 }
@@ -445,6 +452,8 @@ void TestQuotes::selectorFailsLoudly()
         {"[Time 5]\nverse: Psalms 90:12\n[Days]\nverse: Psalms 90:12\n", "stands under \"Time 5\" already"},
         {"[*]\ndrop: Time flies like | Groucho Marx | weak\n[Time 5]\npick: Time flies\n", "dropped.txt line 4"},
         {"[Other]\npick: Time flies\n", "no quotation curation for subject \"Time 5\""},
+        {"[*]\ncredit: Grouch Marx | Groucho Marx\n[Time 5]\npick: Time flies\n", "no source attributes a saying to \"Grouch Marx\""},
+        {"[Time 5]\npick: Time flies | Groucho Marx | \n", "words | author | credit"},
     };
     for (const auto &c : cases) {
         QString error;
@@ -489,7 +498,12 @@ void TestQuotes::buildFromInstalledSources()
                                QStringLiteral("one redeeming feature"), QStringLiteral("convenient cover for absurdity"),
                                QStringLiteral("schizophrenia"), QStringLiteral("lynch"), QStringLiteral("sterilized"),
                                QStringLiteral("direst of all disasters"), QStringLiteral("world's leading religion"),
-                               QStringLiteral("Ed.]"), QStringLiteral("crazyphilman"), QStringLiteral("moderation cannot hurt")};
+                               QStringLiteral("Ed.]"), QStringLiteral("crazyphilman"), QStringLiteral("moderation cannot hurt"),
+                               // and misprints, wrong credits, a mockery and whole modern poems found in the second review
+                               QStringLiteral("Gumall"), QStringLiteral("Seeker"), QStringLiteral("Agustus"), QStringLiteral("Macheyne"),
+                               QStringLiteral("1600-1601"), QStringLiteral("grasp should exceed"), QStringLiteral("years old than"),
+                               QStringLiteral("\n    -- Mahatma Gandhi\n"), QStringLiteral("\n    -- Robert F. Kennedy\n"),
+                               QStringLiteral("Christian world"), QStringLiteral("Rivendell"), QStringLiteral("hug o' war")};
     int treasury = 0;
     QSet<QString> everywhere;
     int total = 0;
