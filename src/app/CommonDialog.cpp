@@ -23,12 +23,18 @@ QStringList CommonDialog::nameFilters(const QString &filter)
 {
     QStringList filters;
     for (const FilterEntry &e : filterEntries(filter)) {
-        QString pattern = e.pattern.trimmed();
+        // Several patterns are separated by semicolons in the filter text,
+        // by spaces in the dialog's.
+        QStringList patterns = e.pattern.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (QString &p : patterns) {
+            p = p.trimmed();
 #ifndef Q_OS_WIN
-        // Outside Windows "*.*" would hide every file without a dot.
-        if (pattern == QLatin1String("*.*"))
-            pattern = QStringLiteral("*");
+            // Outside Windows "*.*" would hide every file without a dot.
+            if (p == QLatin1String("*.*"))
+                p = QStringLiteral("*");
 #endif
+        }
+        const QString pattern = patterns.join(QLatin1Char(' '));
         // The dialog reads its patterns from the last brackets of an entry:
         // keep the description as written when its brackets hold the
         // pattern, otherwise add the real pattern.
@@ -44,7 +50,7 @@ QStringList CommonDialog::nameFilters(const QString &filter)
 
 QString CommonDialog::defaultSuffix(const FilterEntry &entry)
 {
-    const QString pattern = entry.pattern.trimmed();
+    const QString pattern = entry.pattern.section(QLatin1Char(';'), 0, 0).trimmed();
     if (!pattern.startsWith(QLatin1String("*.")))
         return {};
     const QString suffix = pattern.mid(2);

@@ -22,14 +22,16 @@ public:
 
     explicit CommonDialog(QObject *parent = nullptr);
 
-    // "description|pattern|description|pattern..."
+    // "description|pattern|description|pattern...", several patterns of
+    // one type separated by ";"
     QString Filter;
     int FilterIndex = 0; // 1-based; 0 = none chosen
     QString FileName;
     bool CancelError = false;
     int Flags = 0;
 
-    // Font dialog results (and its starting values next time).
+    // Font dialog results (and its starting values next time). A Color
+    // without alpha is the automatic colour (see FontDialog).
     QString FontName;
     float FontSize = 0;
     QRgb Color = 0xff000000;
@@ -46,7 +48,7 @@ public:
     QStringList nameFilters() const { return nameFilters(Filter); }
     static QStringList nameFilters(const QString &filter);
     // The extension a save dialog adds to a name typed without one while
-    // this type is chosen: its pattern's, when that is one "*.ext"; else "".
+    // this type is chosen: its (first) pattern's, when that is "*.ext"; else "".
     static QString defaultSuffix(const FilterEntry &entry);
 
     // Modal file dialogs. On return FileName holds the chosen full path, or

@@ -57,10 +57,15 @@ public:
     // per-user data folder) and, once the window is up, offers the work
     // that programs which did not end properly left behind.
     void enableRecovery(const QString &folder = {});
+    // Opens a file named on the command line, as File, Open does. While
+    // recovered documents are still being offered the file waits for the
+    // answers: when one is recovered the file is not opened (a message
+    // names it), so that the recovered work is not replaced unasked;
+    // otherwise it opens after the last answer.
+    void openFromCommandLine(const QString &path);
     // Documents asked for other than through File, Open's dialog (the recent
     // list, the command line, a later start of the program): the first is
-    // opened as File, Open does, the unsaved-changes question first; the
-    // others are named as not opened.
+    // opened as openFromCommandLine does; the others are named as not opened.
     void openFromOutside(const QStringList &files);
     // The File menu's list of the documents last opened or saved.
     RecentFiles *recentFiles() const { return m_recentFiles; }
@@ -215,6 +220,9 @@ private:
     QString printTitle() const;    // the document's name for the printer or the PDF
     void offerRecoveredDocuments();
     void offerNextRecovered();
+    // The recovered documents have all been answered: the file named on
+    // the command line, if any, opens now, or is said not to.
+    void openAfterRecovery();
     // The editor started or ended a long command; the document commands follow.
     void RichTextBox1_busyChanged(bool busy);
     // Cancels a long command that can be cancelled; false when one is under
@@ -233,6 +241,9 @@ private:
     bool m_closeWhenIdle = false; // closed during a long command that cannot be cancelled
     bool m_exitWhenIdle = false;
     std::vector<DocumentRecovery::Orphan> m_orphans; // recovered documents still to offer
+    bool m_offeringRecovered = false; // one of them is being answered or restored
+    bool m_recoveredMeanwhile = false; // one was restored while a file waited
+    QString m_openAfterRecovery;       // the file named on the command line, waiting
 
     // reference panels: each view follows its data source's current record
     BoundView *m_bibleView = nullptr;

@@ -111,20 +111,19 @@ void frmMain::setUpDesktop()
 
 void frmMain::openFromOutside(const QStringList &files)
 {
-    // Every document opened other than through File, Open's dialog comes
-    // here: the recent list, the command line, a later start.
-    // Like the other document commands, nothing while a long command runs.
-    if (files.isEmpty() || RichTextBox1->isBusy() || !SaveChanges())
+    if (files.isEmpty())
         return;
-    const bool opened = openDocumentFile(files.first());
+    // As a file named on the command line: the question first, and never
+    // over work that a recovery offer still pending may bring back.
+    openFromCommandLine(files.first());
     if (files.size() == 1)
         return;
     QStringList names;
     for (const QString &f : files.mid(1))
         names << QDir::toNativeSeparators(f);
-    QString text = QStringLiteral("Vellumor holds one document at a time");
-    text += opened ? QStringLiteral(", so only \"%1\" was opened.").arg(QFileInfo(files.first()).fileName())
-                   : QStringLiteral(".");
-    text += names.size() == 1 ? QStringLiteral(" This one was not opened:") : QStringLiteral(" These were not opened:");
-    tell(this, text + QStringLiteral("\n\n") + names.join(QLatin1Char('\n')));
+    tell(this, QStringLiteral("Vellumor holds one document at a time, so it opens only \"%1\". %2\n\n%3")
+                   .arg(QFileInfo(files.first()).fileName(),
+                        names.size() == 1 ? QStringLiteral("This one was not opened:")
+                                          : QStringLiteral("These were not opened:"),
+                        names.join(QLatin1Char('\n'))));
 }

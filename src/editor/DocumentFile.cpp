@@ -56,8 +56,11 @@ std::optional<QString> strictUtf16(QByteArrayView bytes, QStringDecoder::Encodin
 }
 
 // Every line of raw, each followed by "\n"; CR LF, CR and LF end a line.
-QString splitLines(const QString &raw)
+// *style gets the kind of the first line end and whether the last line had one.
+QString splitLines(const QString &raw, DocumentFile::TextStyle *style = nullptr)
 {
+    using LineEnd = DocumentFile::TextStyle::LineEnd;
+    std::optional<LineEnd> first;
     QString text;
     text.reserve(raw.size() + 1);
     const qsizetype n = raw.size();
@@ -68,14 +71,22 @@ QString splitLines(const QString &raw)
             continue;
         text.append(QStringView(raw).sliced(lineStart, i - lineStart));
         text.append(u'\n');
-        if (c == u'\r' && i + 1 < n && raw.at(i + 1) == u'\n')
+        const bool crLf = c == u'\r' && i + 1 < n && raw.at(i + 1) == u'\n';
+        if (!first)
+            first = crLf ? LineEnd::CrLf : c == u'\r' ? LineEnd::Cr : LineEnd::Lf;
+        if (crLf)
             ++i;
         lineStart = i + 1;
     }
-    if (lineStart < n) {
+    const bool unended = lineStart < n;
+    if (unended) {
         // The last line has no break of its own; it is given one like the others.
         text.append(QStringView(raw).sliced(lineStart));
         text.append(u'\n');
+    }
+    if (style) {
+        style->lineEnd = first.value_or(LineEnd::CrLf);
+        style->lastLineUnended = unended;
     }
     return text;
 }
@@ -131,28 +142,43 @@ QString DocumentFile::fromUtf8Or1252(const QByteArray &bytes)
     return utf8 ? *utf8 : fromWindows1252(bytes);
 }
 
-QString DocumentFile::decode(const QByteArray &bytes)
+QString DocumentFile::decode(const QByteArray &bytes, TextStyle *style)
 {
+    if (style)
+        *style = TextStyle();
     if (const auto encoding = utf16Mark(bytes)) {
         QStringDecoder decoder(*encoding, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-        return splitLines(decoder.decode(QByteArrayView(bytes).sliced(2)));
+        return splitLines(decoder.decode(QByteArrayView(bytes).sliced(2)), style);
     }
     QByteArrayView body(bytes);
-    if (body.startsWith("\xEF\xBB\xBF"))
+    const bool mark = body.startsWith("\xEF\xBB\xBF");
+    if (mark)
         body = body.sliced(3);
     const std::optional<QString> utf8 = strictUtf8(body);
-    return splitLines(utf8 ? *utf8 : fromWindows1252(bytes));
+    const QString text = splitLines(utf8 ? *utf8 : fromWindows1252(bytes), style);
+    if (style)
+        style->utf8Mark = mark && utf8;
+    return text;
 }
 
-QByteArray DocumentFile::encode(const QString &text)
+QByteArray DocumentFile::encode(const QString &text, const TextStyle &style)
 {
     QString lines = text;
     lines.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     lines.replace(u'\r', u'\n');
     lines.replace(QChar::ParagraphSeparator, u'\n');
     lines.replace(QChar::LineSeparator, u'\n');
-    lines.replace(QLatin1String("\n"), QLatin1String("\r\n"));
-    return lines.toUtf8();
+    // Only the break that reading added goes: one typed after it stays.
+    if (style.lastLineUnended && lines.endsWith(u'\n'))
+        lines.chop(1);
+    switch (style.lineEnd) {
+    case TextStyle::LineEnd::CrLf: lines.replace(QLatin1String("\n"), QLatin1String("\r\n")); break;
+    case TextStyle::LineEnd::Cr: lines.replace(u'\n', u'\r'); break;
+    case TextStyle::LineEnd::Lf: break;
+    }
+    QByteArray bytes = style.utf8Mark ? QByteArrayLiteral("\xEF\xBB\xBF") : QByteArray();
+    bytes += lines.toUtf8();
+    return bytes;
 }
 
 std::optional<QByteArray> DocumentFile::readBytes(const QString &path, QString *reason)
@@ -172,24 +198,26 @@ std::optional<QByteArray> DocumentFile::readBytes(const QString &path, QString *
         setReason(reason, file.errorString());
         return std::nullopt;
     }
-    const QString tooLarge = QStringLiteral("The file is larger than %1 MB.").arg(MaxBytes / (1024 * 1024));
-    if (file.size() > MaxBytes) {
+    // Rich text needs more bytes for the same document.
+    const qint64 limit = file.peek(5) == "{\\rtf" ? MaxRtfBytes : MaxBytes;
+    const QString tooLarge = QStringLiteral("The file is larger than %1 MB.").arg(limit / (1024 * 1024));
+    if (file.size() > limit) {
         setReason(reason, tooLarge);
         return std::nullopt;
     }
-    QByteArray bytes = file.read(MaxBytes + 1);
+    QByteArray bytes = file.read(limit + 1);
     if (file.error() != QFileDevice::NoError) {
         setReason(reason, file.errorString());
         return std::nullopt;
     }
-    if (bytes.size() > MaxBytes) {
+    if (bytes.size() > limit) {
         setReason(reason, tooLarge);
         return std::nullopt;
     }
     return bytes;
 }
 
-std::optional<QString> DocumentFile::textFromBytes(const QByteArray &bytes, QString *reason)
+std::optional<QString> DocumentFile::textFromBytes(const QByteArray &bytes, QString *reason, TextStyle *style)
 {
     if (const auto encoding = utf16Mark(bytes)) {
         const std::optional<QString> raw = strictUtf16(bytes, *encoding);
@@ -201,13 +229,15 @@ std::optional<QString> DocumentFile::textFromBytes(const QByteArray &bytes, QStr
             setReason(reason, nulReason());
             return std::nullopt;
         }
-        return splitLines(*raw);
+        if (style)
+            *style = TextStyle();
+        return splitLines(*raw, style);
     }
     if (bytes.contains('\0')) {
         setReason(reason, nulReason());
         return std::nullopt;
     }
-    return decode(bytes);
+    return decode(bytes, style);
 }
 
 std::optional<QString> DocumentFile::read(const QString &path, QString *reason)

@@ -239,12 +239,13 @@ std::vector<DocumentRecovery::Orphan> DocumentRecovery::takeOrphans()
             continue;
         Orphan orphan(path, std::move(lock));
         QFile file(path);
-        if (!file.open(QIODevice::ReadOnly)) {
-            orphan.problem = file.errorString();
-        } else if (file.size() > MaxFileBytes) {
+        if (file.size() > MaxFileBytes) {
             orphan.problem = QStringLiteral("It is larger than %1 MB.").arg(MaxFileBytes / (1024 * 1024));
+        } else if (!file.open(QIODevice::ReadOnly)) {
+            orphan.problem = file.errorString();
         } else {
-            orphan.contents = decode(file.readAll(), &orphan.problem);
+            // Read no further than the limit, should it have grown meanwhile.
+            orphan.contents = decode(file.read(MaxFileBytes + 1), &orphan.problem);
         }
         orphan.time = orphan.contents ? orphan.contents->time : QFileInfo(path).lastModified();
         orphans.push_back(std::move(orphan));

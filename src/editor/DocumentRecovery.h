@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/DocumentFile.h"
 #include "editor/RtfWriter.h"
 
 #include <QByteArray>
@@ -116,8 +117,10 @@ public:
     static QByteArray encode(const Contents &contents);
     static std::optional<Contents> decode(const QByteArray &bytes, QString *problem);
 
-    // Larger files are refused as damaged rather than read.
-    static constexpr qint64 MaxFileBytes = qint64(512) * 1024 * 1024;
+    // Larger files are refused as damaged, unread: a recovery file holds
+    // the document as RTF, which the editor reads up to MaxRtfBytes, and a
+    // short header (its longest part the document's name).
+    static constexpr qint64 MaxFileBytes = DocumentFile::MaxRtfBytes + 64 * 1024;
 
 signals:
     void written(const QString &path);

@@ -17,6 +17,9 @@
 #include <QPixmap>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 constexpr int kRegular = 0;
@@ -35,6 +38,18 @@ QString pickedText(const QListWidget *list)
 {
     const QList<QListWidgetItem *> picked = list->selectedItems();
     return picked.isEmpty() ? QString() : picked.first()->text();
+}
+
+// Contrast ratio of two colours as WCAG defines it.
+double contrast(const QColor &a, const QColor &b)
+{
+    const auto luminance = [](const QColor &c) {
+        const auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
 } // namespace
@@ -96,6 +111,11 @@ FontDialog::FontDialog(const Choice &initial, bool showEffects, QWidget *parent)
     m_underline->setObjectName(QStringLiteral("chkUnderline"));
     m_colour = new QComboBox(effects);
     m_colour->setObjectName(QStringLiteral("cboColor"));
+    {
+        QPixmap swatch(16, 12);
+        swatch.fill(palette().color(QPalette::Text));
+        m_colour->addItem(QIcon(swatch), QStringLiteral("Automatic"), QVariant::fromValue(uint(AutomaticColor)));
+    }
     for (const NamedColour &c : classicColours()) {
         QPixmap swatch(16, 12);
         swatch.fill(QColor(c.rgb));
@@ -156,8 +176,8 @@ FontDialog::FontDialog(const Choice &initial, bool showEffects, QWidget *parent)
     m_strike->setChecked(initial.strikethru);
     m_underline->setChecked(initial.underline);
     const QRgb rgb = initial.color & 0xFFFFFF;
-    int colourIndex = -1;
-    for (int i = 0; i < m_colour->count(); ++i) {
+    int colourIndex = qAlpha(initial.color) == 0 ? 0 : -1;
+    for (int i = 1; colourIndex < 0 && i < m_colour->count(); ++i) {
         if ((m_colour->itemData(i).toUInt() & 0xFFFFFF) == rgb)
             colourIndex = i;
     }
@@ -225,7 +245,7 @@ FontDialog::Choice FontDialog::choice() const
         c.name = hits.first()->text();
     if (!parseSize(m_size->text(), &c.size))
         c.size = 0;
-    c.color = m_colour->currentData().toUInt() | 0xff000000;
+    c.color = m_colour->currentData().toUInt();
     const int style = m_styles->currentRow();
     c.bold = style == kBold || style == kBoldItalic;
     c.italic = style == kItalic || style == kBoldItalic;
@@ -262,9 +282,19 @@ void FontDialog::updateSample()
     font.setUnderline(c.underline);
     font.setStrikeOut(c.strikethru);
     m_sample->setFont(font);
+    // Shown on the editor's background, unless the colour is unreadable
+    // there (black under a dark palette): then on white or black,
+    // whichever reads better, which always gives at least 4.5:1.
+    const QPalette own = palette();
+    const QColor ink = qAlpha(c.color) == 0 ? own.color(QPalette::Text) : QColor(c.color);
+    QColor paper = own.color(QPalette::Base);
+    if (contrast(ink, paper) < 4.5)
+        paper = contrast(ink, Qt::white) >= contrast(ink, Qt::black) ? QColor(Qt::white) : QColor(Qt::black);
     QPalette p = m_sample->palette();
-    p.setColor(QPalette::WindowText, QColor(c.color));
+    p.setColor(QPalette::WindowText, ink);
+    p.setColor(QPalette::Window, paper);
     m_sample->setPalette(p);
+    m_sample->setAutoFillBackground(true);
 }
 
 bool CommonDialog::ShowFont(QWidget *parent)

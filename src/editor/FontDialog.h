@@ -19,10 +19,14 @@ class FontDialog : public QDialog {
     Q_DISABLE_COPY_MOVE(FontDialog)
 
 public:
+    // A colour without alpha: the text has no colour of its own and shows in
+    // the editor's text colour.
+    static constexpr QRgb AutomaticColor = 0;
+
     struct Choice {
         QString name;
         float size = 0;
-        QRgb color = 0xff000000;
+        QRgb color = 0xff000000; // or AutomaticColor
         bool bold = false;
         bool italic = false;
         bool underline = false;
@@ -33,7 +37,8 @@ public:
         const char *name;
         QRgb rgb;
     };
-    // The sixteen classic colours, in the order the colour list shows them.
+    // The sixteen classic colours, in the order the colour list shows them
+    // after "Automatic".
     static const std::array<NamedColour, 16> &classicColours();
 
     // showEffects: offer underline, strike-through and colour.

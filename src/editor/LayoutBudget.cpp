@@ -50,13 +50,14 @@ void LayoutBudget::addText(QStringView text, qreal points)
 {
     const qreal em = qMax<qreal>(points, 1) * m_pxPerPoint;
     const qreal narrow = NarrowEm * em;
+    const qreal room = m_width - m_indent;
     for (const QChar c : text) {
         const char16_t u = c.unicode();
         if (u > 0x20 && u < 0x7F) {
             // Printable ASCII, most of any text: a narrow letter.
             if (++m_run > m_longestRun)
                 m_longestRun = m_run;
-            if (m_width > 0 && m_used > 0 && m_used + narrow > m_width)
+            if (m_width > 0 && m_used > 0 && m_used + narrow > room)
                 newLine();
             m_used += narrow;
             if (m_lineEm < em)
@@ -89,7 +90,7 @@ void LayoutBudget::addSlow(char16_t u, qreal em, qreal points)
     if (u >= 0xDC00 && u <= 0xDFFF)
         return; // second half of a pair, counted with the first
     const qreal w = isWide(u) ? em : NarrowEm * em;
-    if (m_width > 0 && m_used > 0 && m_used + w > m_width)
+    if (m_width > 0 && m_used > 0 && m_used + w > m_width - m_indent)
         newLine();
     m_used += w;
     m_lineEm = qMax(m_lineEm, em);
@@ -129,6 +130,7 @@ LayoutBudget::OfDocument::OfDocument(const QTextDocument &doc, qreal textWidth, 
     , m_end(qMin(to, int(m_text.size())))
     , m_override(override)
     , m_fallback(doc.defaultFont().pointSizeF() > 0 ? doc.defaultFont().pointSizeF() : 12)
+    , m_indentWidth(doc.indentWidth())
 {
 }
 
@@ -158,6 +160,9 @@ bool LayoutBudget::OfDocument::step(qsizetype characters)
         if (position >= m_end)
             break;
         done += m_block.length();
+        const QTextBlockFormat format = m_block.blockFormat();
+        m_budget.setIndent(format.leftMargin() + format.rightMargin() + format.indent() * m_indentWidth
+                           + qMax<qreal>(0, format.textIndent()));
         for (auto it = m_block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             const int start = position;

@@ -38,6 +38,9 @@ public:
     void addText(QStringView text, qreal points);
     // Ends the paragraph; an empty one is a line of the given size.
     void endParagraph(qreal points);
+    // Lines of what is added from now on are this many pixels narrower: a
+    // paragraph's indents.
+    void setIndent(qreal pixels) { m_indent = qMax<qreal>(0, pixels); }
     // Height so far, the open paragraph included.
     qreal height() const;
 
@@ -75,6 +78,7 @@ private:
     void addSlow(char16_t u, qreal em, qreal points);
 
     qreal m_width;
+    qreal m_indent = 0;
     qreal m_pxPerPoint;
     qreal m_height = 0;
     qreal m_used = 0;      // width taken on the open line
@@ -106,5 +110,6 @@ private:
     int m_end;
     std::optional<SizeOverride> m_override;
     qreal m_fallback;
+    qreal m_indentWidth;
     QHash<int, qreal> m_points;
 };

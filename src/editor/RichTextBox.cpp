@@ -82,7 +82,12 @@ int RichTextBox::SelLength() const
 
 QString RichTextBox::SelText() const
 {
-    QString s = textCursor().selectedText();
+    const QTextCursor c = textCursor();
+    // A long selection is cut from one copy of the text: the cursor would
+    // gather it fragment by fragment, several times slower.
+    QString s = c.selectionEnd() - c.selectionStart() > SliceCharacters
+        ? document()->toRawText().mid(c.selectionStart(), c.selectionEnd() - c.selectionStart())
+        : c.selectedText();
     s.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
     s.replace(QChar::LineSeparator, QLatin1Char('\n'));
     return s;
@@ -201,8 +206,27 @@ void RichTextBox::SetSelFontSize(float points)
 void RichTextBox::SetSelColor(QRgb rgb)
 {
     QTextCharFormat f;
-    f.setForeground(QColor(rgb));
+    f.setForeground(qAlpha(rgb) == 0 ? QBrush() : QBrush(QColor(rgb)));
     mergeSelectionFormat(f);
+}
+
+QTextCharFormat RichTextBox::SelStartFormat() const
+{
+    const QTextCursor c = textCursor();
+    if (!c.hasSelection())
+        return currentCharFormat();
+    const int start = c.selectionStart();
+    const int end = c.selectionEnd();
+    // The first character at or after the start, paragraph marks passed over.
+    for (QTextBlock block = document()->findBlock(start); block.isValid() && block.position() < end;
+         block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (fragment.position() + fragment.length() > start)
+                return fragment.charFormat();
+        }
+    }
+    return c.charFormat();
 }
 
 void RichTextBox::SetSelAlignment(int alignment)

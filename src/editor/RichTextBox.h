@@ -106,7 +106,12 @@ public:
     void SetSelFontName(const QString &family);
     // Sizes above MaxFontSize are taken as MaxFontSize.
     void SetSelFontSize(float points);
+    // A colour without alpha takes the colour away: the text then shows in
+    // the control's text colour.
     void SetSelColor(QRgb rgb);
+    // The character format the selection begins with; with nothing
+    // selected, that of the text typed next.
+    QTextCharFormat SelStartFormat() const;
     // 0 left, 1 right, 2 centre; other values are ignored.
     void SetSelAlignment(int alignment);
 
@@ -156,6 +161,10 @@ signals:
     // A write or format was refused because the document could not hold
     // its result; the document is unchanged. message is for the user.
     void Refused(const QString &message);
+    // Rich text went in without a part the reader could not take (nested
+    // too deeply). Raised once per write or load, from the event loop once
+    // it is done; message is for the user.
+    void LeftOut(const QString &message);
     void busyChanged(bool busy);
 
 protected:
@@ -236,6 +245,10 @@ private:
     void keepPageHeight();
     void watchLayout();
 
+    // Rich text just written or loaded lacks a part: LeftOut follows once
+    // the command is done.
+    void noteLeftOut();
+
     // The job's side of the busy state.
     void beginJob(EditorJob *job);
     // changed: the job changed the document, which then raises Change once.
@@ -250,6 +263,7 @@ private:
     QTextCharFormat *m_group = nullptr; // collecting a FormatGroup's writes
     QPointer<EditorJob> m_job;
     bool m_wasReadOnly = false;
+    bool m_leftOutPending = false; // noted during a job, said at its end
     QPointer<QTextDocument> m_heightDocument;
     int m_heightRevision = -1;
     qreal m_heightWidth = 0;

@@ -49,6 +49,7 @@ struct Built {
     std::shared_ptr<std::unique_ptr<QTextDocument>> doc;
     qreal height = 0;
     bool longWords = false;
+    bool leftOut = false; // rich text nested too deeply was left out
 };
 
 // Builds a whole document with no layout and no undo history. progress
@@ -85,6 +86,7 @@ Built buildDocument(const BuildSettings &settings, const QString &content, bool 
                 return {};
         }
         reader.finish();
+        built.leftOut = reader.leftOut();
     } else {
         for (qsizetype done = 0; done < content.size();) {
             const qsizetype end = sliceEnd(content, done, RichTextBox::SliceCharacters);
@@ -155,6 +157,8 @@ protected:
                 return;
             }
             box()->swapInDocument(built.doc->release(), built.longWords);
+            if (built.leftOut)
+                box()->noteLeftOut();
             noteChanged();
             setCancellable(false); // the document is in: no going back
             layOutToTheEnd([this] { finish(Outcome::Done); });
@@ -434,6 +438,8 @@ void RichTextBox::loadDocument(const QString &content, bool rtf, const Loaded &d
     }
     swapInDocument(built.doc->release(), built.longWords);
     settleLayout();
+    if (built.leftOut)
+        noteLeftOut();
     if (done)
         done(true, QString());
 }
@@ -529,6 +535,18 @@ void RichTextBox::endJob(bool changed)
     if (changed)
         emit Change();
     emit busyChanged(false);
+    // Noted only once the content is in, so said whatever the job did after.
+    if (std::exchange(m_leftOutPending, false))
+        noteLeftOut();
+}
+
+void RichTextBox::noteLeftOut()
+{
+    if (isBusy()) {
+        m_leftOutPending = true;
+        return;
+    }
+    QMetaObject::invokeMethod(this, [this] { emit LeftOut(RtfReader::leftOutMessage()); }, Qt::QueuedConnection);
 }
 
 std::optional<qreal> RichTextBox::knownHeight() const

@@ -6,6 +6,9 @@
 #include "editor/RtfWriter.h"
 
 #include <QMimeData>
+#include <QVariant>
+
+#include <algorithm>
 #include <QTextCursor>
 
 #include <array>
@@ -21,6 +24,64 @@ const std::array kRtfTypes = {
 #ifdef Q_OS_WIN
     QStringLiteral("application/x-qt-windows-mime;value=\"Rich Text Format\""),
 #endif
+};
+
+// A selection for the clipboard or a drag: taken at once as plain values,
+// made into text or RTF only when asked for. Selecting all of a long
+// document offers it to the X11 selection, and most of what is offered
+// is never read.
+class SelectionMimeData : public QMimeData {
+public:
+    SelectionMimeData(RtfContent content, bool rich)
+        : m_content(std::move(content))
+        , m_rich(rich)
+    {
+    }
+
+    QStringList formats() const override
+    {
+        QStringList types{QStringLiteral("text/plain")};
+        if (m_rich)
+            for (const QString &type : kRtfTypes)
+                types << type;
+        return types;
+    }
+    bool hasFormat(const QString &type) const override { return formats().contains(type); }
+
+protected:
+    QVariant retrieveData(const QString &type, QMetaType) const override
+    {
+        if (type == u"text/plain" || type == u"text/plain;charset=utf-8")
+            return plainText();
+        if (m_rich && std::find(kRtfTypes.begin(), kRtfTypes.end(), type) != kRtfTypes.end())
+            return RtfWriter::write(m_content).toUtf8();
+        return {};
+    }
+
+private:
+    // As SelText gives it: a line break between paragraphs.
+    QString plainText() const
+    {
+        QString text;
+        text.reserve(m_content.text.size() + m_content.paragraphs.size());
+        const QStringView all(m_content.text);
+        qsizetype position = 0;
+        qsizetype run = 0;
+        for (const RtfContent::Paragraph &paragraph : m_content.paragraphs) {
+            for (const qsizetype last = run + paragraph.runs; run < last; ++run) {
+                const int length = m_content.runs.at(run).length;
+                text += all.sliced(position, length);
+                position += length;
+            }
+            if (paragraph.ends)
+                text += QLatin1Char('\n');
+        }
+        text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+        return text;
+    }
+
+    RtfContent m_content;
+    bool m_rich;
 };
 
 } // namespace
@@ -59,12 +120,15 @@ void RichTextBox::SetSelRTF(const QString &rtf)
         // job's cursor, which it is given at the first slice.
         auto text = std::make_shared<QString>(rtf);
         auto reader = std::make_shared<std::unique_ptr<RtfReader>>();
-        plan.slice = [text, reader](QTextCursor &c, int chars, qreal &fraction) {
+        plan.slice = [this, text, reader](QTextCursor &c, int chars, qreal &fraction) {
             if (!*reader)
                 *reader = std::make_unique<RtfReader>(c, *text);
             const bool more = (*reader)->step(chars);
-            if (!more)
+            if (!more) {
                 (*reader)->finish();
+                if ((*reader)->leftOut())
+                    noteLeftOut();
+            }
             fraction = qreal((*reader)->position()) / text->size();
             return more;
         };
@@ -82,22 +146,17 @@ void RichTextBox::SetSelRTF(const QString &rtf)
     if (rewrap)
         setWrapping(document(), true);
     // One edit block: one undo step and one Change for the whole write.
-    RtfReader::insert(cursor, rtf);
+    const bool whole = RtfReader::insert(cursor, rtf);
     setTextCursor(cursor);
     if (rewrap)
         settleLayout();
+    if (!whole)
+        noteLeftOut();
 }
 
 QMimeData *RichTextBox::SelMimeData() const
 {
-    auto mime = std::make_unique<QMimeData>();
-    mime->setText(SelText());
-    if (!isReadOnly()) {
-        const QByteArray rtf = SelRTF().toUtf8();
-        for (const QString &type : kRtfTypes)
-            mime->setData(type, rtf);
-    }
-    return mime.release();
+    return new SelectionMimeData(RtfWriter::capture(textCursor()), !isReadOnly());
 }
 
 std::optional<QString> RichTextBox::pasteText(const QMimeData *source)

@@ -27,7 +27,9 @@ enum class Cmd {
     Ansi, AnsiCpg, Mac, Pc, Pca, Deff, FontTable, ColourTable, SkipDestination,
     Font, FontCharset, FontSize, Colour, Red, Green, Blue,
     Bold, Italic, Underline, UnderlineNone, Strike, Hidden, Plain,
+    Super, Sub, NoSuperSub, Up, Down, Highlight,
     Pard, AlignLeft, AlignRight, AlignCentre, AlignJustify,
+    LeftIndent, RightIndent, FirstIndent, SpaceBefore, SpaceAfter,
     Par, Line, Tab, Cell, Row, Page,
     Unicode, UnicodeSkip, Bin,
     EmDash, EnDash, EmSpace, EnSpace, QmSpace, Bullet, LQuote, RQuote, LDblQuote, RDblQuote,
@@ -57,6 +59,12 @@ const std::vector<Word> &commandTable()
             {u"ulw", Cmd::Underline}, {u"ulwave", Cmd::Underline}, {u"ulnone", Cmd::UnderlineNone},
             {u"strike", Cmd::Strike}, {u"striked", Cmd::Strike}, {u"v", Cmd::Hidden},
             {u"plain", Cmd::Plain}, {u"pard", Cmd::Pard},
+            {u"super", Cmd::Super}, {u"sub", Cmd::Sub}, {u"nosupersub", Cmd::NoSuperSub},
+            {u"up", Cmd::Up}, {u"dn", Cmd::Down},
+            {u"highlight", Cmd::Highlight}, {u"cb", Cmd::Highlight}, {u"chcbpat", Cmd::Highlight},
+            {u"li", Cmd::LeftIndent}, {u"lin", Cmd::LeftIndent}, {u"ri", Cmd::RightIndent},
+            {u"rin", Cmd::RightIndent}, {u"fi", Cmd::FirstIndent}, {u"sb", Cmd::SpaceBefore},
+            {u"sa", Cmd::SpaceAfter},
             {u"ql", Cmd::AlignLeft}, {u"qr", Cmd::AlignRight}, {u"qc", Cmd::AlignCentre},
             {u"qj", Cmd::AlignJustify}, {u"qd", Cmd::AlignJustify},
             {u"par", Cmd::Par}, {u"line", Cmd::Line}, {u"tab", Cmd::Tab},
@@ -183,6 +191,12 @@ QString sanitized(const QString &text)
     return out;
 }
 
+// How much narrower than the page a paragraph's lines may be.
+qreal indentPixels(const RtfContent::Layout &layout)
+{
+    return (layout.left + layout.right + qMax(0, layout.firstLine)) / RtfWriter::TwipsPerPixel;
+}
+
 } // namespace
 
 bool RtfReader::isRtf(QStringView text)
@@ -190,21 +204,27 @@ bool RtfReader::isRtf(QStringView text)
     return text.startsWith(u"{\\rtf");
 }
 
-void RtfReader::insert(QTextCursor &cursor, QStringView rtf)
+QString RtfReader::leftOutMessage()
+{
+    return QStringLiteral("Part of the rich text was too deeply nested and was left out");
+}
+
+bool RtfReader::insert(QTextCursor &cursor, QStringView rtf)
 {
     if (isRtf(rtf)) {
         RtfReader reader(cursor, rtf);
         reader.m_ownEditBlock = true;
         reader.step(rtf.size());
         reader.finish();
-        return;
+        return !reader.leftOut();
     }
     if (rtf.isEmpty() && !cursor.hasSelection())
-        return;
+        return true;
     cursor.beginEditBlock();
     cursor.removeSelectedText();
     cursor.insertText(rtf.toString());
     cursor.endEditBlock();
+    return true;
 }
 
 void RtfReader::measure(QStringView rtf, LayoutBudget &budget)
@@ -294,7 +314,7 @@ void RtfReader::finish()
     if (!m_started)
         start();
     if (!m_done)
-        m_finalAlignment = m_state.alignment; // truncated: take what was read
+        m_finalLayout = m_state.layout; // truncated: take what was read
     flushBytes();
     flushRun();
     if (!m_cursor)
@@ -308,7 +328,7 @@ void RtfReader::finish()
         && m_cursor->atBlockEnd();
     QTextBlockFormat format = m_cursor->blockFormat();
     if (ownsParagraph)
-        format.setAlignment(m_finalAlignment);
+        RtfWriter::applyLayout(m_finalLayout, format);
     else if (m_paragraphs > 0)
         format = m_targetBlockFormat;
     if (format != m_cursor->blockFormat()) {
@@ -323,6 +343,10 @@ void RtfReader::finish()
 void RtfReader::openGroup()
 {
     if (m_overflowDepth > 0 || m_stack.size() >= MaxDepth) {
+        if (m_overflowDepth == 0) {
+            m_overflowInText = m_state.destination == Destination::Text;
+            m_overflowSkipFrom = 0;
+        }
         ++m_overflowDepth;
         return;
     }
@@ -334,6 +358,8 @@ bool RtfReader::closeGroup()
 {
     m_pendingSkip = 0;
     if (m_overflowDepth > 0) {
+        if (m_overflowDepth == m_overflowSkipFrom)
+            m_overflowSkipFrom = 0;
         --m_overflowDepth;
         return true;
     }
@@ -344,7 +370,7 @@ bool RtfReader::closeGroup()
     if (m_state.destination == Destination::ColourTable && m_colourSet)
         commitColour();
     if (m_stack.size() == 1)
-        m_finalAlignment = m_state.alignment;
+        m_finalLayout = m_state.layout;
     m_state = m_stack.takeLast();
     return !m_stack.isEmpty();
 }
@@ -382,6 +408,9 @@ void RtfReader::decodedText(QStringView text, bool literal)
 {
     switch (destination()) {
     case Destination::Skip:
+        // Text of the document, nested too deeply to be read.
+        if (m_overflowDepth > 0 && m_overflowInText && m_overflowSkipFrom == 0 && !m_state.chars.hidden)
+            m_leftOut = true;
         return;
     case Destination::Text:
         if (m_state.chars.hidden)
@@ -477,6 +506,8 @@ void RtfReader::controlSymbol(QChar symbol)
     case u'*':
         if (m_overflowDepth == 0)
             m_state.destination = Destination::Skip;
+        else if (m_overflowSkipFrom == 0)
+            m_overflowSkipFrom = m_overflowDepth;
         return;
     case u'\r':
     case u'\n':
@@ -515,6 +546,10 @@ void RtfReader::controlWord(QStringView word, bool hasParam, int param)
 
     switch (dest) {
     case Destination::Skip:
+        // Beyond MaxDepth, what is not document text is no loss.
+        if (m_overflowDepth > 0 && m_overflowSkipFrom == 0
+            && (cmd == Cmd::SkipDestination || cmd == Cmd::FontTable || cmd == Cmd::ColourTable))
+            m_overflowSkipFrom = m_overflowDepth;
         return;
     case Destination::FontTable:
         switch (cmd) {
@@ -547,6 +582,7 @@ void RtfReader::controlWord(QStringView word, bool hasParam, int param)
         break;
     }
 
+    using Position = RtfContent::Format::Position;
     CharProps &chars = m_state.chars;
     const bool on = !hasParam || param != 0;
     switch (cmd) {
@@ -587,11 +623,23 @@ void RtfReader::controlWord(QStringView word, bool hasParam, int param)
     case Cmd::Strike: chars.strike = on; return;
     case Cmd::Hidden: chars.hidden = on; return;
     case Cmd::Plain: chars = CharProps(); return;
-    case Cmd::Pard: m_state.alignment = Qt::AlignLeft | Qt::AlignAbsolute; return;
-    case Cmd::AlignLeft: m_state.alignment = Qt::AlignLeft | Qt::AlignAbsolute; return;
-    case Cmd::AlignRight: m_state.alignment = Qt::AlignRight | Qt::AlignAbsolute; return;
-    case Cmd::AlignCentre: m_state.alignment = Qt::AlignHCenter; return;
-    case Cmd::AlignJustify: m_state.alignment = Qt::AlignJustify; return;
+    case Cmd::Super: chars.position = on ? Position::Super : Position::Normal; return;
+    case Cmd::Sub: chars.position = on ? Position::Sub : Position::Normal; return;
+    case Cmd::NoSuperSub: chars.position = Position::Normal; return;
+    // Raised or lowered by so many half-points: shown as superscript or subscript.
+    case Cmd::Up: chars.position = hasParam && param == 0 ? Position::Normal : Position::Super; return;
+    case Cmd::Down: chars.position = hasParam && param == 0 ? Position::Normal : Position::Sub; return;
+    case Cmd::Highlight: chars.highlight = qMax(0, param); return;
+    case Cmd::Pard: m_state.layout = RtfContent::Layout(); return;
+    case Cmd::AlignLeft: m_state.layout.alignment = Qt::AlignLeft | Qt::AlignAbsolute; return;
+    case Cmd::AlignRight: m_state.layout.alignment = Qt::AlignRight | Qt::AlignAbsolute; return;
+    case Cmd::AlignCentre: m_state.layout.alignment = Qt::AlignHCenter; return;
+    case Cmd::AlignJustify: m_state.layout.alignment = Qt::AlignJustify; return;
+    case Cmd::LeftIndent: paragraphWord(&RtfContent::Layout::left, param); return;
+    case Cmd::RightIndent: paragraphWord(&RtfContent::Layout::right, param); return;
+    case Cmd::FirstIndent: paragraphWord(&RtfContent::Layout::firstLine, param); return;
+    case Cmd::SpaceBefore: paragraphWord(&RtfContent::Layout::before, param); return;
+    case Cmd::SpaceAfter: paragraphWord(&RtfContent::Layout::after, param); return;
     case Cmd::Par:
     case Cmd::Row:
     case Cmd::Page:
@@ -703,6 +751,7 @@ void RtfReader::flushRun()
         return;
     m_paragraphHasText = true;
     if (!m_cursor) {
+        m_budget->setIndent(indentPixels(m_state.layout));
         m_budget->addText(text, m_runProps.halfPoints / 2.0);
         return;
     }
@@ -715,31 +764,39 @@ void RtfReader::paragraphBreak()
     flushBytes();
     flushRun();
     if (!m_cursor) {
+        m_budget->setIndent(indentPixels(m_state.layout));
         m_budget->endParagraph(m_state.chars.halfPoints / 2.0);
         ++m_paragraphs;
         m_paragraphHasText = false;
         return;
     }
     beginEdit();
-    const Qt::Alignment alignment = m_state.alignment;
-    if (!m_paragraphs || alignment != m_nextFormat.alignment()) {
+    const RtfContent::Layout &layout = m_state.layout;
+    const bool newLayout = !m_paragraphs || layout != m_nextLayout;
+    if (newLayout) {
         QTextBlockFormat format = m_cursor->blockFormat();
-        format.setAlignment(alignment);
+        RtfWriter::applyLayout(layout, format);
         if (format != m_cursor->blockFormat())
             m_cursor->setBlockFormat(format);
-    }
-    // The paragraph after the break holds whatever followed the insertion
-    // point, so it takes the target's own format. It goes in with the
-    // alignment in force, which its own break most often keeps (one format
-    // object for all of them keeps Qt's work per paragraph small); finish()
-    // gives the last one the target's format back.
-    if (!m_paragraphs || alignment != m_nextFormat.alignment()) {
+        // The paragraph after the break holds whatever followed the insertion
+        // point, so it takes the target's own format. It goes in with the
+        // layout in force, which its own break most often keeps (one format
+        // object for all of them keeps Qt's work per paragraph small); finish()
+        // gives the last one the target's format back.
         m_nextFormat = m_targetBlockFormat;
-        m_nextFormat.setAlignment(alignment);
+        RtfWriter::applyLayout(layout, m_nextFormat);
+        m_nextLayout = layout;
     }
     m_cursor->insertBlock(m_nextFormat, m_targetBlockCharFormat);
     ++m_paragraphs;
     m_paragraphHasText = false;
+}
+
+void RtfReader::paragraphWord(int RtfContent::Layout::*length, int twips)
+{
+    RtfContent::Layout &layout = m_state.layout;
+    // Indents never reach past the edges; spacing is never negative.
+    layout.*length = length == &RtfContent::Layout::firstLine ? twips : qMax(0, twips);
 }
 
 QString RtfReader::resolveFamily(const QString &name)
@@ -795,6 +852,12 @@ QTextCharFormat RtfReader::formatFor(const CharProps &props)
     format.setFontPointSize(props.halfPoints / 2.0);
     if (props.colour < m_colours.size() && m_colours.at(props.colour).isValid())
         format.setForeground(m_colours.at(props.colour));
+    if (props.highlight > 0 && props.highlight < m_colours.size() && m_colours.at(props.highlight).isValid())
+        format.setBackground(m_colours.at(props.highlight));
+    if (props.position == RtfContent::Format::Position::Super)
+        format.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
+    else if (props.position == RtfContent::Format::Position::Sub)
+        format.setVerticalAlignment(QTextCharFormat::AlignSubScript);
     format.setFontWeight(props.bold ? QFont::Bold : QFont::Normal);
     format.setFontItalic(props.italic);
     format.setFontUnderline(props.underline);

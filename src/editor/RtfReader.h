@@ -10,13 +10,16 @@
 #include <QTextCharFormat>
 #include <QTextCursor>
 
+#include "editor/RtfWriter.h"
+
 // Reads an RTF document into a rich text document at a cursor: text,
-// paragraphs with their alignment, and runs with font, size, colour, bold,
-// italic, underline and strike-through. Built for text from other programs
-// and from the clipboard, so any input is safe: nesting is limited, numbers
-// are clamped, font names and font tables are capped, truncated documents
-// are taken as far as they go, and the work is linear in the length of the
-// input.
+// paragraphs with their alignment, indents and spacing, and runs with font,
+// size, colour, highlight, bold, italic, underline, strike-through,
+// superscript and subscript. Built for text from other programs and from
+// the clipboard, so any input is safe: nesting is limited (what lies deeper
+// is left out, and leftOut() tells), numbers are clamped, font names and
+// font tables are capped, truncated documents are taken as far as they go,
+// and the work is linear in the length of the input.
 class LayoutBudget;
 
 class RtfReader {
@@ -30,11 +33,14 @@ public:
 
     // True when the text begins with "{\rtf".
     static bool isRtf(QStringView text);
+    // Says, for the user, that text nested deeper than MaxDepth was left out.
+    static QString leftOutMessage();
 
     // Replaces the cursor's selection with the document's content, as one
     // undo step; the cursor ends after the inserted content. Text that is
     // not RTF goes in as plain text in the cursor's character format.
-    static void insert(QTextCursor &cursor, QStringView rtf);
+    // False when text nested too deeply was left out.
+    static bool insert(QTextCursor &cursor, QStringView rtf);
 
     // Feeds the document's text, in its sizes and paragraphs, to budget
     // without inserting it anywhere.
@@ -52,6 +58,8 @@ public:
     qsizetype position() const { return m_pos; }
     // Whether the document has been changed so far.
     bool changed() const { return m_changed; }
+    // Whether text nested deeper than MaxDepth was left out so far.
+    bool leftOut() const { return m_leftOut; }
 
 private:
     enum class Destination { Text, FontTable, ColourTable, Skip };
@@ -65,13 +73,15 @@ private:
         bool underline = false;
         bool strike = false;
         bool hidden = false;
+        RtfContent::Format::Position position = RtfContent::Format::Position::Normal;
+        int highlight = 0; // colour table index; 0 is none
         bool operator==(const CharProps &) const = default;
     };
 
     struct State {
         Destination destination = Destination::Text;
         CharProps chars;
-        Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignAbsolute;
+        RtfContent::Layout layout; // \pard: left-aligned, no indents, no spacing
         int unicodeSkip = 1; // \ucN: fallback characters after each \uN
     };
 
@@ -84,7 +94,8 @@ private:
 
     friend size_t qHash(const CharProps &p, size_t seed) noexcept
     {
-        return qHashMulti(seed, p.font, p.halfPoints, p.colour, p.bold, p.italic, p.underline, p.strike);
+        return qHashMulti(seed, p.font, p.halfPoints, p.colour, p.bold, p.italic, p.underline, p.strike,
+                          int(p.position), p.highlight);
     }
 
     RtfReader(LayoutBudget &budget, QStringView rtf);
@@ -105,6 +116,7 @@ private:
     void flushBytes();
     void flushRun();
     void paragraphBreak();
+    void paragraphWord(int RtfContent::Layout::*length, int twips);
     void commitFont();
     void commitColour();
 
@@ -121,6 +133,11 @@ private:
     QList<State> m_stack;
     State m_state;
     int m_overflowDepth = 0;
+    // Beyond MaxDepth: whether the groups left out were document text, and
+    // the depth from which they began a destination that is not.
+    bool m_overflowInText = false;
+    int m_overflowSkipFrom = 0;
+    bool m_leftOut = false;
     bool m_done = false;
     bool m_started = false;
     bool m_ownEditBlock = false; // one-shot insert(): the reader opens the block
@@ -150,10 +167,11 @@ private:
     QTextBlockFormat m_targetBlockFormat;
     QTextCharFormat m_targetBlockCharFormat;
     QTextBlockFormat m_nextFormat; // of the paragraphs the reader begins
+    RtfContent::Layout m_nextLayout;
     bool m_startedAtBlockStart = false;
     int m_paragraphs = 0;
     bool m_paragraphHasText = false;
-    Qt::Alignment m_finalAlignment = Qt::AlignLeft | Qt::AlignAbsolute;
+    RtfContent::Layout m_finalLayout;
 
     bool m_familiesLoaded = false;
     QHash<QString, QString> m_familyByLowerName;

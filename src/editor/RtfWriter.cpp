@@ -11,6 +11,9 @@
 #include <QTextDocument>
 #include <QTextFragment>
 
+#include <cmath>
+#include <functional>
+
 namespace {
 
 constexpr char kHex[] = "0123456789abcdef";
@@ -38,9 +41,26 @@ bool isDroppedChar(char16_t ch)
         || ch == 0xFFFC || ch == QChar::ParagraphSeparator;
 }
 
+// Printable ASCII other than the three RTF specials goes as it is.
+bool isPlain(char16_t ch)
+{
+    return ch >= 0x20 && ch < 0x7F && ch != u'\\' && ch != u'{' && ch != u'}';
+}
+
 void appendText(QString &out, QStringView text)
 {
-    for (const QChar qc : text) {
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        // Most text needs no escape: it goes in stretches.
+        qsizetype plainEnd = i;
+        while (plainEnd < n && isPlain(text[plainEnd].unicode()))
+            ++plainEnd;
+        if (plainEnd > i) {
+            out += text.sliced(i, plainEnd - i);
+            i = plainEnd - 1;
+            continue;
+        }
+        const QChar qc = text[i];
         const char16_t ch = qc.unicode();
         if (isDroppedChar(ch))
             continue;
@@ -117,6 +137,24 @@ const char *alignmentWord(Qt::Alignment alignment)
     return "\\ql";
 }
 
+// The alignment as the RTF reader gives it back.
+Qt::Alignment plainAlignment(Qt::Alignment alignment)
+{
+    const Qt::Alignment h = alignment & Qt::AlignHorizontal_Mask;
+    if (h & Qt::AlignJustify)
+        return Qt::AlignJustify;
+    if (h & Qt::AlignHCenter)
+        return Qt::AlignHCenter;
+    if (h & (Qt::AlignRight | Qt::AlignTrailing))
+        return Qt::AlignRight | Qt::AlignAbsolute;
+    return Qt::AlignLeft | Qt::AlignAbsolute;
+}
+
+int toTwips(qreal pixels)
+{
+    return int(qBound<qreal>(-1e6, std::round(pixels * RtfWriter::TwipsPerPixel), 1e6));
+}
+
 // Collects the document's fonts and colours in order of first use.
 class Tables {
 public:
@@ -170,39 +208,39 @@ RtfContent RtfWriter::capture(const QTextCursor &selection)
 
     const int start = selection.selectionStart();
     const int end = selection.selectionEnd();
-    // Fragments share a few formats: each is read once.
-    QHash<int, int> formatOf;
+    // The text in one copy, cut by positions: a fragment's own text is a copy each.
+    const QString all = doc->toRawText();
+    content.text.reserve(end - start);
+    // Fragments and paragraphs share a few formats: each is read once.
+    QHash<int, RtfContent::Layout> layouts;
+    QHash<int, int> known;
     auto formatIndex = [&](const QTextFragment &fragment) {
         const int index = fragment.charFormatIndex();
-        auto it = formatOf.constFind(index);
-        if (it != formatOf.constEnd())
+        auto it = known.constFind(index);
+        if (it != known.constEnd())
             return *it;
-        const QTextCharFormat format = fragment.charFormat();
-        RtfContent::Format f;
-        f.family = familyOf(format, content.defaultFamily);
-        f.halfPoints = halfPointsOf(format, defaultFont);
-        if (format.foreground().style() != Qt::NoBrush)
-            f.colour = format.foreground().color().rgb() & 0xFFFFFF;
-        f.bold = format.fontWeight() >= QFont::Bold;
-        f.italic = format.fontItalic();
-        f.underline = underlined(format);
-        f.strike = format.fontStrikeOut();
-        content.formats.append(std::move(f));
-        return *formatOf.insert(index, int(content.formats.size()) - 1);
+        content.formats.append(formatOf(fragment.charFormat(), defaultFont));
+        return *known.insert(index, int(content.formats.size()) - 1);
     };
     for (QTextBlock block = doc->findBlock(start); block.isValid() && block.position() < end;
          block = block.next()) {
         RtfContent::Paragraph paragraph;
-        paragraph.alignment = block.blockFormat().alignment();
+        const int layoutIndex = block.blockFormatIndex();
+        auto layout = layouts.constFind(layoutIndex);
+        if (layout == layouts.constEnd())
+            layout = layouts.insert(layoutIndex, layoutOf(block.blockFormat(), doc->indentWidth()));
+        paragraph.layout = *layout;
         const qsizetype runsBefore = content.runs.size();
+        int position = block.position(); // a fragment's own position is a tree walk
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
-            const int fStart = qMax(start, fragment.position());
-            const int fEnd = qMin(end, fragment.position() + fragment.length());
+            const int fragmentStart = position;
+            position += fragment.length();
+            const int fStart = qMax(start, fragmentStart);
+            const int fEnd = qMin(end, position);
             if (fStart >= fEnd)
                 continue;
-            const QString text = fragment.text();
-            content.text += QStringView(text).mid(fStart - fragment.position(), fEnd - fStart);
+            content.text += QStringView(all).sliced(fStart, fEnd - fStart);
             content.runs.append({fEnd - fStart, formatIndex(fragment)});
         }
         paragraph.runs = int(content.runs.size() - runsBefore);
@@ -226,6 +264,8 @@ QString RtfWriter::write(const RtfContent &content)
             + QString::number(f.halfPoints);
         if (f.colour)
             prefix += QStringLiteral("\\cf") + QString::number(tables.colour(*f.colour));
+        if (f.highlight)
+            prefix += QStringLiteral("\\highlight") + QString::number(tables.colour(*f.highlight));
         if (f.bold)
             prefix += QLatin1String("\\b");
         if (f.italic)
@@ -234,21 +274,39 @@ QString RtfWriter::write(const RtfContent &content)
             prefix += QLatin1String("\\ul");
         if (f.strike)
             prefix += QLatin1String("\\strike");
+        if (f.position == RtfContent::Format::Position::Super)
+            prefix += QLatin1String("\\super");
+        else if (f.position == RtfContent::Format::Position::Sub)
+            prefix += QLatin1String("\\sub");
         prefix += QLatin1Char(' ');
         prefixes.append(prefix);
     }
     QString body;
-    body.reserve(content.text.size() + content.runs.size() * 16 + content.paragraphs.size() * 12);
+    body.reserve(content.text.size() + content.runs.size() * 18 + content.paragraphs.size() * 12);
     const QStringView text(content.text);
     qsizetype position = 0;
     qsizetype run = 0;
     for (const RtfContent::Paragraph &paragraph : content.paragraphs) {
+        const RtfContent::Layout &layout = paragraph.layout;
         body += QLatin1String("\\pard");
-        body += QLatin1String(alignmentWord(paragraph.alignment));
+        body += QLatin1String(alignmentWord(layout.alignment));
+        for (const auto &[word, twips] : {std::pair{"\\li", layout.left}, std::pair{"\\ri", layout.right},
+                                          std::pair{"\\fi", layout.firstLine}, std::pair{"\\sb", layout.before},
+                                          std::pair{"\\sa", layout.after}}) {
+            if (twips != 0) {
+                body += QLatin1String(word);
+                body += QString::number(twips);
+            }
+        }
         for (const qsizetype last = run + paragraph.runs; run < last; ++run) {
             const RtfContent::Run &r = content.runs.at(run);
+            // A group per run, as word processors write them: LibreOffice
+            // drops the indents of a last paragraph whose runs change
+            // \super at its top level.
+            body += QLatin1Char('{');
             body += prefixes.at(r.format);
             appendText(body, text.mid(position, r.length));
+            body += QLatin1Char('}');
             position += r.length;
         }
         if (paragraph.ends)
@@ -284,25 +342,15 @@ void RtfWriter::insert(const RtfContent &content, QTextCursor &cursor)
 {
     QList<QTextCharFormat> formats;
     formats.reserve(content.formats.size());
-    for (const RtfContent::Format &f : content.formats) {
-        QTextCharFormat format;
-        format.setFontFamilies({f.family});
-        format.setFontPointSize(f.halfPoints / 2.0);
-        if (f.colour)
-            format.setForeground(QColor(*f.colour));
-        format.setFontWeight(f.bold ? QFont::Bold : QFont::Normal);
-        format.setFontItalic(f.italic);
-        format.setFontUnderline(f.underline);
-        format.setFontStrikeOut(f.strike);
-        formats.append(format);
-    }
+    for (const RtfContent::Format &f : content.formats)
+        formats.append(charFormat(f));
     const QStringView text(content.text);
     qsizetype position = 0;
     qsizetype run = 0;
     bool first = true;
     for (const RtfContent::Paragraph &paragraph : content.paragraphs) {
         QTextBlockFormat block = cursor.blockFormat();
-        block.setAlignment(paragraph.alignment);
+        applyLayout(paragraph.layout, block);
         if (first)
             cursor.setBlockFormat(block);
         else
@@ -314,6 +362,105 @@ void RtfWriter::insert(const RtfContent &content, QTextCursor &cursor)
             position += r.length;
         }
     }
+}
+
+RtfContent::Format RtfWriter::formatOf(const QTextCharFormat &format, const QFont &defaultFont)
+{
+    RtfContent::Format f;
+    f.family = familyOf(format, defaultFont.family());
+    f.halfPoints = halfPointsOf(format, defaultFont);
+    if (format.foreground().style() != Qt::NoBrush)
+        f.colour = format.foreground().color().rgb() & 0xFFFFFF;
+    if (format.background().style() != Qt::NoBrush)
+        f.highlight = format.background().color().rgb() & 0xFFFFFF;
+    f.bold = format.fontWeight() >= QFont::Bold;
+    f.italic = format.fontItalic();
+    f.underline = underlined(format);
+    f.strike = format.fontStrikeOut();
+    switch (format.verticalAlignment()) {
+    case QTextCharFormat::AlignSuperScript: f.position = RtfContent::Format::Position::Super; break;
+    case QTextCharFormat::AlignSubScript: f.position = RtfContent::Format::Position::Sub; break;
+    default: break;
+    }
+    return f;
+}
+
+RtfContent::Layout RtfWriter::layoutOf(const QTextBlockFormat &format, qreal indentWidth)
+{
+    RtfContent::Layout l;
+    l.alignment = plainAlignment(format.alignment());
+    l.left = toTwips(format.leftMargin() + format.indent() * indentWidth);
+    l.right = toTwips(format.rightMargin());
+    l.firstLine = toTwips(format.textIndent());
+    l.before = toTwips(format.topMargin());
+    l.after = toTwips(format.bottomMargin());
+    return l;
+}
+
+QTextCharFormat RtfWriter::charFormat(const RtfContent::Format &f)
+{
+    QTextCharFormat format;
+    format.setFontFamilies({f.family});
+    format.setFontPointSize(f.halfPoints / 2.0);
+    if (f.colour)
+        format.setForeground(QColor(*f.colour));
+    if (f.highlight)
+        format.setBackground(QColor(*f.highlight));
+    format.setFontWeight(f.bold ? QFont::Bold : QFont::Normal);
+    format.setFontItalic(f.italic);
+    format.setFontUnderline(f.underline);
+    format.setFontStrikeOut(f.strike);
+    if (f.position == RtfContent::Format::Position::Super)
+        format.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
+    else if (f.position == RtfContent::Format::Position::Sub)
+        format.setVerticalAlignment(QTextCharFormat::AlignSubScript);
+    return format;
+}
+
+void RtfWriter::applyLayout(const RtfContent::Layout &layout, QTextBlockFormat &format)
+{
+    format.setAlignment(layout.alignment);
+    // Zero only where the format had a length of its own: equal formats
+    // stay equal, and Qt keeps fewer of them.
+    const auto set = [&format](int property, int twips) {
+        if (twips != 0 || format.hasProperty(property))
+            format.setProperty(property, twips / TwipsPerPixel);
+    };
+    set(QTextFormat::BlockLeftMargin, layout.left);
+    set(QTextFormat::BlockRightMargin, layout.right);
+    set(QTextFormat::TextIndent, layout.firstLine);
+    set(QTextFormat::BlockTopMargin, layout.before);
+    set(QTextFormat::BlockBottomMargin, layout.after);
+    if (format.indent() != 0)
+        format.setIndent(0); // counted in the left margin
+}
+
+bool RtfWriter::hasFormatting(const QTextDocument &doc, const QTextCharFormat &plain)
+{
+    const QFont defaultFont = doc.defaultFont();
+    const RtfContent::Format plainFormat = formatOf(plain, defaultFont);
+    const RtfContent::Layout plainLayout = layoutOf(QTextBlockFormat(), doc.indentWidth());
+    QHash<int, bool> formatted; // by format index: each format is read once
+    QHash<int, bool> laidOut;
+    const auto differs = [](QHash<int, bool> &known, int index, const std::function<bool()> &test) {
+        auto it = known.constFind(index);
+        if (it == known.constEnd())
+            it = known.insert(index, test());
+        return *it;
+    };
+    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+        if (differs(laidOut, block.blockFormatIndex(), [&] {
+                return layoutOf(block.blockFormat(), doc.indentWidth()) != plainLayout;
+            }))
+            return true;
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (differs(formatted, fragment.charFormatIndex(),
+                        [&] { return formatOf(fragment.charFormat(), defaultFont) != plainFormat; }))
+                return true;
+        }
+    }
+    return false;
 }
 
 QString RtfWriter::toLower(QStringView rtf)

@@ -4,6 +4,7 @@
 #include "editor/RichTextBox.h"
 #include "editor/RtfWriter.h"
 
+#include <QFileInfo>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -20,7 +21,9 @@ QTextCursor wholeDocument(QTextDocument *doc)
 
 QString SermonDocument::fileFilter()
 {
-    return QStringLiteral("Text files (*.txt )|*.txt") + QStringLiteral("|Batch files (*.bat) | *.bat")
+    // The first type, the one Open starts on, lists rich text files too:
+    // what the user saved is what Open shows.
+    return QStringLiteral("Text files (*.txt *.rtf)|*.txt;*.rtf") + QStringLiteral("|Batch files (*.bat) | *.bat")
            + QStringLiteral("|INI FILES (*ini) | *ini") + QStringLiteral("|All Files (*.*)| *.*")
            + QStringLiteral("|Rich Text Format (*.rtf)|*.rtf");
 }
@@ -55,8 +58,32 @@ void SermonDocument::editorChanged()
 
 SermonDocument::Format SermonDocument::formatFor(const QString &path, bool richTextTypeChosen)
 {
-    return richTextTypeChosen || path.endsWith(QLatin1String(".rtf"), Qt::CaseInsensitive) ? Format::RichText
-                                                                                           : Format::PlainText;
+    if (path.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive))
+        return Format::PlainText;
+    if (path.endsWith(QLatin1String(".rtf"), Qt::CaseInsensitive))
+        return Format::RichText;
+    return richTextTypeChosen ? Format::RichText : Format::PlainText;
+}
+
+bool SermonDocument::hasFormatting() const
+{
+    return m_editor && RtfWriter::hasFormatting(*m_editor->document(), m_editor->defaultCharFormat());
+}
+
+std::optional<SermonDocument::DiskStamp> SermonDocument::stampOf(const QString &path)
+{
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.isFile())
+        return std::nullopt;
+    return DiskStamp{info.size(), info.lastModified()};
+}
+
+bool SermonDocument::changedOnDisk() const
+{
+    if (!m_stamp)
+        return false;
+    const std::optional<DiskStamp> now = stampOf(CurrentFile);
+    return now && *now != *m_stamp;
 }
 
 void SermonDocument::replaceContent(const QString &content, bool rtf, const Done &done)
@@ -78,10 +105,11 @@ bool SermonDocument::save(const QString &path, Format format, QString *reason)
 {
     const QByteArray bytes = format == Format::RichText
                                  ? RtfWriter::write(wholeDocument(m_editor->document())).toLatin1()
-                                 : DocumentFile::encode(m_editor->Text());
+                                 : DocumentFile::encode(m_editor->Text(), m_style);
     if (!DocumentFile::writeBytes(path, bytes, reason))
         return false;
     m_format = format;
+    m_stamp = stampOf(path);
     TextChanged = false;
     m_recovery.discard();
     emit fileOpenedOrSaved(path);
@@ -96,19 +124,25 @@ void SermonDocument::open(const QString &path, const Done &done)
         done(false, reason);
         return;
     }
+    // Taken with the bytes: a change made while a long file loads counts.
+    const std::optional<DiskStamp> stamp = stampOf(path);
     const bool rtf = bytes->startsWith("{\\rtf");
     std::optional<QString> text;
+    DocumentFile::TextStyle style;
     if (rtf)
         text = DocumentFile::fromUtf8Or1252(*bytes);
     else
-        text = DocumentFile::textFromBytes(*bytes, &reason);
+        text = DocumentFile::textFromBytes(*bytes, &reason, &style);
     if (!text) {
         done(false, reason);
         return;
     }
-    replaceContent(*text, rtf, [this, path, rtf, done](bool ok, const QString &why) {
+    replaceContent(*text, rtf, [this, path, rtf, style, stamp, done](bool ok, const QString &why) {
         if (ok) {
             m_format = rtf ? Format::RichText : Format::PlainText;
+            m_style = style;
+            m_stamp = stamp;
+            m_plainTextAgreed.clear();
             CurrentFile = path;
             TextChanged = false;
             m_recovery.discard();
@@ -130,6 +164,9 @@ bool SermonDocument::clear()
     // untitled document when its first save dialog is cancelled.
     PreviousFile.clear();
     m_format = Format::PlainText;
+    m_style = {};
+    m_stamp.reset();
+    m_plainTextAgreed.clear();
     TextChanged = false;
     m_recovery.discard();
     return true;
@@ -164,6 +201,10 @@ void SermonDocument::restore(const DocumentRecovery::Contents &contents, const D
             CurrentFile = contents.fileName;
             PreviousFile.clear();
             m_format = contents.richText ? Format::RichText : Format::PlainText;
+            // How the file looked when the work was lost is not known.
+            m_style = {};
+            m_stamp.reset();
+            m_plainTextAgreed.clear();
             TextChanged = true;
             m_recovery.writeNow();
         }

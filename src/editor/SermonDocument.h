@@ -1,7 +1,9 @@
 #pragma once
 
+#include "editor/DocumentFile.h"
 #include "editor/DocumentRecovery.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -41,18 +43,38 @@ public:
     // The editor's change notification: counted as an edit unless skipped.
     void editorChanged();
 
-    // Rich text for a name ending in ".rtf" (any case) or when the rich text
-    // type was chosen; plain text otherwise.
+    // The name decides: plain text for a name ending in ".txt", rich text
+    // for ".rtf" (any case); for other names rich text when the rich text
+    // type was chosen.
     static Format formatFor(const QString &path, bool richTextTypeChosen);
     // The format CurrentFile was read in or last written in.
     Format fileFormat() const { return m_format; }
+    // How the plain text file was written (line ends, final line break),
+    // kept for its next save; the default for other documents.
+    DocumentFile::TextStyle textStyle() const { return m_style; }
+
+    // Whether the document holds formatting that a plain text file cannot
+    // keep (see RtfWriter::hasFormatting).
+    bool hasFormatting() const;
+    // The user agreed to save the document as plain text under this name,
+    // formatting lost: not asked again for that name while the document
+    // keeps it.
+    bool plainTextAgreed(const QString &path) const { return !path.isEmpty() && path == m_plainTextAgreed; }
+    void agreePlainText(const QString &path) { m_plainTextAgreed = path; }
+
+    // Whether CurrentFile on disk differs in size or modification time from
+    // what the document last read or wrote there, that is, another program
+    // changed it. False for a document that has not been read from or
+    // written to its file, and for a file that is gone.
+    bool changedOnDisk() const;
 
     // Tells whether a file or recovered document went in; reason says why not.
     using Done = std::function<void(bool ok, const QString &reason)>;
 
-    // Writes the whole document atomically. On success the document is
-    // clean and in that format, and its recovery file is gone; on failure
-    // nothing changes and *reason names the cause. Does not name it.
+    // Writes the whole document atomically (plain text in its textStyle()).
+    // On success the document is clean and in that format, and its recovery
+    // file is gone; on failure nothing changes and *reason names the cause.
+    // Does not name it.
     bool save(const QString &path, Format format, QString *reason);
     // Reads the file (rich text when it begins with "{\rtf", plain text
     // otherwise) into the editor with a fresh undo history; the document
@@ -84,8 +106,18 @@ private:
     // notification is not an edit, and none is left pending.
     void replaceContent(const QString &content, bool rtf, const Done &done);
     DocumentRecovery::Snapshot snapshot() const;
+    // What the file on disk is like now.
+    struct DiskStamp {
+        qint64 size = -1;
+        QDateTime modified;
+        bool operator==(const DiskStamp &) const = default;
+    };
+    static std::optional<DiskStamp> stampOf(const QString &path);
 
     QPointer<RichTextBox> m_editor;
     Format m_format = Format::PlainText;
+    DocumentFile::TextStyle m_style;
+    QString m_plainTextAgreed;
+    std::optional<DiskStamp> m_stamp; // of CurrentFile, when last read or written
     DocumentRecovery m_recovery;
 };

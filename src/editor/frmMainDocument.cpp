@@ -38,6 +38,39 @@ QString saveFailed()
     return QStringLiteral("The document could not be saved to");
 }
 
+// Asked before formatting would be lost to a plain text file: Save keeps
+// it as rich text, Discard lets it go.
+QMessageBox::StandardButton askKeepFormatting(QWidget *parent)
+{
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Vellumor"),
+                    QStringLiteral("This document has formatting (bold, fonts, colours or alignment) that a plain "
+                                   "text file cannot keep."),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+    box.button(QMessageBox::Save)->setText(QStringLiteral("Save as Rich Text"));
+    box.button(QMessageBox::Discard)->setText(QStringLiteral("Save as Plain Text"));
+    // Both save: no waste-bin picture on the plain text one.
+    box.button(QMessageBox::Discard)->setIcon(box.button(QMessageBox::Save)->icon());
+    box.setDefaultButton(QMessageBox::Save);
+    return QMessageBox::StandardButton(box.exec());
+}
+
+// The same name with ".rtf" in place of its extension.
+QString richTextName(const QString &path)
+{
+    const QFileInfo info(path);
+    const QString base = info.completeBaseName().isEmpty() ? info.fileName() : info.completeBaseName();
+    return info.dir().filePath(base + QStringLiteral(".rtf"));
+}
+
+// Whether to write over a file; No is the safe answer and the default.
+bool confirmReplace(QWidget *parent, const QString &text)
+{
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Vellumor"), text, QMessageBox::Yes | QMessageBox::No,
+                    parent);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 } // namespace
 
 void frmMain::setUpDocument()
@@ -142,27 +175,64 @@ void frmMain::SaveDocument()
     if (RichTextBox1->isBusy())
         return;
     const bool named = !CurrentFile.isEmpty();
-    SermonDocument::Format format = Document->fileFormat();
-    if (!named) {
-        CommonDialog1->ShowSave(this);
-        CurrentFile = CommonDialog1->FileName;
-        if (CurrentFile.isEmpty()) {
-            CurrentFile = PreviousFile;
-            return;
-        }
-        format = SermonDocument::formatFor(CurrentFile,
-                                           CommonDialog1->FilterIndex == SermonDocument::RichTextFilterIndex);
-    }
-    QString reason;
-    if (!Document->save(CurrentFile, format, &reason)) {
-        const QString failed = CurrentFile;
-        // The document keeps the name and title it had before the command.
+    QString path = CurrentFile;
+    bool richTypeChosen = Document->fileFormat() == SermonDocument::Format::RichText;
+    // Cancelled or failed: the document keeps the name and title it had.
+    const auto keepName = [this, named] {
         if (!named)
             CurrentFile = PreviousFile;
-        reportFileProblem(this, saveFailed(), failed, reason);
+    };
+    if (!named) {
+        CommonDialog1->ShowSave(this);
+        path = CommonDialog1->FileName;
+        if (path.isEmpty()) {
+            keepName();
+            return;
+        }
+        richTypeChosen = CommonDialog1->FilterIndex == SermonDocument::RichTextFilterIndex;
+    }
+    SermonDocument::Format format = SermonDocument::formatFor(path, richTypeChosen);
+    // Formatting is never dropped unasked; asked once per name.
+    bool agreedToPlain = false;
+    if (format == SermonDocument::Format::PlainText && !Document->plainTextAgreed(path) && Document->hasFormatting()) {
+        switch (askKeepFormatting(this)) {
+        case QMessageBox::Save: {
+            const QString rich = richTextName(path);
+            if (QFileInfo::exists(rich)
+                && !confirmReplace(this, QStringLiteral("\"%1\" already exists.\nDo you want to replace it?")
+                                             .arg(QDir::toNativeSeparators(rich)))) {
+                keepName();
+                return;
+            }
+            path = rich;
+            format = SermonDocument::Format::RichText;
+            break;
+        }
+        case QMessageBox::Discard:
+            agreedToPlain = true;
+            break;
+        default:
+            keepName();
+            return;
+        }
+    }
+    // Written at once, without a dialog: another program's changes are not
+    // overwritten unasked. No leaves both as they are.
+    if (named && path == CurrentFile && Document->changedOnDisk()
+        && !confirmReplace(this, QStringLiteral("The file has been changed by another program since it was opened. "
+                                                "Replace it with this document?")))
+        return;
+    QString reason;
+    if (!Document->save(path, format, &reason)) {
+        keepName();
+        reportFileProblem(this, saveFailed(), path, reason);
         return;
     }
-    if (!named)
+    if (agreedToPlain)
+        Document->agreePlainText(path);
+    const bool renamed = path != CurrentFile;
+    CurrentFile = path;
+    if (!named || renamed)
         setWindowTitle(documentTitle(CurrentFile));
 }
 
@@ -303,10 +373,40 @@ void frmMain::offerRecoveredDocuments()
     offerNextRecovered();
 }
 
+void frmMain::openFromCommandLine(const QString &path)
+{
+    if (!m_orphans.empty() || m_offeringRecovered) {
+        m_openAfterRecovery = path;
+        return;
+    }
+    if (!RichTextBox1->isBusy() && SaveChanges())
+        openDocumentFile(path);
+}
+
+void frmMain::openAfterRecovery()
+{
+    const QString path = std::exchange(m_openAfterRecovery, QString());
+    if (path.isEmpty())
+        return;
+    if (std::exchange(m_recoveredMeanwhile, false)) {
+        QMessageBox box(QMessageBox::Information, QStringLiteral("Vellumor"),
+                        QStringLiteral("The unsaved document was recovered, so \"%1\" was not opened. Save the "
+                                       "recovered document, then open the file with File, Open.")
+                            .arg(QDir::toNativeSeparators(path)),
+                        QMessageBox::Ok, this);
+        box.exec();
+        return;
+    }
+    openFromCommandLine(path);
+}
+
 void frmMain::offerNextRecovered()
 {
-    if (m_orphans.empty())
+    if (m_orphans.empty()) {
+        m_offeringRecovered = false;
+        openAfterRecovery();
         return;
+    }
     // Asked once the window is up, no other question is showing and the
     // editor is not busy with a long command.
     if (!isVisible() || QApplication::activeModalWidget() || RichTextBox1->isBusy()) {
@@ -315,6 +415,7 @@ void frmMain::offerNextRecovered()
     }
     DocumentRecovery::Orphan orphan = std::move(m_orphans.front());
     m_orphans.erase(m_orphans.begin());
+    m_offeringRecovered = true;
     const auto next = [this] { QTimer::singleShot(0, this, &frmMain::offerNextRecovered); };
     if (!orphan.contents) {
         QString kept;
@@ -368,6 +469,8 @@ void frmMain::offerNextRecovered()
         }
         setWindowTitle(documentTitle(CurrentFile));
         Document->recovery()->removeAfterWrites(std::move(*held));
+        if (!m_openAfterRecovery.isEmpty())
+            m_recoveredMeanwhile = true;
         next();
     });
 }

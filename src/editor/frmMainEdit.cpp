@@ -2,6 +2,7 @@
 
 #include "app/CommonDialog.h"
 #include "editor/EditShortcutRouter.h"
+#include "editor/FontDialog.h"
 #include "editor/RichTextBox.h"
 #include "editor/RtfWriter.h"
 
@@ -38,6 +39,11 @@ void frmMain::setUpEditCommands()
     router->setObjectName(QStringLiteral("editShortcutRouter"));
     // A paste or format the document cannot hold is refused by the editor.
     connect(RichTextBox1, &RichTextBox::Refused, this, [this](const QString &message) {
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Vellumor"), message, QMessageBox::Ok, this);
+        box.exec();
+    });
+    // Rich text opened or pasted that went in without a part of it.
+    connect(RichTextBox1, &RichTextBox::LeftOut, this, [this](const QString &message) {
         QMessageBox box(QMessageBox::Warning, QStringLiteral("Vellumor"), message, QMessageBox::Ok, this);
         box.exec();
     });
@@ -144,6 +150,19 @@ void frmMain::mnuFont_Click()
         return;
     CommonDialog1->CancelError = true;
     CommonDialog1->Flags = kFontDialogFlags;
+    // The dialog opens with the selection's own format, so that changing
+    // one thing keeps the rest.
+    const QTextCharFormat start = RichTextBox1->SelStartFormat();
+    const RtfContent::Format first = RtfWriter::formatOf(start, RichTextBox1->document()->defaultFont());
+    CommonDialog1->FontName = first.family;
+    CommonDialog1->FontSize = float(start.fontPointSize() > 0 ? start.fontPointSize()
+                                                               : RichTextBox1->document()->defaultFont().pointSizeF());
+    CommonDialog1->Color = first.colour ? qRgb(qRed(*first.colour), qGreen(*first.colour), qBlue(*first.colour))
+                                        : FontDialog::AutomaticColor;
+    CommonDialog1->FontBold = first.bold;
+    CommonDialog1->FontItalic = first.italic;
+    CommonDialog1->FontUnderline = first.underline;
+    CommonDialog1->FontStrikethru = first.strike;
     if (!CommonDialog1->ShowFont(this))
         return;
     // One undo step and one pass over the selection for the whole choice.

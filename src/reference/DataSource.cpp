@@ -4,7 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QMutex>
+#include <mutex>
 #include <QStringDecoder>
 #include <filesystem>
 #include <limits>
@@ -369,7 +369,7 @@ DataSource::EntryReader DataSource::entryReader() const
         return {};
     // One connection per reader: SQLite connections are not shared between threads.
     struct Connection {
-        QMutex mutex;
+        std::mutex mutex;
         QString path;
         EntryLayout layout;
         sqlite3 *db = nullptr;
@@ -379,7 +379,7 @@ DataSource::EntryReader DataSource::entryReader() const
     connection->path = m_path;
     connection->layout = m_layout;
     return [connection](qint64 rowId, qint64 maxBytes) {
-        QMutexLocker lock(&connection->mutex);
+        const std::lock_guard lock(connection->mutex);
         if (!connection->db) {
             const int rc = sqlite3_open_v2(QFile::encodeName(connection->path).constData(), &connection->db,
                                            SQLITE_OPEN_READONLY, nullptr);

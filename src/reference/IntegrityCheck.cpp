@@ -1,38 +1,45 @@
 #include "reference/IntegrityCheck.h"
 
 #include <QFile>
-#include <QThread>
+#include <QPromise>
+#include <QtConcurrent/QtConcurrentRun>
 #include <sqlite3.h>
 
 IntegrityCheck::IntegrityCheck(QObject *parent)
     : QObject(parent)
 {
+    connect(&m_watcher, &QFutureWatcherBase::resultReadyAt, this, [this](int i) {
+        const QPair<QString, QString> found = m_watcher.resultAt(i);
+        emit damaged(found.first, found.second);
+    });
+    connect(&m_watcher, &QFutureWatcherBase::finished, this, [this] {
+        if (!m_watcher.isCanceled())
+            emit finished();
+    });
 }
 
 IntegrityCheck::~IntegrityCheck()
 {
-    m_stop = true;
-    if (m_thread)
-        m_thread->wait();
+    // The check under way ends at SQLite's next progress call.
+    *m_stop = true;
+    m_watcher.cancel();
 }
 
 void IntegrityCheck::start(const QStringList &paths)
 {
-    if (m_thread)
+    if (m_started)
         return;
-    m_thread.reset(QThread::create([this, paths] {
-        for (const QString &path : paths) {
-            const QString problem = problemOf(path, &m_stop);
-            if (m_stop)
-                return;
-            if (!problem.isEmpty())
-                QMetaObject::invokeMethod(this, [this, path, problem] { emit damaged(path, problem); },
-                                          Qt::QueuedConnection);
-        }
-        QMetaObject::invokeMethod(this, &IntegrityCheck::finished, Qt::QueuedConnection);
-    }));
-    // Behind everything the user does.
-    m_thread->start(QThread::LowestPriority);
+    m_started = true;
+    m_watcher.setFuture(QtConcurrent::run(
+        [paths, stop = m_stop](QPromise<QPair<QString, QString>> &promise) {
+            for (const QString &path : paths) {
+                const QString problem = problemOf(path, stop.get());
+                if (*stop || promise.isCanceled())
+                    return;
+                if (!problem.isEmpty())
+                    promise.addResult(qMakePair(path, problem));
+            }
+        }));
 }
 
 QString IntegrityCheck::problemOf(const QString &path, const std::atomic_bool *stop)

@@ -1,14 +1,14 @@
 #pragma once
 
+#include <QFutureWatcher>
 #include <QObject>
+#include <QPair>
 #include <QStringList>
 #include <atomic>
 #include <memory>
 
-class QThread;
-
-// Checks reference database files for damage on a worker thread, so that
-// the window never waits for it; each damaged file is named as it is found.
+// Checks reference database files for damage on a worker, so that the
+// window never waits for it; each damaged file is named as it is found.
 class IntegrityCheck : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(IntegrityCheck)
@@ -30,6 +30,8 @@ signals:
     void finished();
 
 private:
-    std::atomic_bool m_stop{false};
-    std::unique_ptr<QThread> m_thread;
+    // Shared with the worker, which may outlive this object by a moment.
+    std::shared_ptr<std::atomic_bool> m_stop = std::make_shared<std::atomic_bool>(false);
+    QFutureWatcher<QPair<QString, QString>> m_watcher; // path and problem of each damaged file
+    bool m_started = false;
 };

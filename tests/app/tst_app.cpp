@@ -1,6 +1,7 @@
 #include "ModalDriver.h"
 #include "app/AppSetup.h"
 #include "app/CommonDialog.h"
+#include "editor/FontDialog.h"
 #include "app/CoolClose.h"
 #include "app/GeometrySettings.h"
 #include "app/HeldKeyFilter.h"
@@ -451,7 +452,7 @@ void TestApp::initialStates()
     QVERIFY(m_main->CurrentFile.isEmpty());
     QVERIFY(m_main->windowTitle().isEmpty());
     QCOMPARE(m_main->CommonDialog1->Filter,
-             QStringLiteral("Text files (*.txt )|*.txt|Batch files (*.bat) | *.bat|INI FILES (*ini) | *ini|All Files "
+             QStringLiteral("Text files (*.txt *.rtf)|*.txt;*.rtf|Batch files (*.bat) | *.bat|INI FILES (*ini) | *ini|All Files "
                             "(*.*)| *.*|Rich Text Format (*.rtf)|*.rtf"));
     QVERIFY(m_main->windowFlags().testFlag(Qt::Tool));
 
@@ -777,7 +778,8 @@ void TestApp::commonDialogFilterEntries()
     QCOMPARE(entries.at(4).pattern, QStringLiteral("*.rtf"));
     QCOMPARE(entries.at(2).pattern, QStringLiteral(" *ini"));
     const QStringList filters = d.nameFilters();
-    QCOMPARE(filters.at(0), QStringLiteral("Text files (*.txt )"));
+    QCOMPARE(filters.at(0), QStringLiteral("Text files (*.txt *.rtf)"));
+    QCOMPARE(CommonDialog::defaultSuffix(entries.at(0)), QStringLiteral("txt"));
     QVERIFY(filters.at(2).startsWith(QStringLiteral("INI FILES (*ini)")));
     d.Filter = QStringLiteral("Only a description");
     QVERIFY(d.filterEntries().isEmpty());
@@ -807,6 +809,16 @@ void TestApp::textReadableUnderPalette()
     main->mnuFindText3->trigger(); // the document's find box too
     // Selected subjects show in the lists' selection colours.
     main->lstBible->setCurrentRow(0);
+    // The font dialog's sample in black, the colour most text has (the
+    // dialog's other colours are the desktop's own).
+    FontDialog font(FontDialog::Choice{QStringLiteral("MS Sans Serif"), 12, qRgb(0, 0, 0)}, true, main.get());
+    font.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&font));
+    const QList<TextOn> samples = textsOf(&font);
+    QCOMPARE(std::count_if(samples.begin(), samples.end(), [](const TextOn &t) { return t.what.startsWith("lblSample"); }), 2);
+    for (const TextOn &t : samples)
+        QVERIFY2(!t.what.startsWith("lblSample") || contrast(t.text, t.background) >= 4.5,
+                 qPrintable(QStringLiteral("%1: %2 on %3").arg(t.what, t.text.name(), t.background.name())));
     for (QWidget *w : {static_cast<QWidget *>(&splash), static_cast<QWidget *>(main.get()), static_cast<QWidget *>(about)}) {
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w));
@@ -1347,8 +1359,7 @@ void TestApp::recentFilesNewestFirstAndOpenedAfterTheQuestion()
     QStringList p;
     for (const char *name : {"1.txt", "2.txt", "3.txt", "4.txt", "5.txt", "6.txt", "7.txt", "8 & 9.txt"})
         QVERIFY(m_main->openDocumentFile(p.emplace_back(writeFile(QString::fromLatin1(name)))));
-    m_main->CurrentFile = p.at(2); // saved again: back to the top, listed once
-    m_main->mnuSaveFile->trigger();
+    QVERIFY(m_main->Document->save(p.at(2), SermonDocument::Format::PlainText, nullptr)); // to the top, once
     QVERIFY(m_main->openDocumentFile(writeFile(QStringLiteral("new.txt")))); // the oldest drops off
     auto item = [&p](int n, int i) { return QStringLiteral("&%1 %2|%3").arg(n).arg(QFileInfo(p.at(i)).fileName().replace("&", "&&"), QDir::toNativeSeparators(p.at(i))); };
     p << dir.filePath(QStringLiteral("new.txt"));

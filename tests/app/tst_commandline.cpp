@@ -221,7 +221,7 @@ void TestCommandLine::laterRequestsOpenAsFileOpenDoes()
     QMessageBox(QMessageBox::Information, QStringLiteral("V"), QStringLiteral("other"), QMessageBox::Ok, &main).exec();
     QTRY_COMPARE(seen.size(), 3);
     QCOMPARE(seen, (QStringList{"b.txt other", "b.txt Save changes to text?",
-                                "c.txt Vellumor holds one document at a time, so only \"c.txt\" was opened. This one "
+                                "c.txt Vellumor holds one document at a time, so it opens only \"c.txt\". This one "
                                 "was not opened:\n\n" + QDir::toNativeSeparators(paths[0])}));
 }
 

@@ -181,6 +181,8 @@ private slots:
     void untitledAfterSaveAsNeverTakesAnOldName();
     void fileDialogsIgnoreTheFontFlags();
     void failedSaveKeepsFileNameTitleAndFlag();
+    void saveAsksBeforeReplacingAnotherProgramsChanges_data();
+    void saveAsksBeforeReplacingAnotherProgramsChanges();
     void failedOpenKeepsTheDocument_data();
     void failedOpenKeepsTheDocument();
     void exitAndCloseBoxAskAboutChanges();
@@ -343,18 +345,26 @@ void TestDocument::writesUtf8WithCrLf()
 
 void TestDocument::openThenSaveKeepsTheBytes()
 {
-    // A CR LF file with a final break survives any number of Open/Save rounds;
-    // other line ends and 1252 come back as UTF-8 with CR LF once.
+    // Opened and saved unedited, a file keeps its bytes: its line ends, its
+    // last line with or without a break, its UTF-8 mark. Other encodings
+    // come back as UTF-8. An edit keeps the file's style.
     const struct {
         QByteArray in;
-        QByteArray out;
+        QByteArray out; // "" when the same as in
     } cases[] = {
-        {"Text\r\n\r\nwith \xE2\x80\x9Cquotes\xE2\x80\x9D\r\n", "Text\r\n\r\nwith \xE2\x80\x9Cquotes\xE2\x80\x9D\r\n"},
-        {"unix\nlines", "unix\r\nlines\r\n"},
-        {"\x93old\x94\r", "\xE2\x80\x9Cold\xE2\x80\x9D\r\n"},
+        {"Text\r\n\r\nwith \xE2\x80\x9Cquotes\xE2\x80\x9D\r\n", ""},
+        {"unix\nlines", ""},
+        {"unix\nlines\n\n", ""},
+        {"old mac\rlines\r", ""},
+        {"no final break\r\nhere", ""},
+        {"\xEF\xBB\xBFmarked\r\n", ""},
+        {"first end decides\nthen\r\nmixed", "first end decides\nthen\nmixed"},
+        {"\x93old\x94\r", "\xE2\x80\x9Cold\xE2\x80\x9D\r"},
+        {QByteArray("\xFF\xFEu\0\n\0", 6), "u\n"},
         {"", ""},
     };
     for (const auto &c : cases) {
+        const QByteArray out = c.out.isEmpty() ? c.in : c.out;
         const QString file = path("round.txt");
         QVERIFY(putBytes(file, c.in));
         for (int round = 0; round < 2; ++round) {
@@ -362,8 +372,12 @@ void TestDocument::openThenSaveKeepsTheBytes()
             openFile(file, script);
             QCOMPARE(script.unexpected(), 0);
             m_main->mnuSaveFile_Click();
-            QCOMPARE(bytesOf(file), c.out);
+            QCOMPARE(bytesOf(file), out);
         }
+        type("+");
+        m_main->mnuSaveFile_Click();
+        const QByteArray mark = out.startsWith("\xEF\xBB\xBF") ? QByteArray("\xEF\xBB\xBF") : QByteArray();
+        QCOMPARE(bytesOf(file), mark + "+" + out.mid(mark.size()));
     }
 }
 
@@ -708,11 +722,12 @@ void TestDocument::openReplacesTheWholeDocument()
     QCOMPARE(first.unexpected() + second.unexpected(), 0);
     QCOMPARE(m_main->RichTextBox1->Text(), QString("Beta\n"));
     QCOMPARE(m_main->windowTitle(), "Text Editor - " + path("b.txt"));
-    // The open dialog starts on the first type each time.
+    // The open dialog starts on the first type each time, which lists the
+    // user's rich text files too.
     QCOMPARE(second.seen[0].selectedFilter, second.seen[0].nameFilters.value(0));
     QCOMPARE(second.seen[0].nameFilters,
-             QStringList({"Text files (*.txt )", "Batch files (*.bat)", "INI FILES (*ini)", "All Files (*.*) (*)",
-                          "Rich Text Format (*.rtf)"}));
+             QStringList({"Text files (*.txt *.rtf)", "Batch files (*.bat)", "INI FILES (*ini)",
+                          "All Files (*.*) (*)", "Rich Text Format (*.rtf)"}));
 
     // The opened file starts a fresh history in the editor's own format:
     // undo cannot bring the previous document back under the new name, and
@@ -873,7 +888,7 @@ void TestDocument::fileDialogsIgnoreTheFontFlags()
     save.then(choose(path("a.txt"))).then(press(QMessageBox::Yes)).run([&] { m_main->mnuFileSaveAs_Click(); });
     QCOMPARE(save.seen.size(), size_t(2));
     QVERIFY(save.seen[0].confirmsOverwrite);
-    QCOMPARE(bytesOf(path("a.txt")), QByteArray("bAlpha\r\n"));
+    QCOMPARE(bytesOf(path("a.txt")), QByteArray("bAlpha"));
 
     // A cancelled dialog still ends quietly with an empty name.
     DialogScript cancelled;
@@ -909,19 +924,20 @@ void TestDocument::failedSaveKeepsFileNameTitleAndFlag()
     }
     QVERIFY(m_files.rmdir("doc.txt"));
 
-    // Disk full in the middle of the write: the old file stays whole.
+    // Disk full in the middle of the write: the old file stays whole. (The
+    // file made again counts as another program's.)
     QVERIFY(putBytes(doc, "Original\r\n"));
     m_main->RichTextBox1->SetText(QString(100000, u'y'));
     QVERIFY(EditorWait::idle(*m_main->RichTextBox1));
     const QString changed = state();
     {
         DialogScript script;
-        script.then(press(QMessageBox::Ok)).run([&] {
+        script.then(press(QMessageBox::Yes)).then(press(QMessageBox::Ok)).run([&] {
             FileSizeLimit full(4096);
             m_main->mnuSaveFile_Click();
         });
-        QCOMPARE(script.seen.size(), size_t(1));
-        QVERIFY2(script.seen[0].text.contains(doc), qPrintable(script.seen[0].text));
+        QCOMPARE(script.seen.size(), size_t(2));
+        QVERIFY2(script.seen[1].text.contains(doc), qPrintable(script.seen[1].text));
     }
     QCOMPARE(bytesOf(doc), QByteArray("Original\r\n"));
     QCOMPARE(state(), changed);
@@ -949,6 +965,42 @@ void TestDocument::failedSaveKeepsFileNameTitleAndFlag()
         QCOMPARE(m_main->RichTextBox1->Text(), QString(100000, u'y'));
         QVERIFY(m_main->TextChanged);
         QCOMPARE(m_main->windowTitle(), "Text Editor - " + doc);
+    }
+}
+
+void TestDocument::saveAsksBeforeReplacingAnotherProgramsChanges_data()
+{
+    QTest::addColumn<QByteArray>("theirs"); // what the other program writes
+    QTest::addColumn<bool>("sameSize");
+    QTest::newRow("longer") << QByteArray("Alpha, edited elsewhere\r\n") << false;
+    QTest::newRow("same size, later") << QByteArray("alpha\r\n") << true;
+}
+
+void TestDocument::saveAsksBeforeReplacingAnotherProgramsChanges()
+{
+    QFETCH(QByteArray, theirs);
+    QFETCH(bool, sameSize);
+    const QString file = path("a.txt");
+    QVERIFY(putBytes(file, "Alpha\r\n"));
+    DialogScript open;
+    openFile(file, open);
+    type("mine ");
+    m_main->mnuSaveFile_Click(); // its own save is no change by another program
+    QCOMPARE(bytesOf(file), QByteArray("mine Alpha\r\n"));
+    type("more ");
+    QVERIFY(putBytes(file, theirs));
+    QFile f(file);
+    QVERIFY(!sameSize || (f.open(QIODevice::ReadWrite)
+                          && f.setFileTime(QFileInfo(file).lastModified().addSecs(2), QFileDevice::FileModificationTime)));
+    // No leaves both as they are, and asks again next time.
+    for (const auto answer : {QMessageBox::No, QMessageBox::No, QMessageBox::Yes}) {
+        DialogScript script;
+        script.then(press(answer)).run([&] { m_main->mnuSaveFile_Click(); });
+        QCOMPARE(script.seen.size(), size_t(1));
+        QCOMPARE(script.seen[0].text, QString("The file has been changed by another program since it was opened. "
+                                              "Replace it with this document?"));
+        QCOMPARE(bytesOf(file), answer == QMessageBox::Yes ? QByteArray("mine more Alpha\r\n") : theirs);
+        QCOMPARE(m_main->TextChanged, answer != QMessageBox::Yes);
     }
 }
 
@@ -1051,52 +1103,82 @@ void TestDocument::exitAndCloseBoxAskAboutChanges()
 
 void TestDocument::richTextFormatFollowsNameTypeAndContent_data()
 {
-    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("typeIndex");
     QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("saved");
+    QTest::addColumn<QString>("existing"); // a file there before, its replacing agreed to
+    QTest::addColumn<QString>("answers");  // to the formatting question, then to replacing the .rtf
+    QTest::addColumn<QString>("saved");    // "" when nothing is written
     QTest::addColumn<bool>("rtf");
-    QTest::addColumn<bool>("replaces");
 
-    QTest::newRow("Text files adds .txt") << 1 << "sermon" << "sermon.txt" << false << false;
-    QTest::newRow("Batch files adds .bat") << 2 << "run" << "run.bat" << false << false;
-    QTest::newRow("INI pattern has no dot: nothing added") << 3 << "setup" << "setup" << false << false;
-    QTest::newRow("All Files: nothing added") << 4 << "notes" << "notes" << false << false;
-    QTest::newRow("typed extension kept") << 1 << "psalm.md" << "psalm.md" << false << false;
-    QTest::newRow("rich text type adds .rtf") << 5 << "lesson" << "lesson.rtf" << true << false;
-    QTest::newRow(".RTF name under Text files") << 1 << "a.RTF" << "a.RTF" << true << false;
-    QTest::newRow("rich text type, .txt name") << 5 << "d.txt" << "d.txt" << true << false;
-    QTest::newRow("replacing names the real file") << 1 << "old" << "old.txt" << false << true;
+    // A name's .txt or .rtf decides; for other names the type chosen.
+    QTest::newRow("Text files adds .txt, kept as rich text") << 1 << "sermon" << "" << "rich" << "sermon.rtf" << true;
+    QTest::newRow("Text files adds .txt, plain agreed") << 1 << "sermon" << "" << "plain" << "sermon.txt" << false;
+    QTest::newRow("Text files, question cancelled") << 1 << "sermon" << "" << "cancel" << "" << false;
+    QTest::newRow("Batch files adds .bat") << 2 << "run" << "" << "plain" << "run.bat" << false;
+    QTest::newRow("INI pattern has no dot: nothing added") << 3 << "setup" << "" << "plain" << "setup" << false;
+    QTest::newRow("All Files: nothing added, rich") << 4 << "notes" << "" << "rich" << "notes.rtf" << true;
+    QTest::newRow("typed extension kept") << 1 << "psalm.md" << "" << "plain" << "psalm.md" << false;
+    QTest::newRow("rich text type adds .rtf") << 5 << "lesson" << "" << "" << "lesson.rtf" << true;
+    QTest::newRow("rich text type, other name") << 5 << "lesson.doc" << "" << "" << "lesson.doc" << true;
+    QTest::newRow(".RTF name under Text files") << 1 << "a.RTF" << "" << "" << "a.RTF" << true;
+    QTest::newRow("rich text type, .txt name") << 5 << "d.TXT" << "" << "plain" << "d.TXT" << false;
+    QTest::newRow("replacing names the real file") << 1 << "old" << "old.txt" << "plain" << "old.txt" << false;
+    QTest::newRow("rich text over an .rtf: replaced") << 1 << "old" << "old.rtf" << "rich yes" << "old.rtf" << true;
+    QTest::newRow("rich text over an .rtf: kept") << 1 << "old" << "old.rtf" << "rich no" << "" << false;
 }
 
 void TestDocument::richTextFormatFollowsNameTypeAndContent()
 {
-    QFETCH(int, type);
+    QFETCH(int, typeIndex);
     QFETCH(QString, typed);
+    QFETCH(QString, existing);
+    QFETCH(QString, answers);
     QFETCH(QString, saved);
     QFETCH(bool, rtf);
-    QFETCH(bool, replaces);
-    if (replaces)
-        QVERIFY(putBytes(path(saved), "old"));
+    if (!existing.isEmpty())
+        QVERIFY(putBytes(path(existing), "old"));
     m_main->RichTextBox1->SetText("Grace");
     m_main->RichTextBox1->selectAll();
     m_main->RichTextBox1->SetSelBold(true);
 
     DialogScript script;
-    script.then(chooseAs(type, path(typed)));
-    if (replaces)
+    script.then(chooseAs(typeIndex, path(typed)));
+    if (existing.endsWith(".txt"))
         script.then(press(QMessageBox::Yes));
+    const QHash<QString, QMessageBox::StandardButton> button = {{"rich", QMessageBox::Save}, {"plain", QMessageBox::Discard},
+                                                                {"cancel", QMessageBox::Cancel}, {"yes", QMessageBox::Yes},
+                                                                {"no", QMessageBox::No}};
+    for (const QString &answer : answers.split(u' ', Qt::SkipEmptyParts))
+        script.then(press(button.value(answer)));
     script.run([&] { m_main->mnuFileSaveAs_Click(); });
     QCOMPARE(script.unexpected(), 0);
-    QCOMPARE(script.seen[0].nameFilters.size(), 5);
     QCOMPARE(script.seen[0].nameFilters.value(4), QString("Rich Text Format (*.rtf)"));
-    if (replaces)
-        QVERIFY2(script.seen[1].text.contains("old.txt"), qPrintable(script.seen[1].text));
-    QCOMPARE(m_main->CurrentFile, path(saved));
-    const QByteArray bytes = bytesOf(path(saved));
+    const size_t asked = existing.endsWith(".txt") ? 2 : 1;
+    QCOMPARE(script.seen.size(), asked + answers.split(u' ', Qt::SkipEmptyParts).size());
+    if (!answers.isEmpty()) {
+        QCOMPARE(script.seen[asked].text, QString("This document has formatting (bold, fonts, colours or alignment) "
+                                                  "that a plain text file cannot keep."));
+        QCOMPARE(script.seen[asked].buttons, QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+    }
+    if (answers.contains(' '))
+        QCOMPARE(script.seen.back().text, "\"" + path(existing) + "\" already exists.\nDo you want to replace it?");
+    QCOMPARE(m_main->windowTitle(), saved.isEmpty() ? QString() : "Text Editor - " + path(saved));
+    QStringList files = QStringList{existing, saved}.filter(QRegularExpression("."));
+    files.removeDuplicates();
+    files.sort();
+    QCOMPARE(m_files.entryList(QDir::Files), files);
+    const QByteArray bytes = files.isEmpty() ? QByteArray() : bytesOf(path(saved.isEmpty() ? existing : saved));
     QCOMPARE(bytes.startsWith("{\\rtf"), rtf);
-    if (!rtf)
-        QCOMPARE(bytes, QByteArray("Grace"));
-    QCOMPARE(m_files.entryList(QDir::Files), QStringList{saved});
+    QVERIFY(rtf || bytes == (saved.isEmpty() ? existing.isEmpty() ? "" : "old" : "Grace"));
+    if (saved.isEmpty())
+        return;
+
+    // Asked once per name: the next Save writes at once.
+    type("!");
+    DialogScript again;
+    again.run([&] { m_main->mnuSaveFile_Click(); });
+    QCOMPARE(again.seen.size(), size_t(0));
+    QVERIFY(!m_main->TextChanged);
 }
 
 void TestDocument::richTextKeepsTheFormatting()
@@ -1130,6 +1212,29 @@ void TestDocument::richTextKeepsTheFormatting()
     const QByteArray resaved = bytesOf(path("sermon"));
     QVERIFY(resaved.startsWith("{\\rtf1") && resaved.contains("!Sermon Title"));
     QVERIFY(!m_main->TextChanged);
+
+    // A plain file named .rtf is written as rich text once it has formatting.
+    QVERIFY(putBytes(path("plain.rtf"), "Grace\r\n"));
+    DialogScript plain;
+    openFile(path("plain.rtf"), plain);
+    box->setSelection(0, 5);
+    box->SetSelBold(true);
+    DialogScript quiet;
+    quiet.run([&] { m_main->mnuSaveFile_Click(); });
+    QCOMPARE(quiet.seen.size(), size_t(0));
+    QVERIFY(bytesOf(path("plain.rtf")).startsWith("{\\rtf1"));
+
+    // Rich text nested too deeply for the editor: the rest opens, and the
+    // user is told once.
+    const QString deep = path("deep.rtf");
+    QVERIFY(putBytes(deep, "{\\rtf1 " + QByteArray(150, '{') + "lost" + QByteArray(150, '}') + "kept}"));
+    DialogScript told;
+    told.then(choose(deep)).then(press(QMessageBox::Ok)).run([&] {
+        m_main->mnuFileOpen_Click();
+        QTRY_COMPARE(told.seen.size(), size_t(2));
+    });
+    QCOMPARE(told.seen[1].text, QString("Part of the rich text was too deeply nested and was left out"));
+    QCOMPARE(state(), QString("file=%1 previous= changed=no skip=no title=Text Editor - %1").arg(deep));
 }
 
 void TestDocument::droppedFileOpensAsFileOpen_data()

@@ -47,7 +47,8 @@ private slots:
     void togglesOnMixedSelectionSetAll();
     void alignmentIndexMapping();
     void fontDialogCancelChangesNothing();
-    void fontDialogAppliesEveryResultAndRemembersIt();
+    void fontDialogStartsFromTheSelectionAndKeepsTheRest_data();
+    void fontDialogStartsFromTheSelectionAndKeepsTheRest();
     void fontDialogListsTakingFocusKeepTheChoice();
     void shortcutsRouteToDocumentOrNatively();
     void ctrlVWithNothingPasteableKeepsSelection_data();
@@ -389,51 +390,73 @@ void TestEditCommands::fontDialogCancelChangesNothing()
     QCOMPARE(m_main->CommonDialog1->Flags, 259);
 }
 
-void TestEditCommands::fontDialogAppliesEveryResultAndRemembersIt()
+void TestEditCommands::fontDialogStartsFromTheSelectionAndKeepsTheRest_data()
 {
-    graceAndPeace();
-    CommonDialog *cd = m_main->CommonDialog1;
-    cd->FontName = QStringLiteral("Times New Roman");
-    cd->FontSize = 10;
-    cd->Color = qRgb(0, 0, 128);
-    cd->FontItalic = true;
-    cd->FontStrikethru = true;
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("length");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("after"); // each character, once only the size was changed
+    QTest::newRow("a formatted word") << 10 << 5 << "Times New Roman 10 Bold Italic Navy strike"
+                                      << "Times New Roman 14 #000080 bold italic strike";
+    QTest::newRow("plain text in the automatic colour") << 0 << 5 << "MS Sans Serif 8.5 Regular Automatic"
+                                                        << "MS Sans Serif 14 automatic";
+    QTest::newRow("the caret") << 12 << 0 << "Times New Roman 10 Bold Italic Navy strike" << "";
+}
 
-    // Only the size is changed; everything else comes from the last result.
+void TestEditCommands::fontDialogStartsFromTheSelectionAndKeepsTheRest()
+{
+    QFETCH(int, start);
+    QFETCH(int, length);
+    QFETCH(QString, shown);
+    QFETCH(QString, after);
+    graceAndPeace();
+    doc()->setSelection(10, 5);
+    doc()->SetSelFontName(QStringLiteral("Times New Roman"));
+    doc()->SetSelFontSize(10);
+    doc()->SetSelColor(qRgb(0, 0, 128));
+    doc()->SetSelItalic(true);
+    doc()->SetSelStrikeThru(true);
+    // The dialog's last result is something else entirely: it must not come back.
+    CommonDialog *cd = m_main->CommonDialog1;
+    std::tie(cd->FontName, cd->FontSize, cd->Color, cd->FontUnderline) = std::tuple(QStringLiteral("Arial"), 30, qRgb(255, 0, 0), true);
+    doc()->setSelection(start, length);
+
+    // Only the size is changed.
     ModalDriver driver;
-    QString shownName;
-    bool effectsShown = false;
+    QStringList seen;
     driver.arm([&](QDialog *d) {
-        shownName = d->findChild<QLineEdit *>(QStringLiteral("txtFontName"))->text();
-        effectsShown = d->findChild<QCheckBox *>(QStringLiteral("chkStrikeout"))->isVisibleTo(d);
-        auto *size = d->findChild<QLineEdit *>(QStringLiteral("txtFontSize"));
-        size->setText(QStringLiteral("14"));
+        seen << d->findChild<QLineEdit *>(QStringLiteral("txtFontName"))->text()
+             << d->findChild<QLineEdit *>(QStringLiteral("txtFontSize"))->text()
+             << d->findChild<QListWidget *>(QStringLiteral("lstFontStyle"))->currentItem()->text()
+             << d->findChild<QComboBox *>(QStringLiteral("cboColor"))->currentText()
+             << (d->findChild<QCheckBox *>(QStringLiteral("chkStrikeout"))->isChecked() ? "strike" : "")
+             << (d->findChild<QCheckBox *>(QStringLiteral("chkUnderline"))->isChecked() ? "underline" : "");
+        d->findChild<QLineEdit *>(QStringLiteral("txtFontSize"))->setText(QStringLiteral("14"));
         d->accept();
     });
     m_main->mnuFont_Click();
     QCOMPARE(driver.seen(), 1);
-    QCOMPARE(shownName, QStringLiteral("Times New Roman"));
-    QVERIFY(effectsShown);
+    QCOMPARE(seen.join(u' ').simplified(), shown);
     QCOMPARE(cd->FontSize, 14.0f);
+    if (!length)
+        return;
 
     QTextCursor c(doc()->document());
-    for (int pos : {1, 12}) {
+    for (int pos = start + 1; pos <= start + length; ++pos) {
         c.setPosition(pos);
         const QTextCharFormat f = c.charFormat();
-        QCOMPARE(f.fontFamilies().toStringList().value(0), QStringLiteral("Times New Roman"));
-        QCOMPARE(f.fontPointSize(), 14.0);
-        QCOMPARE(f.foreground().color(), QColor(0, 0, 128));
-        QCOMPARE(f.fontWeight() >= QFont::Bold, false);
-        QVERIFY(f.fontItalic());
-        QVERIFY(!f.fontUnderline());
-        QVERIFY(f.fontStrikeOut());
+        const QString got = QStringList{f.fontFamilies().toStringList().value(0), QString::number(f.fontPointSize()),
+                                        f.foreground().style() == Qt::NoBrush ? "automatic" : f.foreground().color().name(),
+                                        f.fontWeight() >= QFont::Bold ? "bold" : "", f.fontItalic() ? "italic" : "",
+                                        f.fontUnderline() ? "underline" : "", f.fontStrikeOut() ? "strike" : ""}
+                                .join(u' ')
+                                .simplified();
+        QCOMPARE(got, after);
     }
     // One undo step takes the whole choice back.
     doc()->undo();
-    doc()->setSelection(10, 5);
-    QCOMPARE(doc()->SelBold(), Tri::On);
-    doc()->setSelection(0, 5);
-    QCOMPARE(doc()->SelItalic(), Tri::Off);
+    doc()->setSelection(start, length);
+    QCOMPARE(doc()->SelStartFormat().fontPointSize(), start ? 10.0 : 8.5);
 
     // A size that is not a number keeps the dialog open.
     ModalDriver bad;
@@ -452,7 +475,7 @@ void TestEditCommands::fontDialogAppliesEveryResultAndRemembersIt()
     });
     m_main->mnuFont_Click();
     QCOMPARE(warnings, 1);
-    QCOMPARE(cd->FontSize, 14.0f);
+    QCOMPARE(doc()->SelStartFormat().fontPointSize(), start ? 10.0 : 8.5);
 }
 
 void TestEditCommands::fontDialogListsTakingFocusKeepTheChoice()

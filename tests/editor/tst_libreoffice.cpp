@@ -24,10 +24,16 @@ struct Run {
     QString colour; // "#rrggbb", "" automatic
     QString font;
     double points = 0;
+    QString position;  // "super", "sub" or ""
+    QString highlight; // "#rrggbb", "" none
 
     QString props() const
     {
         QStringList p;
+        if (!position.isEmpty())
+            p << position;
+        if (!highlight.isEmpty())
+            p << "on " + highlight;
         if (bold)
             p << "bold";
         if (italic)
@@ -70,6 +76,29 @@ QStringList describe(const QList<QPair<QString, QList<Run>>> &paragraphs)
     return out;
 }
 
+// A paragraph's alignment, then its indents and spacing where not zero.
+QString paragraphName(const QString &alignment, const QList<int> &twips)
+{
+    QString name = alignment;
+    const char *words[] = {"left", "right", "first", "before", "after"};
+    for (int i = 0; i < 5; ++i) {
+        if (twips.value(i) != 0)
+            name += QStringLiteral(" %1 %2").arg(QLatin1String(words[i])).arg(twips.value(i));
+    }
+    return name;
+}
+
+// An OpenDocument length ("0.5in", "1.27cm") in twips.
+int twipsOf(QStringView length)
+{
+    for (const auto &[unit, perUnit] : {std::pair{u"in", 1440.0}, std::pair{u"cm", 1440 / 2.54},
+                                        std::pair{u"mm", 144 / 2.54}, std::pair{u"pt", 20.0}}) {
+        if (length.endsWith(unit))
+            return qRound(length.chopped(2).toDouble() * perUnit);
+    }
+    return 0;
+}
+
 QString alignmentName(Qt::Alignment a)
 {
     if (a & Qt::AlignHCenter)
@@ -99,9 +128,19 @@ QStringList describeEditor(RichTextBox *box)
             const QStringList families = f.fontFamilies().toStringList();
             r.font = families.value(0, box->document()->defaultFont().family());
             r.points = f.fontPointSize();
+            if (f.verticalAlignment() == QTextCharFormat::AlignSuperScript)
+                r.position = "super";
+            else if (f.verticalAlignment() == QTextCharFormat::AlignSubScript)
+                r.position = "sub";
+            if (f.background().style() != Qt::NoBrush)
+                r.highlight = f.background().color().name();
             runs << r;
         }
-        paragraphs << qMakePair(alignmentName(block.blockFormat().alignment()), runs);
+        const QTextBlockFormat b = block.blockFormat();
+        QList<int> twips;
+        for (const qreal px : {b.leftMargin(), b.rightMargin(), b.textIndent(), b.topMargin(), b.bottomMargin()})
+            twips << qRound(px * 15);
+        paragraphs << qMakePair(paragraphName(alignmentName(b.alignment()), twips), runs);
     }
     return describe(paragraphs);
 }
@@ -127,9 +166,14 @@ QStringList describeFlatOdt(const QByteArray &xml, QString *error)
                 family = a.value("style:family").toString();
             } else if (r.qualifiedName() == u"style:paragraph-properties" && family == u"paragraph") {
                 const QStringView align = a.value("fo:text-align");
-                paragraphAlign[style] = align == u"center" ? "center" : align == u"end" || align == u"right" ? "right"
-                                                                      : align == u"justify"               ? "justify"
-                                                                                                           : "left";
+                const QList<int> twips = {twipsOf(a.value("fo:margin-left")), twipsOf(a.value("fo:margin-right")),
+                                          twipsOf(a.value("fo:text-indent")), twipsOf(a.value("fo:margin-top")),
+                                          twipsOf(a.value("fo:margin-bottom"))};
+                paragraphAlign[style] = paragraphName(align == u"center"                       ? "center"
+                                                      : align == u"end" || align == u"right" ? "right"
+                                                      : align == u"justify"                  ? "justify"
+                                                                                             : "left",
+                                                      twips);
             } else if (r.qualifiedName() == u"style:text-properties" && family == u"text") {
                 Run run;
                 run.bold = a.value("fo:font-weight") == u"bold";
@@ -142,6 +186,13 @@ QStringList describeFlatOdt(const QByteArray &xml, QString *error)
                 run.colour = colour == u"#000000" ? QString() : colour;
                 run.font = a.value("style:font-name").toString();
                 run.points = a.value("fo:font-size").toString().chopped(2).toDouble();
+                // "super 58%", "sub 58%", or a raise in percent ("33% 58%", "-33% 58%").
+                const QString position = a.value("style:text-position").toString().section(u' ', 0, 0);
+                run.position = position == u"super" || (position.endsWith(u'%') && position.chopped(1).toDouble() > 0) ? "super"
+                             : position == u"sub" || (position.endsWith(u'%') && position.chopped(1).toDouble() < 0) ? "sub"
+                                                                                                                   : "";
+                const QString background = a.value("fo:background-color").toString();
+                run.highlight = background.startsWith(u'#') ? background : QString();
                 textStyles[style] = run;
             } else if (r.qualifiedName() == u"office:text") {
                 inBody = true;
@@ -240,8 +291,17 @@ void TestLibreOffice::rtfTravelsBothWays()
     format(29, 2, [&] { box.SetSelStrikeThru(true); });
     format(32, 4, [&] { box.SetSelFontName("Times New Roman"); });
     format(50, 4, [&] { box.SetSelAlignment(1); });
+    // A quoted verse: indented, spaced, with a superscript, a subscript
+    // and a highlighted word, as an RTF from a word processor brings them.
+    box.setSelection(54, 0);
+    box.SetSelRTF("{\\rtf1{\\colortbl;\\red255\\green255\\blue0;}\\par\\pard\\li720\\ri360\\fi-360\\sb120\\sa240 "
+                  "x{\\super 2} is H{\\sub 2}O, {\\highlight1 marked}}");
     const QStringList expected = describeEditor(&box);
-    QCOMPARE(expected.size(), 3);
+    QCOMPARE(expected.size(), 4);
+    QVERIFY2(expected.at(3).startsWith("left left 720 right 360 first -360 before 120 after 240: x{")
+                 && expected.at(3).contains("2{super ") && expected.at(3).contains("2{sub ")
+                 && expected.at(3).contains("marked{on #ffff00"),
+             qPrintable(expected.at(3)));
 
     QString reason;
     const QString ours = m_dir.filePath("sermon.rtf");

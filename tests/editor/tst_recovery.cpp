@@ -2,6 +2,7 @@
 #include "DialogScript.h"
 #include "app/AppSetup.h"
 #include "app/frmMain.h"
+#include "editor/DocumentFile.h"
 #include "editor/DocumentRecovery.h"
 #include "editor/RichTextBox.h"
 #include "editor/RtfWriter.h"
@@ -84,6 +85,9 @@ private slots:
     void saysOnceWhenWorkCannotBeKept();
     void offersEachLeftFileNewestFirst();
     void keepsWhatTheEditorCannotHold();
+    void setsAsideUnreadWhatTheEditorCannotHold();
+    void commandLineFileWaitsForTheRecoveryOffer_data();
+    void commandLineFileWaitsForTheRecoveryOffer();
     void recoversAfterTheProgramIsKilled();
 
 private:
@@ -448,6 +452,68 @@ void TestRecovery::keepsWhatTheEditorCannotHold()
     QFile kept(file);
     QVERIFY(kept.open(QIODevice::ReadOnly));
     QCOMPARE(kept.readAll(), bytes);
+}
+
+void TestRecovery::setsAsideUnreadWhatTheEditorCannotHold()
+{
+    // 500 MB, sparse: read whole, it would take as much memory and seconds.
+    QVERIFY(QDir().mkpath(folder()));
+    QFile big(QDir(folder()).filePath("big.recovery"));
+    QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(qint64(500) * 1024 * 1024));
+    DocumentRecovery recovery;
+    QVERIFY(recovery.start(folder(), nullptr));
+    std::vector<DocumentRecovery::Orphan> orphans = recovery.takeOrphans();
+    QCOMPARE(orphans.size(), size_t(1));
+    QVERIFY(!orphans[0].contents);
+    QCOMPARE(orphans[0].problem,
+             QString("It is larger than %1 MB.").arg(DocumentRecovery::MaxFileBytes / (1024 * 1024)));
+}
+
+void TestRecovery::commandLineFileWaitsForTheRecoveryOffer_data()
+{
+    QTest::addColumn<int>("answer"); // to the recovery offer; 0 when there is none
+    QTest::newRow("recovered: the file is not opened") << int(QMessageBox::Yes);
+    QTest::newRow("declined: the file opens") << int(QMessageBox::No);
+    QTest::newRow("nothing to recover: the file opens") << 0;
+}
+
+void TestRecovery::commandLineFileWaitsForTheRecoveryOffer()
+{
+    QFETCH(int, answer);
+    QVERIFY(QDir().mkpath(folder()));
+    if (answer) {
+        DocumentRecovery::Contents c;
+        c.rtf = boldFirstWord("Lost sermon");
+        c.time = QDateTime::currentDateTimeUtc();
+        QVERIFY(putBytes(QDir(folder()).filePath("a.recovery"), DocumentRecovery::encode(c)));
+    }
+    const QString file = m_files->filePath("named.txt");
+    QVERIFY(putBytes(file, "From the command line\r\n"));
+
+    // The missing reference databases are said first.
+    DialogScript script;
+    script.then(press(QMessageBox::Ok));
+    if (answer)
+        script.then(press(QMessageBox::StandardButton(answer)));
+    if (answer == QMessageBox::Yes)
+        script.then(press(QMessageBox::Ok));
+    std::unique_ptr<frmMain> w;
+    script.run([&] {
+        w = makeMain([&](frmMain &m) {
+            m.enableRecovery();
+            m.openFromCommandLine(file);
+        });
+        QVERIFY(w);
+        QTRY_COMPARE(script.seen.size(), size_t(answer == QMessageBox::Yes ? 3 : answer ? 2 : 1));
+    });
+    QCOMPARE(script.unexpected(), 0);
+    if (answer == QMessageBox::Yes)
+        QCOMPARE(script.seen[2].text, QString("The unsaved document was recovered, so \"%1\" was not opened. Save the "
+                                              "recovered document, then open the file with File, Open.")
+                                          .arg(file));
+    QTRY_COMPARE(w->CurrentFile, answer == QMessageBox::Yes ? QString() : file);
+    QCOMPARE(w->RichTextBox1->Text(), answer == QMessageBox::Yes ? QString("Lost sermon") : QString("From the command line\n"));
+    w->TextChanged = false;
 }
 
 void TestRecovery::recoversAfterTheProgramIsKilled()

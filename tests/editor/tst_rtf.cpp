@@ -24,11 +24,14 @@ struct Styled {
     bool italic = false;
     bool underline = false;
     bool strike = false;
+    char position = ' '; // ^ superscript, _ subscript
+    QRgb highlight = 0;  // 0xff000000 bit set when a background is given
     bool operator==(const Styled &) const = default;
 };
 
 struct Paragraph {
     char align = 'l'; // l r c j
+    QList<int> layout = {0, 0, 0, 0, 0}; // left, right, first line, before, after, in twips
     QList<Styled> chars;
     bool operator==(const Paragraph &) const = default;
 };
@@ -59,6 +62,11 @@ Styled styledOf(QChar ch, const QTextCharFormat &f, const QTextDocument &doc)
     s.italic = f.fontItalic();
     s.underline = f.fontUnderline();
     s.strike = f.fontStrikeOut();
+    s.position = f.verticalAlignment() == QTextCharFormat::AlignSuperScript ? '^'
+               : f.verticalAlignment() == QTextCharFormat::AlignSubScript ? '_'
+                                                                           : ' ';
+    if (f.background().style() != Qt::NoBrush)
+        s.highlight = f.background().color().rgb() | 0xff000000;
     return s;
 }
 
@@ -67,7 +75,11 @@ QList<Paragraph> contentOf(const QTextDocument &doc)
     QList<Paragraph> out;
     for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
         Paragraph p;
-        p.align = alignOf(block.blockFormat());
+        const QTextBlockFormat f = block.blockFormat();
+        p.align = alignOf(f);
+        p.layout.clear();
+        for (const qreal px : {f.leftMargin(), f.rightMargin(), f.textIndent(), f.topMargin(), f.bottomMargin()})
+            p.layout << qRound(px * 15);
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             for (const QChar ch : fragment.text())
@@ -82,9 +94,12 @@ QString describe(const QList<Paragraph> &paragraphs)
 {
     QString out;
     for (const Paragraph &p : paragraphs) {
-        out += QStringLiteral("[%1]").arg(QLatin1Char(p.align));
+        QStringList layout;
+        for (const int twips : p.layout)
+            layout << QString::number(twips);
+        out += QStringLiteral("[%1 %2]").arg(QLatin1Char(p.align)).arg(layout.join(u','));
         for (const Styled &s : p.chars) {
-            out += QStringLiteral("%1{%2,%3,%4,%5%6%7%8}")
+            out += QStringLiteral("%1{%2,%3,%4,%5%6%7%8%9,%10}")
                        .arg(s.ch)
                        .arg(s.family)
                        .arg(s.halfPoints)
@@ -92,7 +107,9 @@ QString describe(const QList<Paragraph> &paragraphs)
                        .arg(s.bold ? "b" : "")
                        .arg(s.italic ? "i" : "")
                        .arg(s.underline ? "u" : "")
-                       .arg(s.strike ? "s" : "");
+                       .arg(s.strike ? "s" : "")
+                       .arg(QLatin1Char(s.position))
+                       .arg(s.highlight, 0, 16);
         }
         out += QLatin1Char('\n');
     }
@@ -131,6 +148,13 @@ void generate(QTextDocument *doc, QRandomGenerator &rng)
         case 'c': bf.setAlignment(Qt::AlignHCenter); break;
         default: bf.setAlignment(Qt::AlignJustify); break;
         }
+        if (rng.bounded(2)) {
+            bf.setLeftMargin(rng.bounded(0, 97));
+            bf.setRightMargin(rng.bounded(0, 49));
+            bf.setTextIndent(rng.bounded(-24, 49));
+            bf.setTopMargin(rng.bounded(0, 17));
+            bf.setBottomMargin(rng.bounded(0, 17));
+        }
         cursor.setBlockFormat(bf);
         const int runs = rng.bounded(1, 6);
         for (int r = 0; r < runs; ++r) {
@@ -149,6 +173,11 @@ void generate(QTextDocument *doc, QRandomGenerator &rng)
             f.setFontItalic(rng.bounded(2));
             f.setFontUnderline(rng.bounded(2));
             f.setFontStrikeOut(rng.bounded(2));
+            if (rng.bounded(4) == 0)
+                f.setVerticalAlignment(rng.bounded(2) ? QTextCharFormat::AlignSuperScript
+                                                      : QTextCharFormat::AlignSubScript);
+            if (rng.bounded(4) == 0)
+                f.setBackground(QColor(QRgb(rng.bounded(0x1000000))));
             cursor.insertText(text, f);
         }
     }
@@ -230,6 +259,8 @@ private slots:
     void everyCorpusFileReads();
     void plainTextAndEmptyStrings();
     void editorSelRtfIsOneUndoStepAndOneChange();
+    void tooDeepNestingIsReportedOnce_data();
+    void tooDeepNestingIsReportedOnce();
 };
 
 void TestRtf::writerEmptySelectionIsValidDocument()
@@ -331,11 +362,13 @@ void TestRtf::roundTripOfPartialSelectionsIntoExistingText()
         }
         QList<Paragraph> expected = contentOf(*expectedDoc);
         QList<Paragraph> actual = contentOf(*actualDoc);
-        // Alignment of paragraphs the fragment only partly fills is a
+        // The layout of paragraphs the fragment only partly fills is a
         // policy question; text and character formats must match.
         for (auto *list : {&expected, &actual}) {
-            for (Paragraph &p : *list)
+            for (Paragraph &p : *list) {
                 p.align = 'l';
+                p.layout = Paragraph().layout;
+            }
         }
         QVERIFY2(actual == expected,
                  qPrintable(QStringLiteral("seed %1\nexpected:\n%2actual:\n%3")
@@ -421,6 +454,15 @@ void TestRtf::readsLibreOfficeOutput()
     QCOMPARE(doc.at(2).align, 'r');
     QVERIFY(all(find(doc, QStringLiteral("Selah")), &Styled::underline));
     QCOMPARE(find(doc, QStringLiteral("Selah")).first().family, QStringLiteral("Liberation Sans"));
+
+    // Superscript, subscript, a character background, indents and spacing.
+    const QList<Paragraph> laid = readInto(readCorpus(QStringLiteral("libreoffice-layout.rtf")), this);
+    QCOMPARE(textOf(laid), QStringLiteral("x2 and H2O marked words\nplain\n"));
+    QCOMPARE(laid.at(0).layout, QList<int>({1440, 720, -360, 180, 90}));
+    QCOMPARE(laid.at(1).layout, Paragraph().layout);
+    QCOMPARE(find(laid, QStringLiteral("x2")).at(1).position, '^');
+    QCOMPARE(find(laid, QStringLiteral("H2O")).at(1).position, '_');
+    QCOMPARE(find(laid, QStringLiteral("marked")).first().highlight, QRgb(0xffffff00));
 }
 
 void TestRtf::readsTextEditOutput()
@@ -651,6 +693,44 @@ void TestRtf::editorSelRtfIsOneUndoStepAndOneChange()
     box.setSelection(0, 6);
     box.SetSelRTF(QString());
     QCOMPARE(box.Text(), QStringLiteral("and Peace"));
+}
+
+void TestRtf::tooDeepNestingIsReportedOnce_data()
+{
+    QTest::addColumn<QString>("rtf");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("leftOut");
+    const auto nest = [](int depth, const QString &in) { return QString(depth, u'{') + in + QString(depth, u'}'); };
+    const QString rtf = QStringLiteral("{\\rtf1 ");
+    QTest::newRow("text too deep") << readCorpus(QStringLiteral("deep.rtf")) << " shallow" << true;
+    QTest::newRow("two places too deep") << rtf + nest(150, "a") + "b" + nest(150, "c\\par d") + "}" << "b" << true;
+    QTest::newRow("long: pasted in slices") << rtf + QString(70000, u'x') + nest(150, "a") + "}" << QString(70000, u'x')
+                                            << true;
+    QTest::newRow("just within the limit") << rtf + nest(RtfReader::MaxDepth - 1, "a") + "}" << "a" << false;
+    QTest::newRow("empty groups too deep") << rtf + nest(150, "\\b") + "ok}" << "ok" << false;
+    QTest::newRow("a skipped destination too deep") << rtf + nest(120, "{\\*\\generator x}") + "ok}" << "ok" << false;
+    QTest::newRow("a font table too deep") << rtf + nest(120, "{\\fonttbl{\\f0 Arial;}}") + "ok}" << "ok" << false;
+    QTest::newRow("inside a skipped destination") << rtf + "{\\*\\info" + nest(150, "x") + "}ok}" << "ok" << false;
+}
+
+void TestRtf::tooDeepNestingIsReportedOnce()
+{
+    QFETCH(QString, rtf);
+    QFETCH(QString, text);
+    QFETCH(bool, leftOut);
+    QTextDocument *doc = newDocument(this);
+    QTextCursor cursor(doc);
+    QCOMPARE(RtfReader::insert(cursor, rtf), !leftOut);
+    QCOMPARE(doc->toPlainText(), text);
+
+    // The editor says so once per paste or load, after it is done.
+    RichTextBox box(QStringLiteral("MS Sans Serif"));
+    QSignalSpy said(&box, &RichTextBox::LeftOut);
+    box.SetSelRTF(rtf);
+    QTRY_VERIFY(!box.isBusy());
+    box.LoadRtf(rtf);
+    QCoreApplication::processEvents();
+    QCOMPARE(said.count(), leftOut ? 2 : 0);
 }
 
 QTEST_MAIN(TestRtf)
