@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Resident memory of the installed program under Xvfb, beside a bare Qt
 # window: 8 s after ENTER, then after walking every item of the four subject
-# lists with the down key. Reads VmRSS and VmHWM from /proc/PID/status.
+# lists with the down key; and, in a run of its own, with a 16 MB text
+# document open (given on the command line) and 3 s after File, New.
+# Reads VmRSS and VmHWM from /proc/PID/status.
 # Usage: [SHOT=after-walk.png] bench/memory.sh [build-dir] [runs] [display]
 set -euo pipefail
 build="${1:-build}"
@@ -36,10 +38,12 @@ lists=(
 )
 menubar=23
 
-run_app() {
-  "$app" >/dev/null 2>&1 &
+# Starts the program (with a document when given), presses ENTER on the
+# splash and sets main to the main window.
+start_app() {
+  "$app" "$@" >/dev/null 2>&1 &
   pid=$!
-  local splash main
+  local splash
   splash=$(xdotool search --sync --onlyvisible --name '^Orvanta$' | head -1)
   sleep 0.5
   xdotool mousemove --window "$splash" 140 188 click 1   # the ENTER button
@@ -49,6 +53,11 @@ run_app() {
     [ -n "$main" ] && break
     sleep 0.1
   done
+}
+
+run_app() {
+  local main
+  start_app
   sleep 8
   local entered walked
   entered=$(memory "$pid")
@@ -68,6 +77,24 @@ run_app() {
   echo "$entered $walked"
 }
 
+document=$(mktemp --suffix=.txt)
+trap 'kill $pid $wm $xvfb 2>/dev/null || true; rm -f "$document"' EXIT
+awk 'BEGIN { while (n < 16 * 1048576) { l = "And God said, Let there be light: and there was light. " NR++ "\n"; printf "%s", l; n += length(l) } }' >"$document"
+
+run_document() {
+  local main
+  start_app "$document"
+  sleep 15 # loaded and laid out
+  local open newed
+  open=$(memory "$pid")
+  xdotool windowactivate --sync "$main" key --delay 100 alt+f n
+  sleep 3
+  newed=$(memory "$pid")
+  kill "$pid"; wait "$pid" 2>/dev/null || true
+  pid=
+  echo "$open $newed"
+}
+
 run_bare() {
   "$bare" >/dev/null 2>&1 &
   pid=$!
@@ -80,13 +107,17 @@ run_bare() {
 
 median() { sort -n | awk '{a[NR]=$1} END {printf "%.1f", a[int((NR+1)/2)]}'; }
 
-bare_rss=(); app_rows=()
+bare_rss=(); app_rows=(); doc_rows=()
 for i in $(seq "$runs"); do
   bare_rss+=("$(run_bare | cut -d' ' -f1)")
   app_rows+=("$(run_app)")
+  doc_rows+=("$(run_document)")
 done
 col() { printf '%s\n' "${app_rows[@]}" | cut -d' ' -f"$1" | median; }
+dcol() { printf '%s\n' "${doc_rows[@]}" | cut -d' ' -f"$1" | median; }
 echo "resident memory in MB, median of $runs runs (each run: $(printf '%s | ' "${app_rows[@]}"))"
 echo "bare Qt window, 8 s after shown:          VmRSS $(printf '%s\n' "${bare_rss[@]}" | median)"
 echo "Vellumor, 8 s after ENTER:                VmRSS $(col 1), VmHWM $(col 2)"
 echo "Vellumor, after walking the four lists:   VmRSS $(col 3), VmHWM $(col 4)"
+echo "Vellumor, with a 16 MB document open:     VmRSS $(dcol 1), VmHWM $(dcol 2)"
+echo "Vellumor, 3 s after File, New:            VmRSS $(dcol 3), VmHWM $(dcol 4)"

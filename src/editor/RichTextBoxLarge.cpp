@@ -5,6 +5,7 @@
 #include "editor/RichTextBox.h"
 
 #include "editor/EditorJob.h"
+#include "editor/FreeMemory.h"
 #include "editor/LayoutBudget.h"
 #include "editor/RtfReader.h"
 
@@ -15,6 +16,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QThread>
+#include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <memory>
@@ -285,8 +287,14 @@ private:
             return;
         }
         RichTextBox *const b = box();
-        auto measure = std::make_shared<LayoutBudget::OfDocument>(*b->document(), b->estimateWidth(),
-                                                                  b->estimateDpi(), m_from, m_to, override);
+        measureInSlices(std::make_shared<LayoutBudget::OfDocument>(*b->document(), b->estimateWidth(),
+                                                                   b->estimateDpi(), m_from, m_to, override),
+                        std::move(then));
+    }
+
+    // Runs the measure a slice per turn of the event loop, then tells its height.
+    void measureInSlices(std::shared_ptr<LayoutBudget::OfDocument> measure, std::function<void(qreal)> then)
+    {
         auto sizer = std::make_shared<SliceSizer>(SliceCharacters * 8);
         repeat(
             [this, measure, sizer] {
@@ -310,21 +318,11 @@ private:
             then(*known);
             return;
         }
-        auto measure = std::make_shared<LayoutBudget::OfDocument>(*doc, width, b->estimateDpi());
-        auto sizer = std::make_shared<SliceSizer>(SliceCharacters * 8);
-        repeat(
-            [this, measure, sizer] {
-                QElapsedTimer clock;
-                clock.start();
-                const bool more = measure->step(sizer->size());
-                sizer->took(clock.elapsed());
-                setProgress(measure->fraction());
-                return more;
-            },
-            [this, measure, doc, width, then = std::move(then)] {
-                box()->keepHeight(doc, width, measure->height());
-                then(measure->height());
-            });
+        measureInSlices(std::make_shared<LayoutBudget::OfDocument>(*doc, width, b->estimateDpi()),
+                        [this, doc, width, then = std::move(then)](qreal height) {
+                            box()->keepHeight(doc, width, height);
+                            then(height);
+                        });
     }
 
     void write()
@@ -478,6 +476,9 @@ void RichTextBox::swapInDocument(QTextDocument *doc, bool wrapAnywhere)
     setDocument(doc); // raises Change once; the view deletes its own first document
     if (ownOld) {
         old->setDocumentLayout(nullptr); // no more layout work on it
+        // Its memory is freed after destroyed() is raised: given back then.
+        if (old->characterCount() > LayoutAtOnce)
+            connect(old, &QObject::destroyed, this, [] { QTimer::singleShot(0, &giveFreeMemoryBack); });
         old->deleteLater();
     }
     watchLayout();

@@ -3,6 +3,7 @@ target_sources(vellumor_core PRIVATE
   editor/RichTextBox.cpp editor/RichTextBox.h
   editor/LayoutBudget.cpp editor/LayoutBudget.h
   editor/EditorJob.cpp editor/EditorJob.h
+  editor/FreeMemory.cpp editor/FreeMemory.h
   editor/LayoutPacer.cpp editor/LayoutPacer.h
   editor/PrintJob.cpp editor/PrintJob.h
   editor/TextDecorations.cpp editor/TextDecorations.h

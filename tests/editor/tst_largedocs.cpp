@@ -13,6 +13,7 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QThreadPool>
 #include <QTextBlock>
 #include <QtTest>
 
@@ -39,6 +40,8 @@ private slots:
     void wordsLongerThanALineWrapAnywhere_data();
     void wordsLongerThanALineWrapAnywhere();
     void windowReportsRefusedFontAndPaste();
+    void closingWhileWorkIsUnderWay_data();
+    void closingWhileWorkIsUnderWay();
 
 private:
     QTemporaryDir m_settingsDir;
@@ -408,6 +411,58 @@ void TestLargeDocs::windowReportsRefusedFontAndPaste()
     w.mnuEditPaste_Click();
     QCOMPARE(pasteRefusal.seen(), 1);
     QCOMPARE(doc->Text(), text);
+}
+
+void TestLargeDocs::closingWhileWorkIsUnderWay_data()
+{
+    QTest::addColumn<QString>("kind");
+    for (const char *kind : {"open", "paste", "bold", "print", "recovery"})
+        QTest::newRow(kind) << kind;
+}
+
+void TestLargeDocs::closingWhileWorkIsUnderWay()
+{
+    // The window closes, and the program ends, while a worker or a job is
+    // busy: nothing may touch what is gone, and nothing may hang.
+    QFETCH(QString, kind);
+    QTemporaryDir data;
+    ModalDriver warning;
+    warning.answer(QMessageBox::Ok);
+    auto w = std::make_unique<frmMain>(data.path()); // no databases: it warns once
+    (void)QTest::qWaitFor([&] { return warning.seen() > 0; }, 3000);
+    warning.stop();
+    w->enableRecovery(data.filePath(QStringLiteral("recovery")));
+    w->show();
+    RichTextBox *doc = w->RichTextBox1;
+    const QString text = longText();
+    if (kind == "open") {
+        const QString file = data.filePath(QStringLiteral("long.txt"));
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(text.repeated(4).toUtf8()) > 0);
+        f.close();
+        w->openDocumentFile(file);
+    } else {
+        QVERIFY(EditorWait::load(*doc, text).ok);
+        QVERIFY(EditorWait::idle(*doc));
+        doc->setSelection(0, kind == "bold" ? int(text.size()) : 0);
+        if (kind == "paste")
+            doc->SetSelRTF(longRtf().repeated(5).replace(QStringLiteral("}{\\rtf1"), QString()));
+        else if (kind == "bold")
+            doc->SetSelBold(true);
+        else if (kind == "print")
+            (new PrintJob(doc, {QString(), data.filePath(QStringLiteral("out.pdf")), QStringLiteral("out")}))->start();
+        else
+            w->Document->recovery()->writeNow(); // a megabyte for the worker to write
+    }
+    QVERIFY(kind == "recovery" || doc->isBusy());
+    ModalDriver question; // the unsaved changes, if any
+    question.answer(QMessageBox::No);
+    w->close();
+    // Work that can be cancelled is; other work ends first, then the window closes.
+    QTRY_VERIFY_WITH_TIMEOUT(!w->isVisible(), 60'000);
+    w.reset();
+    QThreadPool::globalInstance()->waitForDone();
+    QVERIFY(!QFile::exists(data.filePath(QStringLiteral("out.pdf")))); // a cancelled PDF leaves nothing
 }
 
 QTEST_MAIN(TestLargeDocs)

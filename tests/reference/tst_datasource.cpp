@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QThreadPool>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -62,6 +63,7 @@ private slots:
     void damagedPages_data();
     void damagedPages();
     void damagedFileNamedOnce();
+    void closingWhileEntriesAreBuilt();
 
     void cacheBuildsPlainAndRtf();
     void cachePrefetchMatchesSynchronousBuild();
@@ -450,6 +452,24 @@ void tst_DataSource::damagedPages()
     source.seek(QStringLiteral("A"));
     if (!indexPage)
         QCOMPARE(view.toPlainText(), QStringLiteral("a"));
+}
+
+void tst_DataSource::closingWhileEntriesAreBuilt()
+{
+    // The window goes while the integrity check reads the files and the
+    // worker builds long entries: nothing may touch what is gone.
+    QVERIFY(ReferenceFixture::write(path(QStringLiteral("joke.db")), ReferenceSchema::Joke,
+                                    {{"BibleNames A-J", ReferenceFixture::versesOfSize(900'000, "Names")},
+                                     {"BibleNames K-Z", ReferenceFixture::versesOfSize(900'000, "More")}}));
+    for (const ReferenceSchema::Table &t : {ReferenceSchema::Bible, ReferenceSchema::Quote, ReferenceSchema::Sermon})
+        QVERIFY(ReferenceFixture::write(path(QString::fromLatin1(t.file.data(), qsizetype(t.file.size()))), t,
+                                        {{"any", ReferenceFixture::versesOfSize(900'000)}}));
+    auto window = std::make_unique<frmMain>(m_dir->path());
+    window->show();
+    window->lstJoke->setCurrentRow(1);
+    window->close();
+    window.reset();
+    QThreadPool::globalInstance()->waitForDone();
 }
 
 void tst_DataSource::damagedFileNamedOnce()
