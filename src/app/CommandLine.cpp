@@ -1,9 +1,6 @@
 #include "app/CommandLine.h"
 
 #include "BuildConfig.h"
-#include "app/RainButton.h"
-#include "app/frmMain.h"
-#include "app/frmSplash.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -16,6 +13,16 @@ QString refusal(const QString &problem)
     return QStringLiteral("vellumor: %1\nTry 'vellumor --help' for more information.\n").arg(problem);
 }
 
+// The help names the program as users type it, not by the path it was started from.
+QString helpText(const QCommandLineParser &parser)
+{
+    QString text = parser.helpText();
+    const qsizetype lineEnd = text.indexOf(QLatin1Char('\n'));
+    return QStringLiteral("Usage: vellumor [options] [FILE...]") + text.mid(lineEnd)
+           + QStringLiteral("\nQt's own options (-style, -platform, -display, -session and the others) are "
+                            "accepted too.\n");
+}
+
 } // namespace
 
 CommandLine CommandLine::parse(const QStringList &arguments)
@@ -25,7 +32,9 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.setApplicationDescription(
         QStringLiteral("Vellumor, a writing aid for sermons and Bible studies. It starts with its splash\n"
-                       "window; after ENTER the main window opens FILE as File, Open does."));
+                       "window; after ENTER the main window opens FILE as File, Open does. When Vellumor\n"
+                       "already runs on this display, FILE is opened there instead. Of several files the\n"
+                       "first is opened."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help and exit."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
@@ -33,20 +42,19 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     parser.addOption(help);
     parser.addOption(version);
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The document to open after ENTER."),
-                                 QStringLiteral("[FILE]"));
+                                 QStringLiteral("[FILE...]"));
 
     CommandLine result;
-    if (!parser.parse(arguments)) {
-        result.m_action = Action::Refuse;
-        result.m_text = refusal(parser.errorText());
-        return result;
-    }
+    const bool parsed = parser.parse(arguments);
+    // Before QApplication has taken out its own options they are unknown
+    // here: asking for help or the version must still work.
     if (parser.isSet(help)) {
         result.m_action = Action::Print;
-        result.m_text = parser.helpText();
+        result.m_text = helpText(parser);
         return result;
     }
-    if (parser.isSet(version)) {
+    // The version likewise, unless it was given a value.
+    if (parser.isSet(version) && (parsed || !parser.unknownOptionNames().isEmpty())) {
         result.m_action = Action::Print;
         result.m_text = QStringLiteral("Vellumor %1.%2.%3\nThis program is free: you may copy it and give it away "
                                        "to anyone, but you may not sell it.\n")
@@ -55,34 +63,18 @@ CommandLine CommandLine::parse(const QStringList &arguments)
                             .arg(VELLUMOR_VERSION_PATCH);
         return result;
     }
-    const QStringList files = parser.positionalArguments();
-    if (files.size() > 1) {
+    if (!parsed) {
         result.m_action = Action::Refuse;
-        result.m_text = refusal(QStringLiteral("Vellumor opens one document at a time, but %1 were given.")
-                                    .arg(files.size()));
+        result.m_text = refusal(parser.errorText());
         return result;
     }
-    if (!files.isEmpty() && files.first().isEmpty()) {
+    const QStringList files = parser.positionalArguments();
+    if (files.contains(QString())) {
         result.m_action = Action::Refuse;
         result.m_text = refusal(QStringLiteral("The document's name is empty."));
         return result;
     }
-    if (!files.isEmpty())
-        result.m_file = QDir::cleanPath(QFileInfo(files.first()).absoluteFilePath());
+    for (const QString &file : files)
+        result.m_files << QDir::cleanPath(QFileInfo(file).absoluteFilePath());
     return result;
-}
-
-void CommandLine::openFileAfterEnter(frmSplash &splash) const
-{
-    if (m_file.isEmpty())
-        return;
-    // Connected after the splash's own handler, so this runs once the main
-    // window is shown and the screen warning has been answered.
-    QObject::connect(
-        splash.RainButton1, &RainButton::clicked, &splash,
-        [&splash, file = m_file] {
-            if (frmMain *main = splash.mainWindow())
-                main->openFromCommandLine(file);
-        },
-        Qt::SingleShotConnection);
 }

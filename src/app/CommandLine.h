@@ -3,36 +3,33 @@
 #include <QString>
 #include <QStringList>
 
-class frmSplash;
-
-// What the command line asks of the program: start (and open a document
+// What the command line asks of the program: start (and open documents
 // after ENTER), print help or the version, or refuse with a usage message.
-// It is read before any window exists, so printing and refusing need no
-// display.
+// It is read twice: before any window exists, where only printing counts
+// (help and version need no display, and Qt's own options are not known
+// yet), and once QApplication has taken its own options out of it.
 class CommandLine {
 public:
     enum class Action {
-        Start,  // start as usual; file() is opened after ENTER when not empty
+        Start,  // start as usual; files() are opened after ENTER
         Print,  // print text() on standard output and end successfully
         Refuse, // print text() on standard error and end with UsageError
     };
     static constexpr int UsageError = 2;
 
     // arguments as QCoreApplication::arguments() gives them, program first.
+    // Help and version are printed whatever else the line holds.
     static CommandLine parse(const QStringList &arguments);
 
     Action action() const { return m_action; }
-    // The document to open, as an absolute path (relative to the folder the
-    // program was started in), or empty.
-    QString file() const { return m_file; }
+    // The documents given, as absolute paths (relative to the folder the
+    // program was started in), in order. One document is open at a time:
+    // the first is opened, the others are named as not opened.
+    QStringList files() const { return m_files; }
     QString text() const { return m_text; }
-
-    // Opens file() as File, Open does, once ENTER has shown the main window
-    // (and the splash has given its own warning); nothing when file() is empty.
-    void openFileAfterEnter(frmSplash &splash) const;
 
 private:
     Action m_action = Action::Start;
-    QString m_file;
+    QStringList m_files;
     QString m_text;
 };

@@ -161,6 +161,7 @@ frmMain::frmMain(const QString &dataDir, QWidget *parent)
     setUpScripture();
     setUpSpelling();
     setUpPulpit();
+    setUpDesktop();
     Form_Load();
 }
 
@@ -354,32 +355,46 @@ void frmMain::createControls()
 
 void frmMain::createMenus()
 {
+    // The keys act in the whole window, whichever control has the focus,
+    // and not while a dialog is open (the dialog is then the active window).
     auto item = [this](QMenu *menu, QAction *&action, const char *name, const QString &caption,
                        void (frmMain::*slot)(), const QKeySequence &shortcut = {}) {
         action = menu->addAction(caption);
         action->setObjectName(QString::fromLatin1(name));
-        if (!shortcut.isEmpty())
+        if (!shortcut.isEmpty()) {
             action->setShortcut(shortcut);
+            action->setShortcutContext(Qt::WindowShortcut);
+        }
         connect(action, &QAction::triggered, this, slot);
     };
 
     mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
-    item(mnuFile, mnuFileNew, "mnuFileNew", QStringLiteral("&New"), &frmMain::mnuFileNew_Click);
-    item(mnuFile, mnuFileOpen, "mnuFileOpen", QStringLiteral("&Open..."), &frmMain::mnuFileOpen_Click);
-    item(mnuFile, mnuSaveFile, "mnuSaveFile", QStringLiteral("&Save"), &frmMain::mnuSaveFile_Click);
-    item(mnuFile, mnuFileSaveAs, "mnuFileSaveAs", QStringLiteral("Save &As..."), &frmMain::mnuFileSaveAs_Click);
-    item(mnuFile, mnuFilePrint, "mnuFilePrint", QStringLiteral("&Print..."), &frmMain::mnuFilePrint_Click);
-    item(mnuFile, mnuFileExit, "mnuFileExit", QStringLiteral("E&xit"), &frmMain::mnuFileExit_Click);
+    item(mnuFile, mnuFileNew, "mnuFileNew", QStringLiteral("&New"), &frmMain::mnuFileNew_Click,
+         QKeySequence(Qt::CTRL | Qt::Key_N));
+    item(mnuFile, mnuFileOpen, "mnuFileOpen", QStringLiteral("&Open..."), &frmMain::mnuFileOpen_Click,
+         QKeySequence(Qt::CTRL | Qt::Key_O));
+    item(mnuFile, mnuSaveFile, "mnuSaveFile", QStringLiteral("&Save"), &frmMain::mnuSaveFile_Click,
+         QKeySequence(Qt::CTRL | Qt::Key_S));
+    item(mnuFile, mnuFileSaveAs, "mnuFileSaveAs", QStringLiteral("Save &As..."), &frmMain::mnuFileSaveAs_Click,
+         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    item(mnuFile, mnuFilePrint, "mnuFilePrint", QStringLiteral("&Print..."), &frmMain::mnuFilePrint_Click,
+         QKeySequence(Qt::CTRL | Qt::Key_P));
+    item(mnuFile, mnuFileExit, "mnuFileExit", QStringLiteral("E&xit"), &frmMain::mnuFileExit_Click,
+         QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     mnuFormat = menuBar()->addMenu(QStringLiteral("Format"));
     mnuFormat->setObjectName(QStringLiteral("mnuFormat"));
     item(mnuFormat, mnuAllCaps, "mnuAllCaps", QStringLiteral("&All Caps"), &frmMain::mnuAllCaps_Click);
     item(mnuFormat, mnuFont, "mnuFont", QStringLiteral("&Font"), &frmMain::mnuFont_Click);
-    item(mnuFormat, mnuBold, "mnuBold", QStringLiteral("&Bold"), &frmMain::mnuBold_Click);
-    item(mnuFormat, mnuUnderline, "mnuUnderline", QStringLiteral("&underline"), &frmMain::mnuUnderline_Click);
-    item(mnuFormat, mnuFindText3, "mnuFindText3", QStringLiteral("Fin&d"), &frmMain::mnuFindText3_Click);
-    item(mnuFormat, mnuItalic, "mnuItalic", QStringLiteral("&Italic"), &frmMain::mnuItalic_Click);
+    item(mnuFormat, mnuBold, "mnuBold", QStringLiteral("&Bold"), &frmMain::mnuBold_Click,
+         QKeySequence(Qt::CTRL | Qt::Key_B));
+    item(mnuFormat, mnuUnderline, "mnuUnderline", QStringLiteral("&underline"), &frmMain::mnuUnderline_Click,
+         QKeySequence(Qt::CTRL | Qt::Key_U));
+    item(mnuFormat, mnuFindText3, "mnuFindText3", QStringLiteral("Fin&d"), &frmMain::mnuFindText3_Click,
+         QKeySequence(Qt::CTRL | Qt::Key_F));
+    item(mnuFormat, mnuItalic, "mnuItalic", QStringLiteral("&Italic"), &frmMain::mnuItalic_Click,
+         QKeySequence(Qt::CTRL | Qt::Key_I));
 
     mnuEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
     mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
@@ -398,7 +413,8 @@ void frmMain::createMenus()
 
     mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
-    item(mnuHelp, mnuHelpContents, "mnuHelpContents", QStringLiteral("&Contents"), &frmMain::mnuHelpContents_Click);
+    item(mnuHelp, mnuHelpContents, "mnuHelpContents", QStringLiteral("&Contents"), &frmMain::mnuHelpContents_Click,
+         QKeySequence(Qt::Key_F1));
     item(mnuHelp, mnuHelpAbout, "mnuHelpAbout", QStringLiteral("&About "), &frmMain::mnuHelpAbout_Click);
 }
 

@@ -19,6 +19,7 @@ class DataSource;
 class DocumentSpelling;
 class PanelFind;
 class RainButton;
+class RecentFiles;
 class RichTextBox;
 class ScriptureCommands;
 class SubjectList;
@@ -62,6 +63,12 @@ public:
     // names it), so that the recovered work is not replaced unasked;
     // otherwise it opens after the last answer.
     void openFromCommandLine(const QString &path);
+    // Documents asked for other than through File, Open's dialog (the recent
+    // list, the command line, a later start of the program): the first is
+    // opened as openFromCommandLine does; the others are named as not opened.
+    void openFromOutside(const QStringList &files);
+    // The File menu's list of the documents last opened or saved.
+    RecentFiles *recentFiles() const { return m_recentFiles; }
 
     // Display-only marks on RichTextBox1 (misspelled words and the like),
     // shared by every feature that marks the document; made on first use.
@@ -206,6 +213,7 @@ private:
     void setUpPulpit();            // pulpit/frmMainPulpit.cpp
     void placeCaretAtParagraph(int paragraph);
     void setUpSpelling();          // spelling/frmMainSpelling.cpp
+    void setUpDesktop();           // app/frmMainDesktop.cpp
     // Asks about unsaved changes before the program ends; false keeps it running.
     bool confirmExit();            // editor/frmMainDocument.cpp
     void savePdf();                // the print command's offer when there is no printer
@@ -247,4 +255,5 @@ private:
     PanelFind *m_jokeFind = nullptr;
     // Insert Scripture, Bible verses dropped in, live references
     ScriptureCommands *m_scripture = nullptr;
+    RecentFiles *m_recentFiles = nullptr;
 };

@@ -112,6 +112,7 @@ bool SermonDocument::save(const QString &path, Format format, QString *reason)
     m_stamp = stampOf(path);
     TextChanged = false;
     m_recovery.discard();
+    emit fileOpenedOrSaved(path);
     return true;
 }
 
@@ -145,6 +146,7 @@ void SermonDocument::open(const QString &path, const Done &done)
             CurrentFile = path;
             TextChanged = false;
             m_recovery.discard();
+            emit fileOpenedOrSaved(path);
         }
         done(ok, why);
     });

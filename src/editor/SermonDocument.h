@@ -97,6 +97,10 @@ public:
     // The program ends normally: no recovery file stays behind.
     void endSession();
 
+signals:
+    // The document was read from or written to path (the recent files list).
+    void fileOpenedOrSaved(const QString &path);
+
 private:
     // The program's own replacement of the whole content: its change
     // notification is not an edit, and none is left pending.

@@ -45,10 +45,12 @@ PanelFind::Result PanelFind::find(const QString &text, QString *problem)
     completeView();
     const bool hadSelection = m_view->textCursor().hasSelection();
     const bool userSelection = hadSelection && !selectionIsOwn();
-    const bool canLeave = !userSelection && m_source && m_source->isOpen() && m_list;
+    const bool canMove = m_source && m_source->isOpen() && m_list;
+    const bool canLeave = !userSelection && canMove;
 
-    // Text that names a place goes there, wherever the words occur first.
-    if (canLeave && m_panel == Panel::Bible) {
+    // Text that names a place goes there, wherever the words occur first,
+    // and whatever the user had selected.
+    if (canMove && m_panel == Panel::Bible) {
         if (const std::optional<BibleReference> ref = BibleReference::parse(text)) {
             if (const std::optional<Result> result = goTo(*ref, problem))
                 return *result;
@@ -75,7 +77,7 @@ PanelFind::Result PanelFind::find(const QString &text, QString *problem)
         rememberSelection();
         return Result::Found;
     }
-    const std::optional<int> row = rowSeen ? *rowSeen : rowHolding(TextMatch::folded(text));
+    const std::optional<int> row = rowSeen ? *rowSeen : rowHolding(TextMatch::folded(text), Wrap::Yes);
     if (!row)
         return Result::NotFound;
     show(*row);
@@ -92,8 +94,22 @@ void PanelFind::findNext(const QString &text)
         return;
     m_view->SetFocus();
     completeView();
-    if (m_view->Find(text, m_view->SelStart() + 1) >= 0)
+    if (m_view->Find(text, m_view->SelStart() + 1) >= 0) {
         rememberSelection();
+        return;
+    }
+    // Past the entry's last occurrence: the next entry down the list that
+    // holds the text. After the panel's last one nothing changes.
+    if (text.isEmpty() || !m_source || !m_source->isOpen() || !m_list)
+        return;
+    const std::optional<int> row = rowHolding(TextMatch::folded(text), Wrap::No);
+    if (!row)
+        return;
+    show(*row);
+    if (m_view->Find(text, 0) < 0)
+        return;
+    scrollToSelection();
+    rememberSelection();
 }
 
 PanelFind::Result PanelFind::showReference(const BibleReference &ref, QString *problem)
@@ -175,7 +191,7 @@ bool PanelFind::goToHeadword(const QString &word, int *textRow)
         // One pass over the other entries finds both the first article and
         // the first entry that merely holds the word.
         *textRow = -1;
-        const QList<QPair<qint64, int>> entries = otherEntries(folded);
+        const QList<QPair<qint64, int>> entries = otherEntries(folded, Wrap::Yes);
         QList<qint64> ids;
         QHash<qint64, int> rows;
         for (const auto &[id, row] : entries) {
@@ -229,9 +245,9 @@ void PanelFind::scrollToSelection()
     bar->setValue(bar->value() + m_view->cursorRect(start).top());
 }
 
-std::optional<int> PanelFind::rowHolding(const QString &folded)
+std::optional<int> PanelFind::rowHolding(const QString &folded, Wrap wrap)
 {
-    const QList<QPair<qint64, int>> entries = otherEntries(folded);
+    const QList<QPair<qint64, int>> entries = otherEntries(folded, wrap);
     QList<qint64> ids;
     for (const auto &entry : entries)
         ids.append(entry.first);
@@ -243,7 +259,7 @@ std::optional<int> PanelFind::rowHolding(const QString &folded)
     return entries.at(ids.indexOf(*found)).second;
 }
 
-QList<QPair<qint64, int>> PanelFind::otherEntries(const QString &filter)
+QList<QPair<qint64, int>> PanelFind::otherEntries(const QString &filter, Wrap wrap)
 {
     const QSet<qint64> without = m_source->rowsWithout(filter);
     const int count = m_list->count();
@@ -254,7 +270,7 @@ QList<QPair<qint64, int>> PanelFind::otherEntries(const QString &filter)
     QList<QPair<qint64, int>> entries;
     for (int step = 1; step <= count; ++step) {
         const int row = current < 0 ? step - 1 : (current + step) % count;
-        if (row == current)
+        if (row == current || (wrap == Wrap::No && row < current))
             continue;
         const std::optional<qint64> id = rowIdOf(m_list->item(row)->text());
         if (!id || seen.contains(*id))

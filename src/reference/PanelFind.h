@@ -18,6 +18,7 @@ struct BibleReference;
 // not selected text to search within, it reaches the panel's other entries
 // in list order after the current item, then from the top, and shows the
 // first that holds the text by selecting its list item, as a click would.
+// Find Next goes on down the list likewise, without starting over.
 // What the user types may also name a place outright: in the Bible panel a
 // reference ("jn 3:16") goes to its verses, in the dictionary a headword
 // ("Moses") to its article. The selections that Find and Find Next leave
@@ -41,23 +42,28 @@ public:
     // Find with the box's text (leading blanks already removed). For
     // NoSuchReference, problem says which reference does not exist.
     Result find(const QString &text, QString *problem);
-    // Find Next: the plain search from one after the selection's start.
+    // Find Next: the plain search from one after the selection's start;
+    // past the entry's last occurrence, the first occurrence in the next
+    // entry down the list that holds the text (none after the last entry).
     void findNext(const QString &text);
     // Shows the reference's verses as Find does for a typed reference,
     // whatever the view holds or has selected.
     Result showReference(const BibleReference &ref, QString *problem);
 
 private:
+    // Whether a search of the other entries goes on from the top of the list.
+    enum class Wrap { No, Yes };
+
     std::optional<Result> goTo(const BibleReference &ref, QString *problem);
     // Goes to the article of the word, if an entry has one. When it looked
     // through the other entries, textRow is the list row of the first that
     // holds the word at all (-1 for none); else it is left as it was.
     bool goToHeadword(const QString &word, int *textRow);
     // The list row of the first other entry holding the (folded) text.
-    std::optional<int> rowHolding(const QString &folded);
+    std::optional<int> rowHolding(const QString &folded, Wrap wrap);
     // The other entries' records in the order above, each once, less those
     // that the find index proves not to hold filter, with their list rows.
-    QList<QPair<qint64, int>> otherEntries(const QString &filter);
+    QList<QPair<qint64, int>> otherEntries(const QString &filter, Wrap wrap);
     void show(int row);
     void completeView();
     // Puts the paragraph holding the selection's start at the top of the view.

@@ -4,8 +4,10 @@
 #include "editor/FontDialog.h"
 #include "app/CoolClose.h"
 #include "app/GeometrySettings.h"
+#include "app/HeldKeyFilter.h"
 #include "app/Pictures.h"
 #include "app/RainButton.h"
+#include "app/RecentFiles.h"
 #include "app/frmMain.h"
 #include "app/frmSplash.h"
 #include "editor/RichTextBox.h"
@@ -181,6 +183,17 @@ QPoint centredFrameAt(const QRect &screen, const QSize &frame)
             screen.y() + qMax(0, (screen.height() - frame.height()) / 2)};
 }
 
+// The File menu's items after Print, up to Exit, as "text|status tip".
+QStringList recentItems(const frmMain &main)
+{
+    QStringList items;
+    const QList<QAction *> actions = main.mnuFile->actions();
+    for (qsizetype i = actions.indexOf(main.mnuFilePrint) + 1; i < actions.indexOf(main.mnuFileExit); ++i)
+        items << (actions.at(i)->isSeparator() ? QStringLiteral("-")
+                                               : actions.at(i)->text() + QLatin1Char('|') + actions.at(i)->statusTip());
+    return items;
+}
+
 } // namespace
 
 class TestApp : public QObject {
@@ -232,6 +245,10 @@ private slots:
     void splashPaintsItsKeptLookFirst();
     void splashMakesAnUnfitKeptLookAnew_data();
     void splashMakesAnUnfitKeptLookAnew();
+    void shortcutsReachTheirCommandFromAnyControl_data();
+    void shortcutsReachTheirCommandFromAnyControl();
+    void recentFilesNewestFirstAndOpenedAfterTheQuestion();
+    void heldReturnActsOnlyWhereItWasPressed();
 
 private:
     std::unique_ptr<frmMain> makeMain() { return std::make_unique<frmMain>(m_data.path()); }
@@ -395,15 +412,16 @@ void TestApp::menusInOrderWithCaptionsAndShortcuts()
         }
         return s;
     };
-    QCOMPARE(items(m_main->mnuFile), (QStringList{"mnuFileNew=&New=", "mnuFileOpen=&Open...=",
-                                                  "mnuSaveFile=&Save=", "mnuFileSaveAs=Save &As...=",
-                                                  "mnuFilePrint=&Print...=", "mnuFileExit=E&xit="}));
+    QCOMPARE(items(m_main->mnuFile),
+             (QStringList{"mnuFileNew=&New=Ctrl+N", "mnuFileOpen=&Open...=Ctrl+O", "mnuSaveFile=&Save=Ctrl+S",
+                          "mnuFileSaveAs=Save &As...=Ctrl+Shift+S", "mnuFilePrint=&Print...=Ctrl+P",
+                          "mnuFileExit=E&xit=Ctrl+Q"}));
     QCOMPARE(items(m_main->mnuFormat),
-             (QStringList{"mnuAllCaps=&All Caps=", "mnuFont=&Font=", "mnuBold=&Bold=", "mnuUnderline=&underline=",
-                          "mnuFindText3=Fin&d=", "mnuItalic=&Italic="}));
+             (QStringList{"mnuAllCaps=&All Caps=", "mnuFont=&Font=", "mnuBold=&Bold=Ctrl+B",
+                          "mnuUnderline=&underline=Ctrl+U", "mnuFindText3=Fin&d=Ctrl+F", "mnuItalic=&Italic=Ctrl+I"}));
     QCOMPARE(items(m_main->mnuEdit), (QStringList{"mnuClearAll=C&lear All=", "mnuEditCut=Cu&t=Ctrl+X",
                                                   "mnuEditCopy=&Copy=Ctrl+C", "mnuEditPaste=&Paste=Ctrl+V"}));
-    QCOMPARE(items(m_main->mnuHelp), (QStringList{"mnuHelpContents=&Contents=", "mnuHelpAbout=&About ="}));
+    QCOMPARE(items(m_main->mnuHelp), (QStringList{"mnuHelpContents=&Contents=F1", "mnuHelpAbout=&About ="}));
     QCOMPARE(items(m_main->mnuTools),
              (QStringList{"mnuToolsInsertScripture=Insert &Scripture...=Ctrl+Shift+B",
                           "mnuToolsSpelling=Check &Spelling as You Type=", "mnuToolsWordCount=&Word Count...=",
@@ -1255,6 +1273,156 @@ void TestApp::splashMakesAnUnfitKeptLookAnew()
         QTRY_COMPARE(Pictures::readKept(file).label, sound.label);
         QCOMPARE(Pictures::readKept(file).image.convertToFormat(QImage::Format_RGB32), look);
     }
+}
+
+void TestApp::shortcutsReachTheirCommandFromAnyControl_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QKeySequence>("key");
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<bool>("modal"); // a message box is open: nothing happens
+    const struct {
+        const char *command;
+        QKeySequence key;
+        const char *focus;
+    } rows[] = {
+        {"mnuFileNew", Qt::CTRL | Qt::Key_N, "lstBible"},      {"mnuFileOpen", Qt::CTRL | Qt::Key_O, "RichTextBox2"},
+        {"mnuSaveFile", Qt::CTRL | Qt::Key_S, "txtTextBox1"},  {"mnuFileSaveAs", Qt::CTRL | Qt::SHIFT | Qt::Key_S, "RichTextBox1"},
+        {"mnuFilePrint", Qt::CTRL | Qt::Key_P, "cmdUpperCase"}, {"mnuFileExit", Qt::CTRL | Qt::Key_Q, "rnbFind1"},
+        {"mnuBold", Qt::CTRL | Qt::Key_B, "RichTextBox5"},     {"mnuItalic", Qt::CTRL | Qt::Key_I, "txtTextBox2"},
+        {"mnuUnderline", Qt::CTRL | Qt::Key_U, "RichTextBox1"}, {"mnuUnderline", Qt::CTRL | Qt::Key_U, "txtTextBox1"},
+        {"mnuFindText3", Qt::CTRL | Qt::Key_F, "lstJoke"},     {"mnuHelpContents", Qt::Key_F1, "optAlign(2)"},
+    };
+    for (const auto &r : rows)
+        for (const bool modal : {false, true})
+            QTest::addRow("%s from %s%s", r.command, r.focus, modal ? ", dialog open" : "")
+                << QString::fromLatin1(r.command) << r.key << QString::fromLatin1(r.focus) << modal;
+}
+
+// The key reaches the menu command (what that does is tested with the menu
+// item), whichever control has the focus; a find box keeps its text.
+void TestApp::shortcutsReachTheirCommandFromAnyControl()
+{
+    QFETCH(QString, command);
+    QFETCH(QKeySequence, key);
+    QFETCH(QString, focus);
+    QFETCH(bool, modal);
+    m_main->show();
+    QApplication::setActiveWindow(m_main.get());
+    QVERIFY(QTest::qWaitForWindowActive(m_main.get()));
+    auto *action = m_main->findChild<QAction *>(command);
+    QCOMPARE(action->shortcut(), key);
+    disconnect(action, &QAction::triggered, m_main.get(), nullptr);
+    QSignalSpy triggered(action, &QAction::triggered);
+    auto *control = m_main->findChild<QWidget *>(focus);
+    // A control that claims every key, as a line edit claims Ctrl+U on X11.
+    struct Claim : QObject {
+        bool eventFilter(QObject *, QEvent *e) override
+        {
+            if (e->type() != QEvent::ShortcutOverride)
+                return false;
+            e->accept();
+            return true;
+        }
+    } claim;
+    control->installEventFilter(&claim);
+    control->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), control);
+    const auto *box = qobject_cast<QLineEdit *>(control);
+    const QString boxText = box ? box->text() : QString();
+    if (modal) {
+        QMessageBox dialog(QMessageBox::Information, QStringLiteral("Vellumor"), QStringLiteral("open"),
+                           QMessageBox::Ok, m_main.get());
+        ModalDriver driver;
+        driver.arm([&](QDialog *d) {
+            QTest::keySequence(d, key);
+            d->accept();
+        });
+        dialog.exec();
+    } else {
+        QTest::keySequence(control, key);
+    }
+    // Ctrl+F puts the caret in the document's find box, without the menu item's search.
+    QCOMPARE(command == QLatin1String("mnuFindText3") ? m_main->txtTextBox3->hasFocus() : triggered.count() == 1,
+             !modal);
+    QCOMPARE(box ? box->text() : QString(), boxText);
+}
+
+void TestApp::recentFilesNewestFirstAndOpenedAfterTheQuestion()
+{
+    QVERIFY(recentItems(*m_main).isEmpty()); // none yet: the menu as designed
+    QTemporaryDir dir;
+    auto writeFile = [&dir](const QString &name) {
+        QFile f(dir.filePath(name));
+        return f.open(QIODevice::WriteOnly) && f.write("text") == 4 ? f.fileName() : QString();
+    };
+    QStringList p;
+    for (const char *name : {"1.txt", "2.txt", "3.txt", "4.txt", "5.txt", "6.txt", "7.txt", "8 & 9.txt"})
+        QVERIFY(m_main->openDocumentFile(p.emplace_back(writeFile(QString::fromLatin1(name)))));
+    QVERIFY(m_main->Document->save(p.at(2), SermonDocument::Format::PlainText, nullptr)); // to the top, once
+    QVERIFY(m_main->openDocumentFile(writeFile(QStringLiteral("new.txt")))); // the oldest drops off
+    auto item = [&p](int n, int i) { return QStringLiteral("&%1 %2|%3").arg(n).arg(QFileInfo(p.at(i)).fileName().replace("&", "&&"), QDir::toNativeSeparators(p.at(i))); };
+    p << dir.filePath(QStringLiteral("new.txt"));
+    const QStringList expected{"-",         item(1, 8), item(2, 2), item(3, 7), item(4, 6),
+                               item(5, 5),  item(6, 4), item(7, 3), item(8, 1), "-"};
+    QCOMPARE(recentItems(*m_main), expected);
+    QCOMPARE(recentItems(frmMain(m_data.path())), expected); // kept for the next run
+
+    m_main->RichTextBox1->SetText(QStringLiteral("unsaved"));
+    ModalDriver driver;
+    driver.answer(QMessageBox::Cancel);
+    m_main->findChild<QAction *>(QStringLiteral("mnuRecentFile2"))->trigger();
+    QCOMPARE(driver.texts, QStringList{"Save changes to text?"});
+    QCOMPARE(m_main->CurrentFile, p.at(8));
+    driver.answer(QMessageBox::No);
+    m_main->findChild<QAction *>(QStringLiteral("mnuRecentFile2"))->trigger();
+    QCOMPARE(m_main->CurrentFile, p.at(2));
+    // Gone since: said so, and off the list.
+    QVERIFY(QFile::remove(p.at(8)));
+    driver.answer(QMessageBox::Ok);
+    m_main->findChild<QAction *>(QStringLiteral("mnuRecentFile2"))->trigger();
+    driver.stop();
+    QCOMPARE(driver.texts.constLast(), QStringLiteral("\"%1\" no longer exists, so it was taken off the list of "
+                                                      "recent documents.").arg(QDir::toNativeSeparators(p.at(8))));
+    QCOMPARE(m_main->CurrentFile, p.at(2));
+    QCOMPARE(m_main->recentFiles()->files(), (QStringList{p.at(2), p.at(7), p.at(6), p.at(5), p.at(4), p.at(3), p.at(1)}));
+}
+
+// Return held on the splash: the press opens the main window, its repeats
+// neither answer the warning that follows nor reach the document. A key
+// pressed anew repeats as usual.
+void TestApp::heldReturnActsOnlyWhereItWasPressed()
+{
+    m_main.reset();
+    HeldKeyFilter filter;
+    qApp->installEventFilter(&filter);
+    auto key = [](QWidget *w, bool press, bool repeat, int times = 1) {
+        for (int i = 0; i < times; ++i)
+            QTest::simulateEvent(w, press, Qt::Key_Return, {}, QStringLiteral("\r"), repeat);
+    };
+    frmSplash splash([this] { return makeMain(); });
+    splash.setScreenSize([] { return QSizeF(1024, 768); });
+    splash.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&splash));
+    bool warningStayed = false;
+    ModalDriver driver;
+    driver.arm([&](QDialog *warning) {
+        key(warning, true, true, 20);
+        warningStayed = warning->isVisible();
+        warning->accept();
+    });
+    key(splash.RainButton1, true, false);
+    QVERIFY(warningStayed);
+
+    RichTextBox *document = splash.mainWindow()->RichTextBox1;
+    const QString before = document->Text();
+    key(document, true, true, 20);
+    key(document, false, false);
+    QCOMPARE(document->Text(), before);
+    QVERIFY(!splash.mainWindow()->TextChanged);
+    key(document, true, false);
+    key(document, true, true, 2);
+    QCOMPARE(document->Text().count(QLatin1Char('\n')), before.count(QLatin1Char('\n')) + 3);
 }
 
 QTEST_MAIN(TestApp)

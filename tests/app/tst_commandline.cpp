@@ -1,13 +1,16 @@
 #include "ModalDriver.h"
 #include "app/AppSetup.h"
 #include "app/CommandLine.h"
+#include "app/OpenRequests.h"
 #include "app/RainButton.h"
+#include "app/SingleInstance.h"
 #include "app/frmMain.h"
 #include "app/frmSplash.h"
 #include "editor/RichTextBox.h"
 #include "reference/ReferenceFixture.h"
 
 #include <QDir>
+#include <QLocalServer>
 #include <QProcess>
 #include <QSettings>
 #include <QStandardPaths>
@@ -25,10 +28,14 @@ private slots:
     void printsAndRefusesWithoutDisplay();
     void opensFileAfterEnter_data();
     void opensFileAfterEnter();
+    void laterRequestsOpenAsFileOpenDoes();
+    void claimTakesOverWhatNoLongerAnswers_data();
+    void claimTakesOverWhatNoLongerAnswers();
 
 private:
     QTemporaryDir m_settingsDir;
     QTemporaryDir m_data;
+    QTemporaryDir m_runtime;
 };
 
 void TestCommandLine::initTestCase()
@@ -37,6 +44,9 @@ void TestCommandLine::initTestCase()
     // The splash keeps a picture in the cache folder: not the user's.
     QStandardPaths::setTestModeEnabled(true);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
+    // A runtime folder of our own: no running Vellumor of this user is ever met.
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
+    QVERIFY(SingleInstance::serverName().startsWith(m_runtime.path()));
     for (const ReferenceSchema::Table &t : ReferenceSchema::All) {
         const QString file = m_data.filePath(QString::fromLatin1(t.file.data(), qsizetype(t.file.size())));
         QVERIFY(ReferenceFixture::write(file, t, {{QStringLiteral("subject"), QStringLiteral("entry")}}));
@@ -58,17 +68,17 @@ void TestCommandLine::parse_data()
                                   << QString();
     QTest::newRow("dash file after --") << QStringList{"--", "-x.txt"} << A::Start << here + "/-x.txt" << QString();
     QTest::newRow("--help") << QStringList{"--help"} << A::Print << QString() << "-v, --version";
-    QTest::newRow("-h") << QStringList{"-h"} << A::Print << QString() << "[FILE]";
+    QTest::newRow("-h") << QStringList{"-h"} << A::Print << QString() << "Usage: vellumor [options] [FILE...]\n";
     QTest::newRow("--version") << QStringList{"--version"} << A::Print << QString()
                                << "Vellumor " VELLUMOR_VERSION_TEXT "\n";
     QTest::newRow("-v with a file") << QStringList{"-v", "a.txt"} << A::Print << QString()
                                     << "Vellumor " VELLUMOR_VERSION_TEXT "\n";
     QTest::newRow("unknown option") << QStringList{"--bogus"} << A::Refuse << QString()
                                     << "vellumor: Unknown option 'bogus'.\nTry 'vellumor --help'";
-    QTest::newRow("Qt option") << QStringList{"-platform", "xcb"} << A::Refuse << QString()
-                               << "Unknown option 'platform'.";
-    QTest::newRow("two files") << QStringList{"a.txt", "b.txt"} << A::Refuse << QString()
-                               << "one document at a time, but 2 were given";
+    // Qt's options are still there before QApplication takes them out.
+    QTest::newRow("Qt option and help") << QStringList{"-platform", "xcb", "-h"} << A::Print << QString() << "[FILE...]";
+    QTest::newRow("Qt option and version") << QStringList{"-style=x", "-v"} << A::Print << QString() << "Vellumor ";
+    QTest::newRow("two files") << QStringList{"a.txt", "/b.txt"} << A::Start << here + "/a.txt|/b.txt" << QString();
     QTest::newRow("empty name") << QStringList{""} << A::Refuse << QString() << "name is empty";
     QTest::newRow("value on --version") << QStringList{"--version=2"} << A::Refuse << QString()
                                         << "Unexpected value after '--version'";
@@ -80,9 +90,9 @@ void TestCommandLine::parse()
     QFETCH(CommandLine::Action, action);
     QFETCH(QString, file);
     QFETCH(QString, text);
-    const CommandLine line = CommandLine::parse(QStringList{QStringLiteral("vellumor")} + arguments);
+    const CommandLine line = CommandLine::parse(QStringList{QStringLiteral("/usr/bin/vellumor")} + arguments);
     QCOMPARE(line.action(), action);
-    QCOMPARE(line.file(), file);
+    QCOMPARE(line.files().join(QLatin1Char('|')), file);
     QVERIFY2(line.text().contains(text), qPrintable(line.text()));
     QCOMPARE(line.text().isEmpty(), action == CommandLine::Action::Start);
 }
@@ -97,6 +107,8 @@ void TestCommandLine::printsAndRefusesWithoutDisplay_data()
     QTest::addColumn<QString>("err");
     QTest::newRow("help") << QStringList{"--help"} << 0 << "--version" << QString();
     QTest::newRow("version") << QStringList{"--version"} << 0 << "Vellumor " VELLUMOR_VERSION_TEXT << QString();
+    QTest::newRow("help among Qt's options") << QStringList{"-style", "fusion", "-session", "x", "-h"} << 0
+                                             << "Usage: vellumor " << QString();
     QTest::newRow("refused") << QStringList{"a.txt", "--bogus"} << CommandLine::UsageError << QString()
                              << "Unknown option 'bogus'";
 }
@@ -143,8 +155,9 @@ void TestCommandLine::opensFileAfterEnter()
 
     frmSplash splash([this] { return std::make_unique<frmMain>(m_data.path()); });
     splash.setScreenSize([] { return QSizeF(800, 600); });
-    line.openFileAfterEnter(splash);
+    OpenRequests requests(splash);
     splash.show();
+    requests.request(line.files());
     QVERIFY(QTest::qWaitForWindowExposed(&splash));
     QVERIFY(!splash.mainWindow()); // nothing happens before ENTER
 
@@ -167,6 +180,88 @@ void TestCommandLine::opensFileAfterEnter()
         QCOMPARE(main.RichTextBox1->Text(), frmMain(m_data.path()).RichTextBox1->Text()); // as it started
     }
     driver.stop();
+}
+
+// What later starts hand over: before ENTER the latest waits for it; after
+// it, the question comes first, never over another dialog, and of several
+// documents the others are named.
+void TestCommandLine::laterRequestsOpenAsFileOpenDoes()
+{
+    QStringList paths;
+    for (const char *name : {"a.txt", "b.txt", "c.txt"}) {
+        QFile f(m_data.filePath(QString::fromLatin1(name)));
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(name) > 0);
+        paths << f.fileName();
+    }
+    frmSplash splash([this] { return std::make_unique<frmMain>(m_data.path()); });
+    splash.setScreenSize([] { return QSizeF(800, 600); });
+    OpenRequests requests(splash);
+    splash.show();
+    requests.request({paths[0]});
+    requests.request({paths[1]});
+    requests.request({}); // only brings the program forward
+    splash.RainButton1->click();
+    frmMain &main = *splash.mainWindow();
+    QCOMPARE(main.CurrentFile, paths[1]);
+
+    main.RichTextBox1->SetText(QStringLiteral("changed"));
+    // Each message answered as it comes (No to the question), noting what is open.
+    QStringList seen;
+    QTimer answerer;
+    connect(&answerer, &QTimer::timeout, this, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (box && box->isVisible()) {
+            seen << QFileInfo(main.CurrentFile).fileName() + QLatin1Char(' ') + box->text();
+            box->button(seen.size() == 2 ? QMessageBox::No : QMessageBox::Ok)->click();
+        }
+    });
+    answerer.start(10);
+    // A dialog is open when the request comes: it waits for that to close.
+    QTimer::singleShot(0, &main, [&] { requests.request({paths[2], paths[0]}); });
+    QMessageBox(QMessageBox::Information, QStringLiteral("V"), QStringLiteral("other"), QMessageBox::Ok, &main).exec();
+    QTRY_COMPARE(seen.size(), 3);
+    QCOMPARE(seen, (QStringList{"b.txt other", "b.txt Save changes to text?",
+                                "c.txt Vellumor holds one document at a time, so it opens only \"c.txt\". This one "
+                                "was not opened:\n\n" + QDir::toNativeSeparators(paths[0])}));
+}
+
+void TestCommandLine::claimTakesOverWhatNoLongerAnswers_data()
+{
+    QTest::addColumn<QString>("left"); // what holds the name before
+    QTest::newRow("nothing") << "";
+    QTest::newRow("a file left by a crash") << "file";
+    QTest::newRow("a program that does not answer") << "silent";
+}
+
+// Whatever held the name, the program claims it; a later start of the real
+// program, given Qt's own options as a desktop session restarts it, hands
+// its files over and ends.
+void TestCommandLine::claimTakesOverWhatNoLongerAnswers()
+{
+    QFETCH(QString, left);
+    const QString name = SingleInstance::serverName();
+    QLocalServer silent; // accepts, never answers: nothing runs its event loop meanwhile
+    QFile file(name);
+    QVERIFY(left != QLatin1String("file") || file.open(QIODevice::WriteOnly));
+    QVERIFY(left != QLatin1String("silent") || silent.listen(name));
+    {
+        SingleInstance instance;
+        QCOMPARE(instance.claim(name, {QStringLiteral("/a.txt")}), SingleInstance::Role::Running);
+        QSignalSpy requested(&instance, &SingleInstance::requested);
+        QProcess later;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        later.setProcessEnvironment(env);
+        later.setWorkingDirectory(m_data.path());
+        later.start(QStringLiteral(VELLUMOR_PROGRAM), {"-platform", "offscreen", "-style", "fusion", "-session", "1234",
+                                                       "first.txt", "/second.rtf"});
+        QTRY_COMPARE(requested.count(), 1);
+        QCOMPARE(requested.at(0).at(0).toStringList(), (QStringList{m_data.filePath("first.txt"), "/second.rtf"}));
+        QVERIFY(later.state() == QProcess::NotRunning || later.waitForFinished(30000));
+        QCOMPARE(later.exitCode(), 0);
+        QCOMPARE(later.readAllStandardError(), QByteArray());
+    }
+    QVERIFY(!QFile::exists(name)); // a normal end leaves nothing behind
 }
 
 QTEST_MAIN(TestCommandLine)

@@ -121,6 +121,8 @@ private slots:
     void referencesGoToTheirVerses();
     void jumpIsALookupThroughTheList();
     void findSearchesTheWholeOfALongEntry();
+    void findNextGoesOnDownThePanel_data();
+    void findNextGoesOnDownThePanel();
     void quoteStylesMatchInEveryBox_data();
     void quoteStylesMatchInEveryBox();
 
@@ -397,6 +399,9 @@ void tst_Find::findReachesThePanel_data()
         *row("dictionary, formatted entry") << indexed << true << "BibleNames A-J" << "" << -1 << "omega"
                                              << "BibleDict ALPHA" << "Omega";
     }
+    // A reference goes to its verse over whatever the user selected.
+    QTest::newRow("reference over a user's selection") << true << false << "Genesis 1-16" << "" << 0 << "jn 3:16"
+                                                       << "John 1-10" << John.section(QLatin1Char('\n'), 5, 5);
     // Without the file's chapter list a reference is only text.
     QTest::newRow("reference without a chapter list") << false << false << "Genesis 1-16" << "" << -1 << "jn 3:16"
                                                       << "" << "";
@@ -587,6 +592,56 @@ void tst_Find::jumpIsALookupThroughTheList()
     // Back through the list: the lookup of the item the user picks.
     QTest::keyClick(list, Qt::Key_Up);
     QCOMPARE(m_main->strBibleSubject, list->item(rowOf(list, QStringLiteral("John 1-10")) - 1)->text());
+}
+
+void tst_Find::findNextGoesOnDownThePanel_data()
+{
+    QTest::addColumn<bool>("indexed");
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("text"); // as typed: Find Next keeps leading blanks
+    QTest::addColumn<int>("presses");
+    QTest::addColumn<QString>("item");   // the entry shown after
+    QTest::addColumn<int>("occurrence"); // which of its occurrences is selected; -1 none
+
+    for (const bool indexed : {true, false}) {
+        const char *index = indexed ? "index" : "no index";
+        QTest::addRow("inside the entry first, %s", index) << indexed << "Revelation 12-22" << "amen" << 2 << "Revelation 12-22" << 1;
+        QTest::addRow("then the next entry, %s", index) << indexed << "1 Timothy" << "Amen" << 2 << "Revelation 12-22" << 0;
+        QTest::addRow("over entries without it, %s", index) << indexed << "Genesis 1-16" << "melchisedec" << 1 << "Hebrews" << 0;
+        QTest::addRow("stays after the last, %s", index) << indexed << "1 Timothy" << "amen" << 5 << "Revelation 12-22" << 1;
+        QTest::addRow("never from the top, %s", index) << indexed << "Revelation 12-22" << "Melchisedec" << 1 << "Revelation 12-22" << -1;
+        QTest::addRow("leading blank kept, %s", index) << indexed << "Genesis 1-16" << " priest" << 1 << "Hebrews" << 0;
+        QTest::addRow("dictionary, %s", index) << indexed << "BibleNames A-J" << "moses" << 2 << "BibleNames K-Z" << 0;
+    }
+}
+
+void tst_Find::findNextGoesOnDownThePanel()
+{
+    QFETCH(bool, indexed);
+    QFETCH(QString, from);
+    QFETCH(QString, text);
+    QFETCH(int, presses);
+    QFETCH(QString, item);
+    QFETCH(int, occurrence);
+    openWindow(indexed);
+    const bool dictionary = from.startsWith(QLatin1String("BibleNames"));
+    SubjectList *list = dictionary ? m_main->lstJoke : m_main->lstBible;
+    RichTextBox *view = dictionary ? m_main->RichTextBox5 : m_main->RichTextBox2;
+    list->setCurrentRow(rowOf(list, from));
+    view->setSelection(0, 0);
+    (dictionary ? m_main->txtTextBox2 : m_main->txtTextBox1)->setText(text);
+    ModalDriver driver;
+    driver.answer(QMessageBox::Ok);
+    for (int i = 0; i < presses; ++i)
+        (dictionary ? m_main->rnbFindNext2 : m_main->rnbFindNext1)->click();
+    driver.stop();
+    QCOMPARE(driver.seen(), 0);
+    QCOMPARE(list->currentItem()->text(), item);
+    qsizetype at = -1;
+    for (int i = 0; i <= occurrence; ++i)
+        at = TextMatch::indexIn(view->Text(), text, at + 1);
+    QCOMPARE(view->SelStart(), occurrence < 0 ? 0 : int(at));
+    QCOMPARE(view->SelLength(), occurrence < 0 ? 0 : int(text.size()));
 }
 
 void tst_Find::quoteStylesMatchInEveryBox_data()
