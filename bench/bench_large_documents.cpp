@@ -199,6 +199,8 @@ Sample runVellumor(const QString &op, QTextEdit &edit, qsizetype bytes, const QS
         edit,
         [&] {
             box.LoadText(text);
+            // The open of a large text runs as a job; select once it is in.
+            waitUntilDone(edit);
             box.setSelection(0, int(text.size()));
         },
         [&] {

@@ -73,7 +73,7 @@ expected="$work/expected"
 {
   echo ./usr/bin/vellumor
   for db in bible joke quote sermon; do echo "./usr/share/vellumor/$db.db"; done
-  echo ./usr/share/vellumor/kjv-words.txt
+  echo ./usr/share/vellumor/kjv-words.list
   echo "./usr/share/applications/$id.desktop"
   echo "./usr/share/metainfo/$id.metainfo.xml"
   echo "./usr/share/icons/hicolor/scalable/apps/$id.svg"

@@ -29,7 +29,7 @@ inline constexpr std::array<Table, 4> All{Bible, Joke, Quote, Sermon};
 
 // Beside the databases: the Bible's own words, one a line, which the
 // spelling checker never marks.
-inline constexpr std::string_view KjvWordsFile = "kjv-words.txt";
+inline constexpr std::string_view KjvWordsFile = "kjv-words.list";
 
 // Where each entry's content came from: one row per source.
 inline constexpr std::string_view SourcesTable = "Sources";

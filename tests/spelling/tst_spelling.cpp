@@ -100,7 +100,7 @@ void TestSpelling::initTestCase()
     QStandardPaths::setTestModeEnabled(true);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());
-    m_words = m_dir.filePath(QStringLiteral("kjv-words.txt"));
+    m_words = m_dir.filePath(QStringLiteral("kjv-words.list"));
     QFile words(m_words);
     QVERIFY(words.open(QIODevice::WriteOnly));
     words.write("begat\nMahershalalhashbaz\nMaher-shalal-hash-baz\nMelchizedek\nsaith\nShiloh\nthee\n");
@@ -248,7 +248,7 @@ void TestSpelling::ignoredAndAddedWordsAreNotMarked()
 void TestSpelling::toolsItemTurnsCheckingOffAndIsKept()
 {
     QTemporaryDir data;
-    QVERIFY(QFile::copy(m_words, data.filePath(QStringLiteral("kjv-words.txt"))));
+    QVERIFY(QFile::copy(m_words, data.filePath(QStringLiteral("kjv-words.list"))));
     for (bool on : {true, false}) {
         const std::unique_ptr<frmMain> w = window(data.path());
         QVERIFY(w->mnuToolsSpelling->isCheckable());
