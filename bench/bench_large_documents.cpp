@@ -34,6 +34,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTextCursor>
 #include <QTextEdit>
@@ -195,6 +196,11 @@ Sample runVellumor(const QString &op, QTextEdit &edit, qsizetype bytes, const QS
     }
     // format: the Font command over everything.
     const QString text = textOf(bytes);
+    // A refusal is an outcome, not a time: say so beside the figures.
+    const QMetaObject::Connection said = QObject::connect(&box, &RichTextBox::Refused, &box, [](const QString &m) {
+        std::fprintf(stderr, "format refused: %s\n", qPrintable(m));
+    });
+    const auto disconnect = qScopeGuard([&] { QObject::disconnect(said); });
     return measure(
         edit,
         [&] {
