@@ -78,6 +78,10 @@ Built buildDocument(const BuildSettings &settings, const QString &content, bool 
     doc->setDefaultFont(settings.font);
     doc->setDocumentMargin(settings.margin);
     QTextCursor cursor(doc.get());
+    // Outside an edit block every insertion looks up the caret's line, and
+    // that lays its whole paragraph out again: a paragraph of many runs
+    // would take the square of its length.
+    cursor.beginEditBlock();
     cursor.setBlockCharFormat(settings.format);
     cursor.setCharFormat(settings.format);
     const qsizetype total = qMax<qsizetype>(1, content.size());
@@ -98,6 +102,7 @@ Built buildDocument(const BuildSettings &settings, const QString &content, bool 
                 return {};
         }
     }
+    cursor.endEditBlock();
     doc->setUndoRedoEnabled(true);
     doc->setModified(false);
     built.doc = std::make_shared<std::unique_ptr<QTextDocument>>(std::move(doc));

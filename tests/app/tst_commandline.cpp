@@ -47,10 +47,7 @@ void TestCommandLine::initTestCase()
     // A runtime folder of our own: no running Vellumor of this user is ever met.
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
     QVERIFY(SingleInstance::serverName().startsWith(m_runtime.path()));
-    for (const ReferenceSchema::Table &t : ReferenceSchema::All) {
-        const QString file = m_data.filePath(QString::fromLatin1(t.file.data(), qsizetype(t.file.size())));
-        QVERIFY(ReferenceFixture::write(file, t, {{QStringLiteral("subject"), QStringLiteral("entry")}}));
-    }
+    QVERIFY(ReferenceFixture::writeAllSmall(m_data.path()));
 }
 
 void TestCommandLine::parse_data()

@@ -80,10 +80,7 @@ void TestPulpit::initTestCase()
     AppSetup::installFontSubstitutes();
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settingsDir.path());
-    for (const ReferenceSchema::Table &t : ReferenceSchema::All) {
-        const QString file = m_data.filePath(QString::fromLatin1(t.file.data(), qsizetype(t.file.size())));
-        QVERIFY(ReferenceFixture::write(file, t, {{QStringLiteral("subject"), QStringLiteral("entry")}}));
-    }
+    QVERIFY(ReferenceFixture::writeAllSmall(m_data.path()));
 }
 
 void TestPulpit::init()

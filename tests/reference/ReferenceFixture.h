@@ -66,6 +66,18 @@ inline bool write(const QString &path, const ReferenceSchema::Table &t, const QL
     return ok;
 }
 
+// Every reference file, small but sound, in the folder: a window can
+// start without a message about its data.
+inline bool writeAllSmall(const QString &folder)
+{
+    for (const ReferenceSchema::Table &t : ReferenceSchema::All) {
+        const QString file = folder + QLatin1Char('/') + QString::fromLatin1(t.file.data(), qsizetype(t.file.size()));
+        if (!write(file, t, {{QStringLiteral("subject"), QStringLiteral("entry")}}))
+            return false;
+    }
+    return true;
+}
+
 struct ChapterRow {
     QString book;
     int chapter;
