@@ -53,6 +53,8 @@ std::unique_ptr<SpellChecker> SpellChecker::load(const Setup &setup)
     for (const QString &word : bible)
         speller->add(straight(word));
     checker->m_bibleWords = int(bible.size());
+    // The version a passage inserted from the Bible is credited to.
+    speller->add(QStringLiteral("KJV"));
     checker->m_personal = readWords(setup.personalWords);
     for (const QString &word : std::as_const(checker->m_personal))
         speller->add(straight(word));
