@@ -25,6 +25,7 @@
 // REPRO_CASE=<part of a name> picks cases.
 
 #include "Figures.h"
+#include "SampleText.h"
 #include "app/AppSetup.h"
 #include "editor/DocumentFile.h"
 #include "editor/PrintJob.h"
@@ -56,20 +57,6 @@ namespace {
 constexpr int EditorWidth = 345;
 constexpr int EditorHeight = 497;
 constexpr int BaselineLimitSeconds = 60;
-
-QString textOf(qsizetype bytes)
-{
-    const QString line = QStringLiteral("And God said, Let there be light: and there was light. 1:3\n");
-    return line.repeated(bytes / line.size() + 1).left(bytes);
-}
-
-QString rtfOf(qsizetype bytes)
-{
-    // A paragraph mark per line and some runs in bold, as copied text has.
-    const QString line = QStringLiteral("And God said, {\\b Let there be light}: and there was light.\\par\n");
-    return QStringLiteral("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 ") + line.repeated(bytes / line.size() + 1)
-        + QLatin1Char('}');
-}
 
 // Notes when a widget has painted, and the longest gap between turns of
 // the event loop.
@@ -205,7 +192,7 @@ Sample runVellumor(const QString &op, QTextEdit &edit, qsizetype bytes, const QS
             });
     }
     if (op == QLatin1String("paste-text") || op == QLatin1String("paste-rtf")) {
-        const QString content = op == QLatin1String("paste-text") ? textOf(bytes) : rtfOf(bytes);
+        const QString content = op == QLatin1String("paste-text") ? sampleText(bytes) : sampleRtf(bytes);
         return measure(
             edit,
             [&] {
@@ -215,7 +202,7 @@ Sample runVellumor(const QString &op, QTextEdit &edit, qsizetype bytes, const QS
             [&] { box.SetSelRTF(content); });
     }
     // format: the Font command over everything.
-    const QString text = textOf(bytes);
+    const QString text = sampleText(bytes);
     // A refusal is an outcome, not a time: say so beside the figures.
     const QMetaObject::Connection said = QObject::connect(&box, &RichTextBox::Refused, &box, [](const QString &m) {
         std::fprintf(stderr, "format refused: %s\n", qPrintable(m));
@@ -251,12 +238,12 @@ Sample runBaseline(const QString &op, QTextEdit &edit, qsizetype bytes, const QS
     }
     if (op == QLatin1String("paste-text") || op == QLatin1String("paste-rtf")) {
         // Qt has no RTF reader: the baseline pastes the same amount of text.
-        const QString content = textOf(bytes);
+        const QString content = sampleText(bytes);
         return measure(
             edit, [&] { edit.setPlainText(QStringLiteral("In the beginning\n")); edit.moveCursor(QTextCursor::End); },
             [&] { edit.textCursor().insertText(content); });
     }
-    const QString text = textOf(bytes);
+    const QString text = sampleText(bytes);
     return measure(
         edit, [&] { edit.setPlainText(text); edit.selectAll(); },
         [&] {
@@ -274,7 +261,7 @@ QString writeFile(const QTemporaryDir &dir, qsizetype bytes)
     const QString path = dir.filePath(QStringLiteral("%1.txt").arg(bytes));
     QFile f(path);
     if (f.open(QIODevice::WriteOnly))
-        f.write(textOf(bytes).toUtf8());
+        f.write(sampleText(bytes).toUtf8());
     return path;
 }
 
@@ -395,7 +382,7 @@ int runRepro(RichTextBox &box, const QTemporaryDir &dir)
     };
     const auto wholeDocument = [](qsizetype bytes) {
         return [bytes](RichTextBox &b) {
-            const QString text = textOf(bytes);
+            const QString text = sampleText(bytes);
             b.LoadText(text);
             waitUntilDone(b);
             b.setSelection(0, int(text.size()));
@@ -415,7 +402,7 @@ int runRepro(RichTextBox &box, const QTemporaryDir &dir)
         {"open 40 MB text file", emptyWithFile(40 << 20), open},
         {"paste 16,800 chars at \\fs99999999", shortDocument,
          paste(QStringLiteral("{\\rtf1\\fs99999999 ") + oneWord(16800) + QLatin1Char('}'))},
-        {"paste 10 MB of text lines", shortDocument, paste(textOf(10 << 20))},
+        {"paste 10 MB of text lines", shortDocument, paste(sampleText(10 << 20))},
         {"paste 10 MB of \\par", shortDocument,
          paste(QStringLiteral("{\\rtf1 ") + QStringLiteral("\\par ").repeated((10 << 20) / 5) + QLatin1Char('}'))},
         {"paste 400 KB font name", shortDocument,

@@ -18,6 +18,7 @@
 // fragments to copy.
 
 #include "Figures.h"
+#include "SampleText.h"
 #include "app/AppSetup.h"
 #include "editor/RichTextBox.h"
 #include "pulpit/PreachText.h"
@@ -40,19 +41,6 @@ namespace {
 
 constexpr int EditorWidth = 345;
 constexpr int EditorHeight = 497;
-
-QString textOf(qsizetype chars)
-{
-    const QString line = QStringLiteral("And God said, Let there be light: and there was light. 1:3\n");
-    return line.repeated(chars / line.size() + 1).left(chars);
-}
-
-QString rtfOf(qsizetype chars)
-{
-    const QString line = QStringLiteral("And God said, {\\b Let there be light}: and {\\i there} was light.\\par\n");
-    return QStringLiteral("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 ") + line.repeated(chars / line.size() + 1)
-        + QLatin1Char('}');
-}
 
 // When a widget first paints, and the longest gap between turns of the event loop.
 class Watch : public QObject {
@@ -146,7 +134,7 @@ int main(int argc, char **argv)
     std::printf("%lld MB of %s, %d runs, platform %s\n", qint64(mb), rtf ? "RTF (bold and italic runs)" : "plain text",
                 runs, qPrintable(QGuiApplication::platformName()));
 
-    const QString plain = textOf(chars);
+    const QString plain = sampleText(chars);
     {
         std::vector<double> ours, loop;
         qint64 words = 0, loopWords = 0;
@@ -168,7 +156,7 @@ int main(int argc, char **argv)
         editor.LoadText(QString());
         settle();
         Watch watch(editor.viewport());
-        const QString content = rtf ? rtfOf(chars) : plain;
+        const QString content = rtf ? sampleRtf(chars) : plain;
         // A long document is loaded as a job: painted after it is in.
         bool loaded = false;
         const RichTextBox::Loaded done = [&](bool ok, const QString &reason) {

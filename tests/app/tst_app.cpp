@@ -15,6 +15,7 @@
 #include "info/frmHelp.h"
 #include "reference/ReferenceFixture.h"
 #include "reference/SubjectList.h"
+#include "WindowTestSetup.h"
 
 #include <QAccessible>
 #include <QDir>
@@ -267,11 +268,7 @@ private:
 void TestApp::initTestCase()
 {
     // The splash keeps its look in the test folders, not in the user's cache.
-    QStandardPaths::setTestModeEnabled(true);
-    AppSetup::initResources();
-    AppSetup::installFontSubstitutes();
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settingsDir.path());
+    setUpWindowTests(m_settingsDir.path());
     // Small but sound reference files, so that no start-up message interrupts.
     QVERIFY(ReferenceFixture::writeAllSmall(m_data.path()));
 }

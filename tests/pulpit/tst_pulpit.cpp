@@ -11,6 +11,7 @@
 #include "pulpit/dlgWordCount.h"
 #include "pulpit/frmPreach.h"
 #include "reference/ReferenceFixture.h"
+#include "WindowTestSetup.h"
 
 #include <QLabel>
 #include <QMenu>
@@ -75,11 +76,7 @@ private:
 
 void TestPulpit::initTestCase()
 {
-    QStandardPaths::setTestModeEnabled(true);
-    AppSetup::initResources();
-    AppSetup::installFontSubstitutes();
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settingsDir.path());
+    setUpWindowTests(m_settingsDir.path());
     QVERIFY(ReferenceFixture::writeAllSmall(m_data.path()));
 }
 

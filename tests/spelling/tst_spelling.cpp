@@ -11,6 +11,7 @@
 #include "spelling/DocumentSpelling.h"
 #include "spelling/SpellChecker.h"
 #include "spelling/Speller.h"
+#include "WindowTestSetup.h"
 
 #include <QMenu>
 #include <QMimeData>
@@ -95,11 +96,7 @@ private:
 
 void TestSpelling::initTestCase()
 {
-    AppSetup::initResources();
-    AppSetup::installFontSubstitutes();
-    QStandardPaths::setTestModeEnabled(true);
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());
+    setUpWindowTests(m_dir.path());
     m_words = m_dir.filePath(QStringLiteral("kjv-words.list"));
     QFile words(m_words);
     QVERIFY(words.open(QIODevice::WriteOnly));
