@@ -126,6 +126,7 @@ void DataSource::close()
     m_ordering.reset();
     m_noMatch = false;
     m_indexedRows.reset();
+    m_hasChapterList.reset();
     m_currentProblem.clear();
     setCurrent(std::nullopt);
 }
@@ -517,8 +518,13 @@ bool DataSource::hasChapterList() const
 {
     if (!m_db)
         return false;
-    Statement s(m_db, QStringLiteral("SELECT 1 FROM %1 LIMIT 1").arg(fromView(FindTables::BibleChapters)));
-    return s.next();
+    // Asked for every reference shown in the document: the file is read
+    // only, so once is enough.
+    if (!m_hasChapterList) {
+        Statement s(m_db, QStringLiteral("SELECT 1 FROM %1 LIMIT 1").arg(fromView(FindTables::BibleChapters)));
+        m_hasChapterList = s.next();
+    }
+    return *m_hasChapterList;
 }
 
 std::optional<DataSource::Chapter> DataSource::chapter(const QString &book, int number) const

@@ -146,6 +146,7 @@ private:
     EntryLayout m_layout;
     QString m_index;
     std::optional<Ordering> m_ordering;
+    mutable std::optional<bool> m_hasChapterList;
     std::optional<qint64> m_current;
     QString m_currentProblem;
     bool m_noMatch = false;
