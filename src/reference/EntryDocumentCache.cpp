@@ -138,16 +138,19 @@ QTextDocument *EntryDocumentCache::document(qint64 id, const Entry &entry)
     if (m_wanted)
         m_wanted->insert(id);
     // Still waiting or under way: built here instead of waited for.
+    bool urgent = false;
     if (const auto it = m_pending.find(id); it != m_pending.end()) {
         it->future.cancel();
-        const bool urgent = it->urgent;
+        urgent = it->urgent;
         m_pending.erase(it);
-        if (urgent)
-            emit prepared(id);
     }
     std::unique_ptr<QTextDocument> doc = build(entry, m_font);
     QTextDocument *result = doc.get();
     keep(id, std::move(doc));
+    // Whoever waits for it is told once it is kept, and after this call:
+    // told from inside it, they would read and build the entry again.
+    if (urgent)
+        QMetaObject::invokeMethod(this, [this, id] { emit prepared(id); }, Qt::QueuedConnection);
     return result;
 }
 
