@@ -51,15 +51,19 @@ void drawPage(QPainter &painter, QTextDocument &doc, const QRectF &body, const Q
 struct Page {
     QFont font;       // the document's default font
     qreal screenDpi;  // the layout scales frame margins from this to the device's
+    QTextOption::WrapMode wrap; // as the editor wraps it: a word longer than a line breaks anywhere
 };
 
 // Lays out and draws the content on the device; false when cancelled.
-bool printContent(QPromise<Problem> &promise, RtfContent content, const Page &page, QPagedPaintDevice &device,
+bool printContent(QPromise<Problem> &promise, const RtfContent &content, const Page &page, QPagedPaintDevice &device,
                   QPainter &painter)
 {
     QTextDocument doc;
     doc.setUndoRedoEnabled(false);
     doc.setDefaultFont(page.font);
+    QTextOption option = doc.defaultTextOption();
+    option.setWrapMode(page.wrap);
+    doc.setDefaultTextOption(option);
     // The layout works in the device's resolution from the start.
     doc.documentLayout()->setPaintDevice(&device);
     const int dpiY = device.logicalDpiY();
@@ -74,7 +78,6 @@ bool printContent(QPromise<Problem> &promise, RtfContent content, const Page &pa
         QTextCursor cursor(&doc);
         RtfWriter::insert(content, cursor);
     }
-    content = {}; // only one copy at a time
     doc.setPageSize(body.size());
 
     // Laid out a paragraph range at a time, then drawn a page at a time:
@@ -160,7 +163,8 @@ void PrintJob::begin()
     // Taken now, in one pass; the worker has everything else to do.
     const RtfContent content = box()->printContent();
     const QScreen *screen = QGuiApplication::primaryScreen();
-    const Page page{box()->document()->defaultFont(), screen ? screen->logicalDotsPerInchY() : 96.0};
+    const Page page{box()->document()->defaultFont(), screen ? screen->logicalDotsPerInchY() : 96.0,
+                    box()->wordWrapMode()};
     await<Problem>(QtConcurrent::run(print, content, page, m_target), [this](QFuture<Problem> done) {
         if (done.isCanceled() || done.resultCount() == 0) {
             finish(Outcome::Cancelled);

@@ -348,6 +348,9 @@ void RtfWriter::insert(const RtfContent &content, QTextCursor &cursor)
     qsizetype position = 0;
     qsizetype run = 0;
     bool first = true;
+    // In one edit block: outside one, every run written would lay its
+    // paragraph out again, the square of a long paragraph's runs.
+    cursor.beginEditBlock();
     for (const RtfContent::Paragraph &paragraph : content.paragraphs) {
         QTextBlockFormat block = cursor.blockFormat();
         applyLayout(paragraph.layout, block);
@@ -362,6 +365,7 @@ void RtfWriter::insert(const RtfContent &content, QTextCursor &cursor)
             position += r.length;
         }
     }
+    cursor.endEditBlock();
 }
 
 RtfContent::Format RtfWriter::formatOf(const QTextCharFormat &format, const QFont &defaultFont)
