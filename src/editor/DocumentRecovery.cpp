@@ -179,8 +179,10 @@ void DocumentRecovery::noteEdit()
 void DocumentRecovery::setPaused(bool paused)
 {
     m_paused = paused;
+    // Written after the usual pause, not at once: a job that opened a
+    // document is followed by discard(), which must be able to cancel it.
     if (!paused && std::exchange(m_writeWhenResumed, false))
-        writeNow();
+        m_idle.start();
 }
 
 void DocumentRecovery::writeNow()
