@@ -65,8 +65,6 @@ public:
     // events, ahead of Qt's own layout steps, which grow to tens of
     // milliseconds on the longest entries.
     static constexpr qint64 LayoutSliceMs = 4;
-    // Whether the entry shown is laid out to its end.
-    bool isLaidOut() const { return !m_layout; }
 
 private:
     void showCurrent();

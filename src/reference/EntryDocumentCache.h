@@ -69,8 +69,6 @@ public:
     void setShown(QTextDocument *doc) { m_shown = doc; }
 
     bool contains(qint64 id) const;
-    // Asked for and not yet taken in.
-    bool isPending(qint64 id) const { return m_pending.contains(id); }
     // Nothing asked for that the worker has not finished.
     bool isIdle() const;
     qsizetype keptCharacters() const { return m_keptCharacters; }

@@ -136,7 +136,7 @@ bool LiveReferences::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_document) {
         if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
             const auto *key = static_cast<QKeyEvent *>(event);
-            if (key->key() == Qt::Key_Control)
+            if (key->key() == Qt::Key_Control && !key->isAutoRepeat())
                 updatePointer(m_document->viewport()->mapFromGlobal(QCursor::pos()), event->type() == QEvent::KeyPress);
         }
         return false;

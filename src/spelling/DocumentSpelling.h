@@ -41,7 +41,6 @@ public:
     ~DocumentSpelling() override;
 
     void setEnabled(bool on);
-    bool isEnabled() const { return m_enabled; }
 
     // The words of a text that are checked: letters, with apostrophes and
     // hyphens inside; words with digits, parts of e-mail and web addresses,

@@ -41,7 +41,6 @@ QString SpellChecker::personalWordsPath()
 std::unique_ptr<SpellChecker> SpellChecker::load(const Setup &setup)
 {
     std::unique_ptr<SpellChecker> checker(new SpellChecker);
-    checker->m_package = Speller::packageFor(setup.locale);
     checker->m_personalPath = setup.personalWords;
     const std::optional<Speller::Dictionary> dictionary = Speller::find(setup.dictionaryFolders, setup.locale);
     if (!dictionary)

@@ -36,8 +36,6 @@ public:
 
     // Whether a dictionary was found and read; without one nothing is checked.
     bool hasDictionary() const;
-    // The package to install when there is none.
-    QString missingPackage() const { return m_package; }
     int bibleWordCount() const { return m_bibleWords; }
 
     // Whether the word (letters with inner apostrophes or hyphens) is spelt
@@ -60,7 +58,6 @@ private:
     SpellChecker() = default;
 
     std::unique_ptr<Speller> m_speller;
-    QString m_package;
     QString m_personalPath;
     QStringList m_personal;
     int m_bibleWords = 0;
