@@ -118,6 +118,10 @@ void SingleInstance::serve(QLocalSocket *socket)
         *stream >> files;
         if (!stream->commitTransaction())
             return;
+        // Read too late: the later start gave up waiting and opens the
+        // documents itself, so they are not opened here too.
+        if (socket->state() != QLocalSocket::ConnectedState)
+            return;
         socket->putChar(Answer);
         socket->flush();
         socket->disconnectFromServer();
