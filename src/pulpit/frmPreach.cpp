@@ -268,7 +268,7 @@ void frmPreach::closeEvent(QCloseEvent *event)
 {
     if (!m_closed) {
         m_closed = true;
-        emit closedAt(m_pages.topParagraph());
+        emit closedAt(topParagraph()); // the start one, while the copy is still made
     }
     event->accept();
 }
