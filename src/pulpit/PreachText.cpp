@@ -149,9 +149,9 @@ void PreachText::Builder::State::copyBlock()
             cut = from + PieceLength;
             // After the last space in the second half of the piece, so the
             // break falls between words; never inside a surrogate pair.
-            const qsizetype space = text.first(cut).lastIndexOf(QLatin1Char(' '));
-            if (space > from + PieceLength / 2)
-                cut = space + 1;
+            const qsizetype space = text.sliced(from, cut - from).lastIndexOf(QLatin1Char(' '));
+            if (space > PieceLength / 2)
+                cut = from + space + 1;
             else if (text[cut].isLowSurrogate())
                 --cut;
         }
