@@ -54,7 +54,10 @@ QStringList RecentFiles::files() const
 void RecentFiles::add(const QString &path)
 {
     const QString file = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-    store((QStringList{file} + without(files(), file)).mid(0, Kept));
+    const QStringList kept = files();
+    if (kept.value(0) == file)
+        return; // saved again: nothing to write
+    store((QStringList{file} + without(kept, file)).mid(0, Kept));
 }
 
 void RecentFiles::remove(const QString &path)
