@@ -68,7 +68,13 @@ protected:
         auto *widget = qobject_cast<QWidget *>(watched);
         if (!widget || widget->window() != m_window)
             return false;
-        const QKeySequence key(static_cast<QKeyEvent *>(event)->keyCombination());
+        const QKeyCombination combination = static_cast<QKeyEvent *>(event)->keyCombination();
+        // Sent for every key typed: plain typing, which no menu item claims,
+        // goes on at once.
+        const bool functionKey = combination.key() >= Qt::Key_F1 && combination.key() <= Qt::Key_F35;
+        if (!functionKey && !(combination.keyboardModifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+            return false;
+        const QKeySequence key(combination);
         // Looked up each time: other areas add their menu items later.
         const QList<QAction *> actions = m_window->findChildren<QAction *>();
         return std::any_of(actions.cbegin(), actions.cend(), [&](const QAction *a) {
