@@ -177,7 +177,10 @@ void TextDecorations::shiftMarks(int from, int removed, int added, bool split)
         // what was typed.
         const QTextCursor caret = m_view ? m_view->textCursor() : QTextCursor();
         const int delta = added - removed;
-        if (caret.isNull() || caret.document() != m_document || caret.hasSelection() || delta == 0)
+        // An edit elsewhere (a suggestion taken, a drop, an undo) leaves
+        // the caret outside the span: nothing to follow then.
+        if (caret.isNull() || caret.document() != m_document || caret.hasSelection() || delta == 0
+            || caret.position() < from || caret.position() > from + added)
             return;
         from = caret.position() - qMax(delta, 0);
         removed = qMax(-delta, 0);
