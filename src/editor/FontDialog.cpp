@@ -1,6 +1,7 @@
 #include "editor/FontDialog.h"
 
 #include "app/CommonDialog.h"
+#include "editor/Contrast.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -18,7 +19,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
@@ -38,18 +38,6 @@ QString pickedText(const QListWidget *list)
 {
     const QList<QListWidgetItem *> picked = list->selectedItems();
     return picked.isEmpty() ? QString() : picked.first()->text();
-}
-
-// Contrast ratio of two colours as WCAG defines it.
-double contrast(const QColor &a, const QColor &b)
-{
-    const auto luminance = [](const QColor &c) {
-        const auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
-        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
-    };
-    const double la = luminance(a);
-    const double lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
 } // namespace
@@ -288,8 +276,9 @@ void FontDialog::updateSample()
     const QPalette own = palette();
     const QColor ink = qAlpha(c.color) == 0 ? own.color(QPalette::Text) : QColor(c.color);
     QColor paper = own.color(QPalette::Base);
-    if (contrast(ink, paper) < 4.5)
-        paper = contrast(ink, Qt::white) >= contrast(ink, Qt::black) ? QColor(Qt::white) : QColor(Qt::black);
+    if (Contrast::ratio(ink, paper) < Contrast::Readable)
+        paper = Contrast::ratio(ink, Qt::white) >= Contrast::ratio(ink, Qt::black) ? QColor(Qt::white)
+                                                                                   : QColor(Qt::black);
     QPalette p = m_sample->palette();
     p.setColor(QPalette::WindowText, ink);
     p.setColor(QPalette::Window, paper);

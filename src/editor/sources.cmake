@@ -20,6 +20,7 @@ target_sources(vellumor_core PRIVATE
   editor/RichTextBoxRtf.cpp editor/RichTextBoxLarge.cpp
   editor/RtfReader.cpp editor/RtfReader.h
   editor/RtfWriter.cpp editor/RtfWriter.h
+  editor/Contrast.cpp editor/Contrast.h
   editor/FontDialog.cpp editor/FontDialog.h
   editor/EditShortcutRouter.cpp editor/EditShortcutRouter.h
 )

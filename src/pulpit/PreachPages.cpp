@@ -1,6 +1,6 @@
 #include "pulpit/PreachPages.h"
 
-#include "pulpit/Contrast.h"
+#include "editor/Contrast.h"
 
 #include <QPainter>
 #include <QTextLayout>

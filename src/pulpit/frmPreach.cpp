@@ -1,7 +1,7 @@
 #include "pulpit/frmPreach.h"
 
 #include "app/AppSetup.h"
-#include "pulpit/Contrast.h"
+#include "editor/Contrast.h"
 #include "pulpit/PreachZoom.h"
 #include "pulpit/PulpitSettings.h"
 

@@ -1,5 +1,4 @@
 target_sources(vellumor_core PRIVATE
-  pulpit/Contrast.cpp pulpit/Contrast.h
   pulpit/PreachCopy.cpp pulpit/PreachCopy.h
   pulpit/PreachPages.cpp pulpit/PreachPages.h
   pulpit/PreachText.cpp pulpit/PreachText.h

@@ -1,7 +1,7 @@
 #include "app/AppSetup.h"
 #include "app/frmMain.h"
 #include "editor/RichTextBox.h"
-#include "pulpit/Contrast.h"
+#include "editor/Contrast.h"
 #include "pulpit/PreachCopy.h"
 #include "pulpit/PreachPages.h"
 #include "pulpit/PreachText.h"

@@ -1,4 +1,4 @@
-#include "pulpit/Contrast.h"
+#include "editor/Contrast.h"
 
 #include <cmath>
 
