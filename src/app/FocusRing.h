@@ -24,7 +24,6 @@ public:
     // Whether focus on w is shown by the ring.
     static bool shows(const QWidget *w);
     // The control the ring is drawn on, or null.
-    QWidget *target() const { return m_target; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
