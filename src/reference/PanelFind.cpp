@@ -286,8 +286,12 @@ QString PanelFind::shownText(const QString &entry) const
 {
     if (!RtfReader::isRtf(entry))
         return entry;
-    // Formatted entries are searched as the view shows them.
-    QString text = EntryDocumentCache::build(entry, m_view->document()->defaultFont())->toRawText();
+    // Formatted entries are searched as the view shows them. Only the text
+    // is wanted: the view's font without its no-shaping hint spares the
+    // pass that restores shaping for the words that need it.
+    QFont font = m_view->document()->defaultFont();
+    font.setStyleStrategy(QFont::StyleStrategy(font.styleStrategy() & ~QFont::PreferNoShaping));
+    QString text = EntryDocumentCache::build(entry, font)->toRawText();
     for (QChar &c : text)
         if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator)
             c = QLatin1Char('\n');
