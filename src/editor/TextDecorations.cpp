@@ -7,6 +7,8 @@
 #include <QTextDocument>
 #include <QTextEdit>
 
+#include <utility>
+
 namespace {
 
 // A change over more paragraphs than this marks them all for decorating
@@ -46,6 +48,7 @@ TextDecorations::TextDecorations(QTextEdit *view)
     connect(view->verticalScrollBar(), &QScrollBar::valueChanged, this, &TextDecorations::schedule);
     connect(view->horizontalScrollBar(), &QScrollBar::valueChanged, this, &TextDecorations::schedule);
     view->viewport()->installEventFilter(this);
+    view->installEventFilter(this); // keys, before they edit
     followDocument();
 }
 
@@ -87,7 +90,21 @@ bool TextDecorations::eventFilter(QObject *watched, QEvent *event)
     else if (m_view && watched == m_view->viewport()
         && (event->type() == QEvent::Resize || event->type() == QEvent::Show))
         schedule();
+    else if (m_view && watched == m_view && (event->type() == QEvent::KeyPress || event->type() == QEvent::InputMethod))
+        settleWidenedAwayFrom(m_view->textCursor().position());
     return QObject::eventFilter(watched, event);
+}
+
+void TextDecorations::settleWidenedAwayFrom(int position)
+{
+    // The edit about to be made at position would be laid out together with
+    // the stretch marked since the last one: far away (marks set after a
+    // scroll), everything between them would be laid out again too.
+    if (!m_changeWidened || !m_document
+        || (position >= m_widenedFrom - WidenedNear && position <= m_widenedEnd + WidenedNear) || !layoutSettled())
+        return;
+    m_document->markContentsDirty(m_widenedFrom, qMin(m_widenedEnd, m_document->characterCount()) - m_widenedFrom);
+    m_changeWidened = false;
 }
 
 void TextDecorations::schedule()
@@ -106,6 +123,7 @@ void TextDecorations::followDocument()
         disconnect(c);
     m_documentConnections.clear();
     m_document = document;
+    m_changeWidened = false;
     ++m_epoch;
     if (m_layout)
         m_layout->removeEventFilter(this);
@@ -341,10 +359,23 @@ bool TextDecorations::relineInPlace(const QTextBlock &block, const QList<QTextLa
         layout->endLayout();
         return same && layout->lineCount() == lines.size();
     };
-    const QList<QTextLayout::FormatRange> before = layout->formats();
     // The layout notes the paragraph as changed with the document, which
-    // lays it out again with the next edit, wherever that is.
-    m_changeWidened = true;
+    // lays it out again with the next edit, wherever that is, and with it
+    // everything between it and the other paragraphs noted so far: marks
+    // set at the top and then, after a scroll, at the end would make the
+    // next keystroke lay the whole document out. A far paragraph first has
+    // the stretch noted so far laid out, a screenful's work.
+    const int from = block.position();
+    const int end = from + block.length();
+    if (m_changeWidened && (from > m_widenedEnd + WidenedNear || end < m_widenedFrom - WidenedNear)) {
+        settleWidenedAwayFrom(from);
+        if (m_changeWidened)
+            return false; // the layout is still under way
+    }
+    const QList<QTextLayout::FormatRange> before = layout->formats();
+    const bool widened = std::exchange(m_changeWidened, true);
+    m_widenedFrom = widened ? qMin(m_widenedFrom, from) : from;
+    m_widenedEnd = widened ? qMax(m_widenedEnd, end) : end;
     if (!relayOut(formats)) {
         relayOut(before);
         return false;

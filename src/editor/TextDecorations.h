@@ -74,6 +74,9 @@ private:
     // for the document's layout.
     bool decorate(const QTextBlock &block);
     bool relineInPlace(const QTextBlock &block, const QList<QTextLayout::FormatRange> &formats);
+    // Lays out the stretch of marks set since the last edit now, when
+    // position lies far from it.
+    void settleWidenedAwayFrom(int position);
     void contentsChange(int from, int removed, int added);
     void shiftMarks(int from, int removed, int added, bool split);
 
@@ -93,5 +96,12 @@ private:
     quint64 m_nextGeneration = 1;
     // Marks were set outside an edit since the document last changed.
     bool m_changeWidened = false;
+    // The stretch of the document those marks span, [from, end), in
+    // positions: the next edit lays all of it out again.
+    int m_widenedFrom = 0;
+    int m_widenedEnd = 0;
+    // How far apart marked paragraphs may lie before that stretch is laid
+    // out at once rather than left to grow (a screenful or two of text).
+    static constexpr int WidenedNear = 16 * 1024;
     QTimer m_timer;
 };
